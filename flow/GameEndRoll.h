@@ -1,0 +1,25 @@
+// GameEndRoll: the credits that scroll up after a cleared game, then "END" with the score and time.
+#pragma once
+
+#include <string>
+
+class GameEndRoll {
+  public:
+    static constexpr int ROWS = 17;
+    static constexpr int ROW_PITCH = 41;
+
+    int scroll = 0;
+    bool finished = false;
+    int nextLine = 0;
+    const char* rows[ROWS] = {};
+
+    // Sets up the rows and restarts the music, looping without end.
+    GameEndRoll();
+    virtual ~GameEndRoll() = default;
+    virtual void run();
+    virtual void draw();
+
+    // The fixed credits, title line first, sixteen empty lines last.
+    static int creditCount();
+    static const char* credit(int index);
+};

@@ -1,0 +1,45 @@
+// GameMain: the gameplay scene: its states, collisions, score, ratio and head-up display.
+#pragma once
+
+class Player;
+
+enum GameState {
+    GM_START = 0,
+    GM_PLAY = 1,
+    GM_MISS = 2,
+    GM_ITEM_PAUSE = 3,
+    GM_BOMB_PAUSE = 4,
+    GM_OVER = 5,
+    GM_CLEAR = 6,
+    GM_CLEAR_WAIT = 7,
+};
+
+class GameMain {
+  public:
+    int score = 0;
+    int state = GM_START;
+    int timer = 0;
+    int gauge = 0;
+    int maxRatio = 0;
+    int bonus = 0;
+    bool toEndRoll = false;
+    Player* player = nullptr;
+    int time = 0;
+
+    // Builds the player and the six pools once, stores them in the game-wide variables, then start().
+    GameMain();
+    virtual ~GameMain() = default;
+    GameMain(const GameMain&) = delete;
+    GameMain& operator=(const GameMain&) = delete;
+
+    // Resets and begins a game at the current level, with the music from its beginning.
+    virtual void start();
+    // One frame: clear, the current state's step, draw.
+    virtual void run();
+    virtual void addScore(int n);
+    // gauge / 20 + bonus.
+    virtual int ratio() const;
+    // The play step of GM_PLAY: moves, collisions, the player, particles.
+    virtual void update();
+    virtual void draw();
+};

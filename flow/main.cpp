@@ -1,0 +1,25 @@
+// Program entry: opens the media layer, loads the resources and runs the frame loop until an exception.
+#include "flow/Scene.h"
+#include "objects/Random.h"
+#include "plix/Plix.h"
+
+#include <ctime>
+
+int main(int argc, char** argv) {
+    (void)argv;
+    try {
+        // Any word after the program's name widens the window; the field stays the left 320 columns.
+        Plix_init("/+++ ZORVANE +++/", argc > 1 ? 640 : 320, 480, false);
+        loadResources();
+        randSeed(static_cast<uint64_t>(std::time(nullptr)));
+        for (;;) {
+            sceneStep();
+            Plix_flip();
+            Plix_update(16);
+        }
+    } catch (const PlixError& e) {
+        Plix_log(e);
+    }
+    Plix_quit();
+    return 0;
+}

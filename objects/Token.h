@@ -1,0 +1,35 @@
+// Token: the base of every playfield object: a centred box that moves, overlaps, leaves and is drawn.
+#pragma once
+
+constexpr int SCREEN_WIDTH = 320;
+constexpr int SCREEN_HEIGHT = 480;
+
+// Degrees to radians for the angle rule: angle a, speed s give (s cos a, -s sin a).
+constexpr double DEG_TO_RAD = 3.14159265358979323846 / 180.0;
+
+class Token {
+  public:
+    float x = 0, y = 0;
+    float vx = 0, vy = 0;
+    float ax = 0, ay = 0;
+    bool exists = false;
+    float width = 0, height = 0;
+    float drawWidth = 0, drawHeight = 0;
+
+    Token() = default;
+    virtual ~Token() = default;
+
+    // (Re)starts the object: stores all ten values and makes it exist.
+    virtual void set(float x, float y, float width, float height, float drawWidth, float drawHeight,
+                     float vx, float vy, float ax, float ay);
+    virtual float getX() const { return x; }
+    virtual float getY() const { return y; }
+    // One frame of free motion: velocity first, so a new acceleration shows in the same frame.
+    virtual void step();
+    // Strict overlap of the two hit boxes; touching edges do not hit, NaN never hits.
+    virtual bool hits(const Token& other) const;
+    // The hit box has wholly left the playfield.
+    virtual bool isOutside() const;
+    // Fills the drawn box, edges truncated toward zero.
+    virtual void drawBox(int r, int g, int b) const;
+};
