@@ -4,6 +4,7 @@
 #include "plix/Plix.h"
 
 #include <ctime>
+#include <exception>
 
 int main(int argc, char** argv) {
     (void)argv;
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
             Plix_update(16);
         }
     } catch (const PlixError& e) {
+        Plix_log(e);
+    } catch (const std::exception& e) {
+        // Not one of the layer's own failures (out of memory, say), but it ends the run the same way.
         Plix_log(e);
     }
     Plix_quit();

@@ -1,0 +1,41 @@
+// The scene machine: one frame of the current scene, then the change that frame calls for.
+#include "flow/Scene.h"
+#include "flow/GameEndRoll.h"
+#include "flow/GameMain.h"
+#include "flow/Input.h"
+#include "flow/Title.h"
+#include "objects/World.h"
+
+int scene = SCENE_TITLE;
+GameEndRoll* gameEndRoll = nullptr;
+
+void sceneStep() {
+    switch (scene) {
+    case SCENE_TITLE:
+        titleStep();
+        if (inputZPushed()) {
+            // One GameMain for the whole run: its pools are built once, and start() resets a game.
+            if (!gameMain) {
+                gameMain = new GameMain();
+            } else {
+                gameMain->start();
+            }
+            scene = SCENE_GAME;
+        }
+        break;
+    case SCENE_GAME:
+        gameMain->run();
+        if (gameMain->toEndRoll) {
+            // A fresh end roll per clear; the one before it is finished with.
+            GameEndRoll* next = new GameEndRoll();
+            delete gameEndRoll;
+            gameEndRoll = next;
+            scene = SCENE_END_ROLL;
+        }
+        break;
+    case SCENE_END_ROLL:
+        gameEndRoll->run();
+        if (gameEndRoll->finished && inputZPushed()) scene = SCENE_TITLE;
+        break;
+    }
+}

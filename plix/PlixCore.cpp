@@ -1,0 +1,151 @@
+// Media core: start-up, the frame wait with its snapshot and hot keys, logging and shutdown.
+#include "plix/Plix.h"
+#include "plix/PlixMedia.h"
+
+#include <cstdio>
+
+PlixMedia plixMedia;
+
+namespace {
+
+constexpr Uint32 SDL_SUBSYSTEMS = SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_JOYSTICK;
+constexpr int AUDIO_RATE = 22050;
+constexpr int AUDIO_CHANNELS = 2;
+constexpr int AUDIO_CHUNK = 1024;
+// A remaining wait above this means the deadline has passed (the unsigned subtraction wrapped)
+// or lies absurdly far ahead; either way the frame goes on at once.
+constexpr Uint32 MAX_WAIT_MS = 9999;
+
+constexpr const char* ICON_FILE = "resource/plix.bmp";
+constexpr const char* LOG_FILE = "run.log";
+constexpr const char* SCREENSHOT_FILE = "screenshot.bmp";
+
+void waitFrame(int periodMs) {
+    PlixMedia& m = plixMedia;
+    if (m.lastFrameTick == 0) m.lastFrameTick = SDL_GetTicks();
+    Uint32 now;
+    for (;;) {
+        now = SDL_GetTicks();
+        Uint32 remaining = m.lastFrameTick + static_cast<Uint32>(periodMs) - now;
+        if (remaining < 1 || remaining > MAX_WAIT_MS) break;
+        // A yield, not a sleep: a sleep overshoots by the scheduler's granularity.
+        SDL_Delay(0);
+    }
+    // Measured from when the wait really ended, so a late frame is never made up.
+    m.lastFrameTick = now;
+}
+
+void pumpEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) plixMedia.quitRequested = true;
+    }
+}
+
+void handleHotKeys() {
+    PlixMedia& m = plixMedia;
+    if (Plix_keyPushed(SDLK_F5)) SDL_WM_IconifyWindow();
+    if (Plix_keyPushed(SDLK_F9)) Plix_toggleFullScreen(m.screen, m.screenBackup);
+    if (Plix_keyPushed(SDLK_F10)) Plix_toggleCursor();
+    // A screenshot that cannot be written is not worth stopping the game for.
+    if (Plix_keyPushed(SDLK_F12)) SDL_SaveBMP(m.screen, SCREENSHOT_FILE);
+    if (Plix_keyDown(SDLK_ESCAPE)) m.quitRequested = true;
+}
+
+} // namespace
+
+void Plix_init(const std::string& title, int width, int height, bool fullScreen) {
+    PlixMedia& m = plixMedia;
+    if (m.initialized) return;
+    m.videoWidth = width;
+    m.videoHeight = height;
+    m.videoBpp = 0;
+    m.videoFlags = SDL_DOUBLEBUF;
+    if (fullScreen) m.videoFlags |= SDL_FULLSCREEN;
+
+    if (SDL_Init(SDL_SUBSYSTEMS) < 0) throw PlixError("Plix_init: Couldn't initialize SDL");
+    m.screen = SDL_SetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
+    if (!m.screen) throw PlixError("Plix_init: Couldn't set video mode");
+    SDL_WM_SetCaption(title.c_str(), nullptr);
+    // The window simply goes without an icon when the file is missing.
+    if (SDL_Surface* icon = SDL_LoadBMP(ICON_FILE)) SDL_WM_SetIcon(icon, nullptr);
+    m.screenBackup = SDL_ConvertSurface(m.screen, m.screen->format, m.videoFlags);
+    if (!m.screenBackup) throw PlixError("Plix_init: Couldn't set video mode");
+    if (Mix_OpenAudio(AUDIO_RATE, AUDIO_S16LSB, AUDIO_CHANNELS, AUDIO_CHUNK) < 0)
+        throw PlixError(std::string("Plix_init: ") + SDL_GetError());
+
+    // Emptied only now, so an earlier failure lands at the end of the previous run's log.
+    if (std::FILE* log = std::fopen(LOG_FILE, "w")) std::fclose(log);
+
+    if (SDL_NumJoysticks() > 0) {
+        m.joystick = SDL_JoystickOpen(0);
+        if (!m.joystick) throw PlixError(SDL_GetError());
+        m.joyButtonCount = SDL_JoystickNumButtons(m.joystick);
+        if (m.joyButtonCount < 0) m.joyButtonCount = 0;
+        m.joyButtonNow.assign(m.joyButtonCount, false);
+        m.joyButtonBefore.assign(m.joyButtonCount, false);
+    }
+    loadFont();
+    m.initialized = true;
+}
+
+void Plix_flip() { SDL_Flip(plixMedia.screen); }
+
+void Plix_update(int periodMs) {
+    waitFrame(periodMs);
+    Plix_takeSnapshot();
+    pumpEvents();
+    handleHotKeys();
+    if (plixMedia.quitRequested) {
+        // The request ends with this call; only the throw carries it on.
+        plixMedia.quitRequested = false;
+        throw PlixError(PLIX_QUIT_MESSAGE);
+    }
+}
+
+void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup) {
+    PlixMedia& m = plixMedia;
+    SDL_BlitSurface(screen, nullptr, backup, nullptr);
+    m.videoFlags ^= SDL_FULLSCREEN;
+    // SDL 1.2 keeps the same video surface object across mode changes, so `screen` stays valid.
+    SDL_Surface* changed = SDL_SetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
+    if (changed) SDL_BlitSurface(backup, nullptr, changed, nullptr);
+}
+
+void Plix_toggleCursor() {
+    if (SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE) {
+        SDL_ShowCursor(SDL_DISABLE);
+    } else {
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+}
+
+void Plix_quit() {
+    PlixMedia& m = plixMedia;
+    if (m.joystick) {
+        SDL_JoystickClose(m.joystick);
+        m.joystick = nullptr;
+    }
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    if (m.music) {
+        Mix_FreeMusic(m.music);
+        m.music = nullptr;
+    }
+    for (auto& entry : m.sounds) Mix_FreeChunk(entry.second);
+    m.sounds.clear();
+    Mix_CloseAudio();
+    SDL_Quit();
+}
+
+void Plix_log(const std::exception& error) {
+    const char* message = error.what();
+    std::fputs(message, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    if (std::FILE* log = std::fopen(LOG_FILE, "a")) {
+        std::fputs(message, log);
+        std::fputc('\n', log);
+        std::fclose(log);
+    }
+}

@@ -1,0 +1,66 @@
+// Image registry and drawing: BMPs under string keys, blits of them, and solid rectangle fills.
+#include "plix/Plix.h"
+#include "plix/PlixMedia.h"
+
+namespace {
+
+constexpr Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
+constexpr int KEY_TOP_LEFT = -1; // red value that takes the transparent colour from the top-left pixel
+
+// The raw pixel value at the top-left corner, whatever the surface's depth; the surface is locked.
+Uint32 topLeftPixel(const SDL_Surface* surface) {
+    const Uint8* p = static_cast<const Uint8*>(surface->pixels);
+    switch (surface->format->BytesPerPixel) {
+    case 1: return p[0];
+    case 2: return *reinterpret_cast<const Uint16*>(p);
+    case 3:
+        if (SDL_BYTEORDER == SDL_BIG_ENDIAN) return Uint32(p[0]) << 16 | Uint32(p[1]) << 8 | p[2];
+        return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16;
+    default: return *reinterpret_cast<const Uint32*>(p);
+    }
+}
+
+} // namespace
+
+void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green, int blue) {
+    PlixMedia& m = plixMedia;
+    if (m.images.count(key)) throw PlixError("Plix_loadBMP: Has exist key: " + key);
+    SDL_Surface* surface = SDL_LoadBMP(fileName.c_str());
+    if (!surface) throw PlixError(std::string("Plix_loadBMP: ") + SDL_GetError());
+    if (red == KEY_TOP_LEFT) {
+        Uint8 r = 0, g = 0, b = 0;
+        SDL_LockSurface(surface);
+        SDL_GetRGB(topLeftPixel(surface), surface->format, &r, &g, &b);
+        SDL_UnlockSurface(surface);
+        SDL_SetColorKey(surface, COLOR_KEY_FLAGS, SDL_MapRGB(surface->format, r, g, b));
+    } else if (red >= 0) {
+        SDL_SetColorKey(surface, COLOR_KEY_FLAGS,
+                        SDL_MapRGB(surface->format, Uint8(red), Uint8(green), Uint8(blue)));
+    }
+    m.images.emplace(key, surface);
+}
+
+void Plix_draw(const char* key, int x, int y, int srcX, int srcY, int srcW, int srcH) {
+    PlixMedia& m = plixMedia;
+    auto found = m.images.find(key);
+    if (found == m.images.end()) throw PlixError(std::string("Plix_draw: Has exist key: ") + key);
+    SDL_Surface* image = found->second;
+    SDL_Rect src = {Sint16(srcX), Sint16(srcY), Uint16(image->w), Uint16(image->h)};
+    // Only both non-zero select a part; a single 0 still means the whole image.
+    if (srcW != 0 && srcH != 0) {
+        src.w = Uint16(srcW);
+        src.h = Uint16(srcH);
+    }
+    SDL_Rect dst = {Sint16(x), Sint16(y), 0, 0};
+    SDL_BlitSurface(image, &src, m.screen, &dst);
+}
+
+void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {
+    PlixMedia& m = plixMedia;
+    SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
+    if (w == 0 && h == 0) {
+        rect.w = Uint16(m.videoWidth);
+        rect.h = Uint16(m.videoHeight);
+    }
+    SDL_FillRect(m.screen, &rect, SDL_MapRGB(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
+}

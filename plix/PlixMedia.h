@@ -1,0 +1,47 @@
+// PlixMedia: the media layer's one process-wide context, shared by the plix/*.cpp units and readable by tests.
+#pragma once
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+constexpr int PLIX_KEY_COUNT = 323; // SDLK_LAST in SDL 1.2
+
+struct PlixMedia {
+    bool initialized = false;
+    int videoWidth = 0;
+    int videoHeight = 0;
+    int videoBpp = 0;
+    Uint32 videoFlags = 0;
+    SDL_Surface* screen = nullptr;
+    SDL_Surface* screenBackup = nullptr;
+    bool quitRequested = false;
+    Uint32 lastFrameTick = 0;
+
+    // std::less<> lets a const char* key be looked up without building a std::string mid-frame.
+    std::map<std::string, SDL_Surface*, std::less<>> images;
+    std::map<int, SDL_Surface*> glyphs;
+    std::map<std::string, Mix_Chunk*, std::less<>> sounds;
+    Mix_Music* music = nullptr;
+
+    bool keyNow[PLIX_KEY_COUNT] = {};
+    bool keyBefore[PLIX_KEY_COUNT] = {};
+    SDL_Joystick* joystick = nullptr;
+    int joyButtonCount = 0;
+    std::vector<bool> joyButtonNow;
+    std::vector<bool> joyButtonBefore;
+    Sint16 joyAxisNow[2] = {0, 0};
+    Sint16 joyAxisBefore[2] = {0, 0};
+};
+
+extern PlixMedia plixMedia;
+
+// Internal steps of the layer, called only from Plix_init and Plix_update.
+void loadFont();
+void Plix_takeSnapshot();
+void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup);
+void Plix_toggleCursor();
