@@ -14,6 +14,9 @@ enum GameState {
     GM_CLEAR_WAIT = 7,
 };
 
+// The head-up display's numbered lines, in the order they are drawn.
+enum HudLine { HUD_SCORE = 0, HUD_TIME, HUD_RATIO, HUD_MAX, HUD_LEVEL, HUD_LINES };
+
 class GameMain {
   public:
     int score = 0;
@@ -28,7 +31,8 @@ class GameMain {
 
     // Builds the player and the six pools once, stores them in the game-wide variables, then start().
     GameMain();
-    virtual ~GameMain() = default;
+    // Frees the player and the pools it built (the game itself keeps one GameMain for the whole run).
+    virtual ~GameMain();
     GameMain(const GameMain&) = delete;
     GameMain& operator=(const GameMain&) = delete;
 
@@ -42,4 +46,6 @@ class GameMain {
     // The play step of GM_PLAY: moves, collisions, the player, particles.
     virtual void update();
     virtual void draw();
+    // One HUD line as it reads now, written into out with snprintf: no allocation in a frame.
+    void hudText(int line, char* out, int size) const;
 };

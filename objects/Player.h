@@ -36,4 +36,8 @@ class Player : public Token {
     virtual void move();
     virtual void updatePods();
     virtual void draw();
+
+  private:
+    // The burst: every enemy bullet in a capture box becomes a bomb.
+    void capture();
 };
