@@ -1,0 +1,79 @@
+# Install rules and the Debian package: one layout for `cmake --install` into any prefix and for the .deb.
+#
+#   games/zorvane                          launcher (what the player types and the menu runs)
+#   games/zorvane-bin                      the game itself
+#   share/games/zorvane/resource/          read-only data
+#   share/applications/zorvane.desktop     menu entry
+#   share/icons/hicolor/NxN/apps/zorvane.png
+#
+# The game reads resource/ and writes run.log beside it in its working directory; the launcher gives it a
+# writable per-user directory holding a link to the installed data. The launcher finds the data relative
+# to its own location, so installing into another prefix needs no reconfiguring.
+
+set(ZORVANE_GAMES_DIR games)
+set(ZORVANE_DATA_DIR share/games/zorvane)
+set(ZORVANE_BIN_NAME zorvane-bin)
+
+# The launcher's only configured value is where the data sits as seen from games/.
+file(RELATIVE_PATH ZORVANE_DATA_FROM_GAMES
+  /prefix/${ZORVANE_GAMES_DIR} /prefix/${ZORVANE_DATA_DIR})
+configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane.in ${PROJECT_BINARY_DIR}/packaging/zorvane @ONLY)
+
+# The build target stays `zorvane` (tests and scripts run build/zorvane); installed, the name belongs
+# to the launcher, so the game takes another.
+install(PROGRAMS $<TARGET_FILE:zorvane> DESTINATION ${ZORVANE_GAMES_DIR} RENAME ${ZORVANE_BIN_NAME})
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/zorvane DESTINATION ${ZORVANE_GAMES_DIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resource DESTINATION ${ZORVANE_DATA_DIR})
+
+foreach(size 32 48)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/icons/zorvane-${size}.png
+    DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zorvane.png)
+endforeach()
+
+# A menu only finds `Exec=zorvane` when games/ is on PATH, which holds for /usr/games but not for a
+# prefix like ~/.local or /opt/zorvane. So the entry is written at install time with the launcher's
+# absolute path under the final prefix (DESTDIR, as the .deb uses, is not part of it).
+install(CODE "set(ZORVANE_DESKTOP_SOURCE \"${PROJECT_SOURCE_DIR}/packaging/zorvane.desktop\")
+set(ZORVANE_DESKTOP_STAGE \"${PROJECT_BINARY_DIR}/packaging/stage\")
+set(ZORVANE_GAMES_DIR \"${ZORVANE_GAMES_DIR}\")")
+install(CODE [[
+  # Desktop entry quoting: a path with reserved characters is double-quoted with ", `, $ and \ escaped,
+  # then the value as a whole escapes \ once more and % as %%.
+  set(launcher "${CMAKE_INSTALL_PREFIX}/${ZORVANE_GAMES_DIR}/zorvane")
+  if(launcher MATCHES "[] \t\n\"'\\\\><~|&;$*?#()`=%[]")
+    string(REGEX REPLACE "([\"`$\\\\])" "\\\\\\1" launcher "${launcher}")
+    set(launcher "\"${launcher}\"")
+  endif()
+  string(REPLACE "\\" "\\\\" launcher "${launcher}")
+  string(REPLACE "%" "%%" launcher "${launcher}")
+  file(READ "${ZORVANE_DESKTOP_SOURCE}" entry)
+  string(REGEX REPLACE "(^|\n)Exec=zorvane" "\\1Exec=${launcher}" entry "${entry}")
+  # One staging place per destination, so installs into two places at once do not share a file.
+  string(SHA1 stage "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+  set(stage "${ZORVANE_DESKTOP_STAGE}/${stage}/zorvane.desktop")
+  file(WRITE "${stage}" "${entry}")
+  file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ FILES "${stage}")
+]])
+
+# Debian package: `cpack -G DEB` in the build directory gives zorvane_<version>_<arch>.deb.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zorvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade shooter where captured bullets become bombs")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_NAME zorvane)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(ZORVANE_MAINTAINER "ZORVANE developers <zorvane@localhost>" CACHE STRING
+  "Maintainer field of the Debian package")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZORVANE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+One boss stands at the top of the field and sends out waves of minions that fire
+bullet patterns. While its two pods are attached the ship cannot shoot, but a push
+of the fire button captures every enemy bullet near the pods and turns each into a
+bomb. Survive 3600 frames or shoot the boss down. Difficulty runs from 0 to 50.")
+include(CPack)
