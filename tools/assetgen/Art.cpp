@@ -1,0 +1,212 @@
+// The title picture and the icon, drawn from flat rectangles like everything on the playfield.
+#include "Assets.h"
+#include "Font.h"
+#include "Synth.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int TITLE_W = 260, TITLE_H = 280;
+
+constexpr Rgb SPACE_TOP = {8, 10, 28}, SPACE_BOTTOM = {22, 12, 38};
+constexpr Rgb SHIP = {70, 120, 255}, POD = {255, 214, 40}, BOSS = {60, 196, 90};
+constexpr Rgb BULLET_ORANGE = {255, 150, 40}, BULLET_RED = {240, 56, 56}, BOMB = {230, 250, 255};
+
+void spaceBackground(Canvas& c, uint32_t seed, int stars) {
+    for (int y = 0; y < c.height(); ++y)
+        c.fillRect(0, y, c.width(), 1, mix(SPACE_TOP, SPACE_BOTTOM, static_cast<float>(y) / c.height()));
+    Noise n(seed);
+    for (int i = 0; i < stars; ++i) {
+        const int x = static_cast<int>(n.next() % c.width()), y = static_cast<int>(n.next() % c.height());
+        const float bright = 0.25f + 0.75f * static_cast<float>(n.next() % 100) / 100.0f;
+        const Rgb star = mix(c.get(x, y), {200, 220, 255}, bright);
+        c.set(x, y, star);
+        if (bright > 0.9f) { // the few brightest get a small cross
+            c.blend(x - 1, y, star, 0.4f);
+            c.blend(x + 1, y, star, 0.4f);
+            c.blend(x, y - 1, star, 0.4f);
+            c.blend(x, y + 1, star, 0.4f);
+        }
+    }
+}
+
+void drawBoss(Canvas& c, int cx, int top) {
+    const Rgb dark = mix(BOSS, {0, 0, 0}, 0.5f);
+    c.bevelRect(cx - 46, top + 10, 16, 26, mix(BOSS, {0, 0, 0}, 0.2f)); // wings
+    c.bevelRect(cx + 30, top + 10, 16, 26, mix(BOSS, {0, 0, 0}, 0.2f));
+    c.bevelRect(cx - 32, top, 64, 42, BOSS);
+    c.fillRect(cx - 24, top + 8, 48, 18, dark);
+    c.bevelRect(cx - 8, top + 11, 16, 12, {255, 70, 60}); // the core
+    c.fillRect(cx - 4, top + 14, 5, 4, {255, 200, 180});
+    c.bevelRect(cx - 28, top + 42, 10, 10, dark); // cannons
+    c.bevelRect(cx + 18, top + 42, 10, 10, dark);
+    c.fillRect(cx - 24, top + 30, 48, 3, mix(BOSS, {255, 255, 255}, 0.3f));
+    // The hit-point bar, as in the fight.
+    c.fillRect(cx - 40, top - 7, 80, 3, {40, 60, 40});
+    c.fillRect(cx - 40, top - 7, 58, 3, {120, 255, 140});
+}
+
+void drawBulletFan(Canvas& c, int cx, int cy) {
+    for (int ring = 0; ring < 4; ++ring) {
+        const float radius = 34.0f + ring * 22.0f;
+        const int count = 7 + ring * 2;
+        for (int k = 0; k < count; ++k) {
+            const float a = (200.0f + 140.0f * (k + 0.5f * (ring % 2)) / (count - 1)) * PI / 180.0f;
+            const int x = cx + static_cast<int>(radius * std::cos(a));
+            const int y = cy - static_cast<int>(radius * std::sin(a));
+            if (ring % 2 == 0) c.bevelRect(x - 2, y - 2, 5, 5, BULLET_ORANGE);
+            else c.bevelRect(x - 2, y - 2, 4, 4, BULLET_RED);
+        }
+    }
+}
+
+void drawShip(Canvas& c, int cx, int cy) {
+    // Capture boxes: faint corner marks around each pod.
+    for (int side = -1; side <= 1; side += 2) {
+        const int px = cx + side * 26;
+        const Rgb mark = {90, 150, 255};
+        const int l = px - 20, t = cy - 24, r = px + 19, b = cy + 15;
+        for (int d = 0; d < 6; ++d) {
+            c.blend(l + d, t, mark, 0.6f), c.blend(l, t + d, mark, 0.6f);
+            c.blend(r - d, t, mark, 0.6f), c.blend(r, t + d, mark, 0.6f);
+            c.blend(l + d, b, mark, 0.6f), c.blend(l, b - d, mark, 0.6f);
+            c.blend(r - d, b, mark, 0.6f), c.blend(r, b - d, mark, 0.6f);
+        }
+        c.bevelRect(px - 5, cy - 6, 11, 11, POD);
+        c.fillRect(px - 2, cy - 3, 4, 4, {255, 250, 200});
+    }
+    c.bevelRect(cx - 12, cy - 4, 24, 14, mix(SHIP, {0, 0, 0}, 0.25f)); // wings
+    c.bevelRect(cx - 6, cy - 16, 12, 28, SHIP);
+    c.fillRect(cx - 3, cy - 11, 6, 7, {190, 230, 255}); // canopy
+    c.fillRect(cx - 4, cy + 12, 3, 4, {255, 190, 80});  // engine flames
+    c.fillRect(cx + 1, cy + 12, 3, 4, {255, 190, 80});
+    c.fillRect(cx - 3, cy + 16, 2, 3, {255, 90, 40});
+    c.fillRect(cx + 1, cy + 16, 2, 3, {255, 90, 40});
+}
+
+void drawBombs(Canvas& c, int cx, int cy) {
+    const int xs[] = {-34, -22, 18, 30, -28, 26};
+    const int ys[] = {-38, -52, -44, -60, -70, -66};
+    for (int k = 0; k < 6; ++k) {
+        const int x = cx + xs[k], y = cy + ys[k];
+        for (int trail = 1; trail <= 4; ++trail)
+            c.fillRect(x, y + 4 + trail * 3, 5, 2, mix(SPACE_BOTTOM, {110, 170, 255}, 1.0f - trail / 5.0f));
+        c.bevelRect(x - 1, y - 2, 7, 8, BOMB);
+    }
+}
+
+Mask scaleMask(const Mask& m, int k) {
+    Mask out;
+    out.w = m.w * k;
+    out.h = m.h * k;
+    out.bits.assign(out.w * out.h, false);
+    for (int y = 0; y < out.h; ++y)
+        for (int x = 0; x < out.w; ++x) out.bits[y * out.w + x] = m.at(x / k, y / k);
+    return out;
+}
+
+// The name in large block letters: fire-coloured fill, a dark outline and a deep drop shadow.
+void drawLogo(Canvas& c, const char* name, int top) {
+    constexpr int SCALE = 3, GAP = 4;
+    const int count = static_cast<int>(std::strlen(name));
+    std::vector<Mask> letters;
+    int width = -GAP;
+    for (int i = 0; i < count; ++i) {
+        letters.push_back(scaleMask(smoothDouble(patternMask(*findGlyphPattern(name[i]))), SCALE));
+        width += letters.back().w + GAP;
+    }
+    const int left = (c.width() - width) / 2;
+    const int height = 7 * 2 * SCALE;
+    Mask all;
+    all.w = c.width();
+    all.h = height + 8;
+    all.bits.assign(all.w * all.h, false);
+    int x = left;
+    for (const Mask& m : letters) {
+        for (int y = 0; y < height; ++y)
+            for (int i = 0; i < m.w; ++i)
+                if (m.at(i, y)) all.bits[(y + 4) * all.w + x + i] = true;
+        x += m.w + GAP;
+    }
+    auto near = [&all](int px, int py, int r) {
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx)
+                if (all.at(px + dx, py + dy)) return true;
+        return false;
+    };
+    const int y0 = top - 4;
+    for (int y = 0; y < all.h; ++y)
+        for (int px = 0; px < all.w; ++px) {
+            if (near(px - 4, y - 4, 2)) c.set(px, y0 + y, {50, 14, 70}); // shadow
+        }
+    for (int y = 0; y < all.h; ++y)
+        for (int px = 0; px < all.w; ++px) {
+            if (near(px, y, 2)) c.set(px, y0 + y, {12, 8, 24}); // outline
+        }
+    const Rgb top1 = {255, 248, 170}, mid = {255, 170, 40}, low = {230, 50, 40};
+    for (int y = 0; y < all.h; ++y) {
+        const float t = static_cast<float>(y - 4) / height;
+        Rgb fill = t < 0.5f ? mix(top1, mid, t * 2.0f) : mix(mid, low, (t - 0.5f) * 2.0f);
+        for (int px = 0; px < all.w; ++px) {
+            if (!all.at(px, y)) continue;
+            Rgb p = fill;
+            if (!all.at(px, y - 1)) p = mix(fill, {255, 255, 255}, 0.7f); // lit top edges
+            else if (!all.at(px, y + 1)) p = mix(fill, {60, 0, 20}, 0.5f);
+            c.set(px, y0 + y, p);
+        }
+    }
+}
+
+void centredText(Canvas& c, const std::string& text, int y) {
+    int width = 0;
+    for (char ch : text) width += ch == ' ' ? 12 : renderGlyph(ch).width();
+    drawText(c, text, (c.width() - width) / 2, y);
+}
+
+} // namespace
+
+Canvas makeTitle() {
+    Canvas c(TITLE_W, TITLE_H);
+    spaceBackground(c, 0x5449544C, 160);
+    drawBulletFan(c, TITLE_W / 2, 58);
+    drawBoss(c, TITLE_W / 2, 16);
+    drawLogo(c, "ZORVANE", 96);
+    centredText(c, "CAPTURE & STRIKE", 152);
+    drawBombs(c, TITLE_W / 2, 246);
+    drawShip(c, TITLE_W / 2, 246);
+    c.frameRect(0, 0, TITLE_W, TITLE_H, {90, 110, 190});
+    c.frameRect(2, 2, TITLE_W - 4, TITLE_H - 4, {40, 50, 100});
+    return c;
+}
+
+Canvas makeIcon(int size) {
+    // A 16-cell design, scaled whole: the ship with its pods under the boss and its fire.
+    static const char* ICON[16] = {
+        "................", ".....GGGGGG.....", "...gGGGGGGGGg...", "...g.GGRRGG.g...",
+        ".....GGGGGG.....", "................", ".......O........", "...R.......O....",
+        "........R.......", "................", ".......bb.......", "......bBBb......",
+        ".YY..BBBBBB..YY.", ".YY.BBBBBBBB.YY.", "......B..B......", "................",
+    };
+    const int k = size / 16;
+    Canvas c(size, size);
+    spaceBackground(c, 0x49434F4E, 0);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            Rgb p;
+            switch (ICON[y][x]) {
+            case 'G': p = BOSS; break;
+            case 'g': p = mix(BOSS, {0, 0, 0}, 0.35f); break;
+            case 'R': p = BULLET_RED; break;
+            case 'O': p = BULLET_ORANGE; break;
+            case 'B': p = SHIP; break;
+            case 'b': p = {170, 210, 255}; break;
+            case 'Y': p = POD; break;
+            default: continue;
+            }
+            c.fillRect(x * k, y * k, k, k, p);
+        }
+    c.frameRect(0, 0, size, size, {90, 110, 190});
+    return c;
+}

@@ -1,0 +1,44 @@
+// Canvas: an RGB picture in memory, with the few drawing operations the artwork needs and BMP/PNG output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgb {
+    uint8_t r = 0, g = 0, b = 0;
+};
+inline bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+
+// Linear blend from a to b; t is clamped to 0..1.
+Rgb mix(Rgb a, Rgb b, float t);
+
+class Canvas {
+  public:
+    Canvas(int width, int height, Rgb fill = {});
+
+    int width() const { return w; }
+    int height() const { return h; }
+    // Out-of-range reads give black, out-of-range writes are dropped, so art may overhang the edges.
+    Rgb get(int x, int y) const;
+    void set(int x, int y, Rgb c);
+    void blend(int x, int y, Rgb c, float alpha);
+    void fillRect(int x, int y, int rw, int rh, Rgb c);
+    // A rectangle with a lighter top-left edge and a darker bottom-right edge, like a lit panel.
+    void bevelRect(int x, int y, int rw, int rh, Rgb c);
+    void frameRect(int x, int y, int rw, int rh, Rgb c);
+    // Copies src with its top-left corner at (x, y); pixels equal to key are skipped.
+    void paste(const Canvas& src, int x, int y, Rgb key);
+
+  private:
+    int w, h;
+    std::vector<Rgb> pixels;
+};
+
+// 24-bit uncompressed BMP, bottom-up rows padded to four bytes: what SDL_LoadBMP reads most simply.
+std::vector<uint8_t> encodeBMP(const Canvas& c);
+// 8-bit RGB PNG with stored (uncompressed) deflate blocks; small pictures need no real compression.
+std::vector<uint8_t> encodePNG(const Canvas& c);
+
+// Writes the bytes, creating missing directories; throws std::runtime_error on failure.
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);

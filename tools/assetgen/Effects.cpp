@@ -1,0 +1,107 @@
+// The four sound effects: capture sweep, hit crunch, enemy burst and item ping.
+#include "Assets.h"
+#include "Synth.h"
+
+#include <cmath>
+
+namespace {
+
+std::vector<float> silence(float seconds) {
+    return std::vector<float>(static_cast<size_t>(seconds * SAMPLE_RATE), 0.0f);
+}
+
+// Short fades at both ends so a sound never starts or stops with a click.
+void softEdges(std::vector<float>& s) {
+    const size_t in = SAMPLE_RATE / 1000, out = SAMPLE_RATE / 100;
+    for (size_t i = 0; i < in && i < s.size(); ++i) s[i] *= static_cast<float>(i) / in;
+    for (size_t i = 0; i < out && i < s.size(); ++i) s[s.size() - 1 - i] *= static_cast<float>(i) / out;
+}
+
+std::vector<float> finish(std::vector<float> s) {
+    softEdges(s);
+    normalize(s, 0.85f);
+    return s;
+}
+
+} // namespace
+
+std::vector<float> makeKreel() {
+    std::vector<float> s = silence(0.55f);
+    Osc lead, fifth, top;
+    LowPass tone;
+    Noise sparkle(0x4B524545);
+    for (size_t i = 0; i < s.size(); ++i) {
+        const float t = static_cast<float>(i) / SAMPLE_RATE;
+        const float k = t / 0.55f;
+        const float hz = 420.0f * std::pow(2.0f, 2.6f * k);
+        // A fast flutter on top of the sweep makes it shimmer like charged particles.
+        const float flutter = 0.75f + 0.25f * std::sin(2.0f * PI * 28.0f * t);
+        float v = 0.5f * lead.pulse(hz, 0.25f) + 0.25f * fifth.saw(hz * 1.5f) +
+                  0.2f * top.sine(hz * 2.0f) + 0.08f * sparkle.white() * k;
+        v = tone.run(v, 1800.0f + 7000.0f * k) * flutter;
+        const float env = std::min(1.0f, t / 0.01f) * (k < 0.7f ? 1.0f : (1.0f - k) / 0.3f);
+        s[i] = v * env;
+    }
+    return finish(s);
+}
+
+std::vector<float> makeDamage() {
+    std::vector<float> s = silence(0.75f);
+    Osc sub, growl;
+    LowPass crunchTone;
+    Noise crunch(0x44414D47);
+    float held = 0.0f, holdPhase = 0.0f;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const float t = static_cast<float>(i) / SAMPLE_RATE;
+        const float body = sub.sine(35.0f + 90.0f * std::exp(-t / 0.12f)) * std::exp(-t / 0.28f);
+        const float buzz = growl.pulse(55.0f + 30.0f * std::exp(-t / 0.05f), 0.3f) * std::exp(-t / 0.12f);
+        // Sample-and-hold noise at a falling rate: a coarse, crunching grain.
+        holdPhase += (2400.0f * std::exp(-t / 0.2f) + 250.0f) / SAMPLE_RATE;
+        if (holdPhase >= 1.0f) {
+            holdPhase -= 1.0f;
+            held = crunch.white();
+        }
+        const float grit = crunchTone.run(held, 1600.0f) * std::exp(-t / 0.16f);
+        s[i] = std::tanh(2.5f * (0.9f * body + 0.35f * buzz + 0.8f * grit));
+    }
+    return finish(s);
+}
+
+std::vector<float> makeDestroy() {
+    std::vector<float> s = silence(0.32f);
+    Osc thump;
+    LowPass tone;
+    Noise burst(0x44535452);
+    for (size_t i = 0; i < s.size(); ++i) {
+        const float t = static_cast<float>(i) / SAMPLE_RATE;
+        const float noise = tone.run(burst.white(), 400.0f + 6500.0f * std::exp(-t / 0.06f));
+        const float kick = thump.sine(40.0f + 120.0f * std::exp(-t / 0.03f)) * std::exp(-t / 0.06f);
+        const float env = std::min(1.0f, t / 0.002f) * std::exp(-t / 0.075f);
+        s[i] = std::tanh(1.8f * (1.2f * noise * env + 0.8f * kick));
+    }
+    return finish(s);
+}
+
+std::vector<float> makeKin() {
+    std::vector<float> s = silence(0.6f);
+    // Partial ratios of a struck metal bar: inharmonic, which is what makes it sound metallic.
+    const float ratios[] = {1.0f, 2.76f, 5.40f, 8.93f};
+    const float gains[] = {1.0f, 0.45f, 0.22f, 0.1f};
+    const float decays[] = {0.22f, 0.1f, 0.05f, 0.03f};
+    struct Strike {
+        float start, hz, gain;
+    };
+    const Strike strikes[] = {{0.0f, 1760.0f, 0.8f}, {0.055f, 2637.0f, 1.0f}};
+    for (const Strike& k : strikes) {
+        Osc partial[4];
+        for (size_t i = static_cast<size_t>(k.start * SAMPLE_RATE); i < s.size(); ++i) {
+            const float t = static_cast<float>(i) / SAMPLE_RATE - k.start;
+            float v = 0.0f;
+            for (int p = 0; p < 4; ++p)
+                if (k.hz * ratios[p] < 10000.0f) // partials above that would fold back as noise
+                    v += gains[p] * partial[p].sine(k.hz * ratios[p]) * std::exp(-t / decays[p]);
+            s[i] += k.gain * v * std::min(1.0f, t / 0.001f);
+        }
+    }
+    return finish(s);
+}

@@ -1,0 +1,65 @@
+// Sound building blocks: a seeded noise source, band-limited oscillators, filters and WAV output.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+constexpr int SAMPLE_RATE = 22050; // the mixer's own rate, so nothing is resampled at play time
+constexpr float PI = 3.14159265358979f;
+
+// xorshift32: the generator's only randomness, fixed-seeded so every run writes the same bytes.
+class Noise {
+  public:
+    explicit Noise(uint32_t seed) : state(seed ? seed : 1) {}
+    uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    // Uniform in -1..1.
+    float white() { return static_cast<float>(next() >> 8) / 8388608.0f - 1.0f; }
+
+  private:
+    uint32_t state;
+};
+
+// Phase-accumulating oscillator; saw and pulse are smoothed at their jumps (polyBLEP) to keep
+// the high notes free of aliasing at this low sample rate.
+class Osc {
+  public:
+    float sine(float hz);
+    float saw(float hz);
+    float pulse(float hz, float width);
+    float triangle(float hz);
+
+  private:
+    float advance(float hz);
+    float phase = 0.0f;
+    float lastTri = 0.0f;
+    float dt = 0.0f;
+};
+
+// One-pole low-pass; cutoff in Hz may change every sample.
+class LowPass {
+  public:
+    float run(float x, float hz);
+
+  private:
+    float y = 0.0f;
+};
+
+// One-pole high-pass built on the low-pass.
+class HighPass {
+  public:
+    float run(float x, float hz) { return x - lp.run(x, hz); }
+
+  private:
+    LowPass lp;
+};
+
+// Scales so the loudest sample reaches peak (a fraction of full scale), keeping every sound clear of clipping.
+void normalize(std::vector<float>& samples, float peak);
+
+// 16-bit PCM WAV with the given channel count; samples interleaved, -1..1.
+std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels);
