@@ -1,0 +1,107 @@
+// The simulator's game driver: one game from start() to its end, frame by frame through sceneStep.
+#include "sim/SimGame.h"
+
+#include "flow/GameMain.h"
+#include "flow/Scene.h"
+#include "objects/Random.h"
+#include "objects/World.h"
+#include "plix/Plix.h"
+#include "sim/SimWorld.h"
+
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr int SDL_CODES[6] = {SDLK_z, SDLK_x, SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+}
+
+void simInitMedia() {
+    static bool done = false;
+    if (done) return;
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    Plix_init("/+++ ZORVANE +++/", 320, 480, false);
+    loadResources();
+    done = true;
+}
+
+void simApplyKeys(uint8_t keys) {
+    int n = 0;
+    Uint8* state = SDL_GetKeyState(&n);
+    for (int bit = 0; bit < 6; ++bit)
+        if (SDL_CODES[bit] < n) state[SDL_CODES[bit]] = (keys >> bit) & 1;
+}
+
+GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptions& options) {
+    // Both snapshots empty, so a key held in the first frame counts as pushed, as after a quiet title.
+    simApplyKeys(0);
+    Plix_update(0);
+    Plix_update(0);
+
+    level = level_;
+    randSeed(seed);
+    if (!gameMain)
+        gameMain = new GameMain();
+    else
+        gameMain->start();
+    rememberPools();
+    scene = SCENE_GAME;
+    input.beginGame(level_, seed);
+    if (options.record) {
+        options.record->hasHeader = true;
+        options.record->level = level_;
+        options.record->seed = seed;
+        options.record->keys.clear();
+    }
+
+    GameResult r;
+    r.level = level_;
+    r.seed = seed;
+    const int limit = options.maxFrames > 0 ? options.maxFrames : SIM_FRAME_LIMIT;
+    for (int frame = 0;; ++frame) {
+        if (frame >= limit) {
+            if (options.maxFrames <= 0)
+                throw SimCheckError("the game did not end within " + std::to_string(limit) + " frames");
+            r.outcome = GameResult::CUT;
+            break;
+        }
+        uint8_t keys = input.next(frame);
+        if (options.record) options.record->keys.push_back(keys);
+        // The same order as the game's loop, rotated: the snapshot that ends one frame is what the
+        // next frame's scene step reads.
+        simApplyKeys(keys);
+        Plix_update(0);
+        sceneStep();
+        Plix_flip();
+        r.frames = frame + 1;
+        if (options.check) {
+            std::string bad = checkWorld();
+            if (!bad.empty()) throw SimCheckError("frame " + std::to_string(frame + 1) + ": " + bad);
+        }
+        if (gameMain->state == GM_OVER) {
+            r.outcome = GameResult::OVER;
+            break;
+        }
+        if (gameMain->state == GM_CLEAR_WAIT) {
+            r.outcome = GameResult::CLEAR;
+            break;
+        }
+    }
+    r.score = gameMain->score;
+    r.time = gameMain->time;
+    r.maxRatio = gameMain->maxRatio;
+    r.hash = hashWorld();
+    return r;
+}
+
+std::string formatResult(const GameResult& r) {
+    std::string outcome = r.outcome == GameResult::CLEAR ? "clear"
+                          : r.outcome == GameResult::OVER ? "over@" + std::to_string(r.frames)
+                                                           : "cut@" + std::to_string(r.frames);
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(r.hash));
+    return "level=" + std::to_string(r.level) + " seed=" + std::to_string(r.seed) + " outcome=" + outcome +
+           " score=" + std::to_string(r.score) + " time=" + std::to_string(r.time) +
+           " maxRatio=" + std::to_string(r.maxRatio) + " hash=" + hash;
+}

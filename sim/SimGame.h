@@ -1,0 +1,48 @@
+// Plays whole games of the real game code headless: the frame loop of the game without its frame wait.
+#pragma once
+
+#include "sim/SimInput.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// Opens the media layer on SDL's dummy drivers (unless the caller chose drivers) and loads the
+// resources from resource/ in the working directory. Once per process; throws PlixError.
+void simInitMedia();
+
+// Sets SDL's own key state to exactly these keys; the next Plix_update snapshot sees them.
+void simApplyKeys(uint8_t keys);
+
+struct SimOptions {
+    bool check = false;  // checkWorld after every frame
+    int maxFrames = 0;   // 0: until the game ends; otherwise the game is cut after this many frames
+    RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
+};
+
+struct GameResult {
+    int level = 0;
+    uint64_t seed = 0;
+    enum Outcome { CLEAR, OVER, CUT } outcome = CUT;
+    int frames = 0;  // frames run, the game's last included
+    int score = 0;
+    int time = 0;
+    int maxRatio = 0;
+    uint64_t hash = 0;
+};
+
+// A broken invariant found by the check mode.
+class SimCheckError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Games that have not ended after this many frames are stuck: the boss leaves by itself long before.
+constexpr int SIM_FRAME_LIMIT = 100000;
+
+// Starts a game at this level with the generator seeded, then runs frames until game over, until the
+// clear sequence reaches its waiting state, or until maxFrames. Throws SimCheckError.
+GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options);
+
+// "level=3 seed=7 outcome=over@1234 score=5600 time=1100 maxRatio=2 hash=00ff..."
+std::string formatResult(const GameResult& r);

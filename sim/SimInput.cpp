@@ -1,0 +1,234 @@
+// The simulator's input sources and its input file format.
+#include "sim/SimInput.h"
+
+#include "objects/Enemy.h"
+#include "objects/ItemBomb.h"
+#include "objects/Player.h"
+#include "objects/ShotBullet.h"
+#include "objects/World.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+std::string formatKeys(uint8_t keys) {
+    std::string s;
+    for (int bit = 0; SIM_KEY_LETTERS[bit]; ++bit)
+        if (keys & (1u << bit)) s += SIM_KEY_LETTERS[bit];
+    return s.empty() ? "-" : s;
+}
+
+uint8_t parseKeys(const std::string& line) {
+    if (line == "-") return 0;
+    if (line.empty()) throw SimInputError("empty key line");
+    uint8_t keys = 0;
+    for (char c : line) {
+        const char* at = std::strchr(SIM_KEY_LETTERS, c);
+        if (c == '\0' || !at) throw SimInputError(std::string("unknown key '") + c + "'");
+        uint8_t bit = static_cast<uint8_t>(1u << (at - SIM_KEY_LETTERS));
+        if (keys & bit) throw SimInputError(std::string("key '") + c + "' given twice");
+        keys |= bit;
+    }
+    return keys;
+}
+
+// --- random player ---------------------------------------------------------------------------
+
+namespace {
+// Direction sets a wandering player holds: none, the four ways and the four diagonals.
+constexpr uint8_t DIRECTIONS[9] = {0,
+                                   KEY_UP,
+                                   KEY_DOWN,
+                                   KEY_LEFT,
+                                   KEY_RIGHT,
+                                   KEY_UP | KEY_LEFT,
+                                   KEY_UP | KEY_RIGHT,
+                                   KEY_DOWN | KEY_LEFT,
+                                   KEY_DOWN | KEY_RIGHT};
+constexpr uint8_t DIRECTION_MASK = KEY_UP | KEY_DOWN | KEY_LEFT | KEY_RIGHT;
+} // namespace
+
+void RandomPlayer::beginGame(int level, uint64_t seed) {
+    // splitmix64 of seed and level, so neighbouring seeds and levels wander differently
+    uint64_t z = seed * 0x9e3779b97f4a7c15ULL + static_cast<uint64_t>(level) + 1;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    state = (z ^ (z >> 31)) | 1;
+    held = 0;
+}
+
+uint32_t RandomPlayer::draw() {
+    // xorshift64*
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return static_cast<uint32_t>((state * 0x2545f4914f6cdd1dULL) >> 32);
+}
+
+uint8_t RandomPlayer::next(int) {
+    // A direction is kept for about ten frames, so the ship really travels instead of trembling.
+    if (draw() % 10 == 0) held = static_cast<uint8_t>((held & ~DIRECTION_MASK) | DIRECTIONS[draw() % 9]);
+    if (draw() % 8 == 0) held ^= KEY_Z;
+    return held;
+}
+
+// --- dodging bot -----------------------------------------------------------------------------
+
+namespace {
+constexpr int LOOKAHEAD = 8;     // frames looked ahead along each way to steer
+constexpr float MARGIN = 10;     // clearance in pixels below which a box counts as a threat
+constexpr float NEAR = 160;      // objects farther than this are ignored this frame
+constexpr float EDGE = 8;        // the bot keeps the ship this far inside the field
+constexpr float HOME_PULL = 0.02f;
+
+struct Threat {
+    float x, y, vx, vy, halfW, halfH;
+};
+
+// Clearance between a point and a box: negative when the point is inside.
+float gap(float qx, float qy, const Threat& t, int frames) {
+    float dx = std::fabs(qx - (t.x + t.vx * frames)) - t.halfW;
+    float dy = std::fabs(qy - (t.y + t.vy * frames)) - t.halfH;
+    return std::max(dx, dy);
+}
+
+template <class T> void gatherThreats(TokenManager<T>* pool, float px, float py, std::vector<Threat>& out) {
+    if (!pool) return;
+    for (int i = 0; i < pool->capacity(); ++i) {
+        const T& t = pool->getTokens()[i];
+        if (!t.exists) continue;
+        if (std::fabs(t.x - px) > NEAR || std::fabs(t.y - py) > NEAR) continue;
+        out.push_back({t.x, t.y, t.vx, t.vy, t.width / 2 + Player::HIT_SIZE, t.height / 2 + Player::HIT_SIZE});
+    }
+}
+} // namespace
+
+void DodgeBot::beginGame(int, uint64_t) { zLast = false; }
+
+uint8_t DodgeBot::next(int) {
+    if (!player || !player->exists) {
+        zLast = false;
+        return 0;
+    }
+    const float px = player->x;
+    const float py = player->y;
+
+    std::vector<Threat> threats;
+    gatherThreats(bulletManager, px, py, threats);
+    gatherThreats(enemyManager, px, py, threats);
+
+    // Capture: a push (z up the frame before) with the pods on and enough charge, when a bullet is in
+    // a box. Without pods: hold z and fire while nothing is close, since z also halves the speed.
+    bool z = false;
+    if (player->hasPods) {
+        if (!zLast && player->charge >= Player::CHARGE_COST && bulletManager) {
+            for (int i = 0; i < bulletManager->capacity() && !z; ++i) {
+                const Bullet& b = bulletManager->getTokens()[i];
+                z = b.exists && (b.hits(player->catchLeft) || b.hits(player->catchRight));
+            }
+        }
+    } else {
+        z = true;
+        for (const Threat& t : threats)
+            if (gap(px, py, t, 0) < 4 * MARGIN) z = false;
+    }
+
+    // Where to drift when nothing threatens: under the boss, or to the nearest item when the pods are gone.
+    float homeX = 160, homeY = 400;
+    if (enemyManager)
+        for (const Enemy& e : *enemyManager)
+            if (e.exists && e.kind == 0) homeX = e.x;
+    if (!player->hasPods && itemManager) {
+        float best = 1e9f;
+        for (const Item& it : *itemManager) {
+            float d = std::fabs(it.x - px) + std::fabs(it.y - py);
+            if (it.exists && it.y > 200 && d < best) {
+                best = d;
+                homeX = it.x;
+                homeY = it.y;
+            }
+        }
+    }
+
+    const float speed = z ? Player::SPEED_SLOW : Player::SPEED_NORMAL;
+    static const int WAYS[9][2] = {{0, 0}, {0, -1}, {0, 1}, {-1, 0}, {1, 0}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+    int bestWay = 0;
+    float bestCost = 0;
+    for (int w = 0; w < 9; ++w) {
+        float cost = 0;
+        float qx = px, qy = py;
+        for (int t = 1; t <= LOOKAHEAD; ++t) {
+            qx = std::clamp(px + WAYS[w][0] * speed * t, EDGE, SCREEN_WIDTH - EDGE);
+            qy = std::clamp(py + WAYS[w][1] * speed * t, EDGE, SCREEN_HEIGHT - EDGE);
+            for (const Threat& th : threats) {
+                float g = gap(qx, qy, th, t);
+                if (g < MARGIN) cost += (MARGIN - g) * (MARGIN - g) * static_cast<float>(LOOKAHEAD + 1 - t);
+            }
+        }
+        cost += HOME_PULL * (std::fabs(qx - homeX) + std::fabs(qy - homeY));
+        if (w == 0 || cost < bestCost) {
+            bestCost = cost;
+            bestWay = w;
+        }
+    }
+
+    uint8_t keys = z ? KEY_Z : 0;
+    if (WAYS[bestWay][0] < 0) keys |= KEY_LEFT;
+    if (WAYS[bestWay][0] > 0) keys |= KEY_RIGHT;
+    if (WAYS[bestWay][1] < 0) keys |= KEY_UP;
+    if (WAYS[bestWay][1] > 0) keys |= KEY_DOWN;
+    zLast = z;
+    return keys;
+}
+
+// --- input files -----------------------------------------------------------------------------
+
+std::vector<RecordedGame> readInputFile(std::istream& in) {
+    std::vector<RecordedGame> games;
+    std::string line;
+    int lineNo = 0;
+    bool headerless = false;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        const std::string where = "input line " + std::to_string(lineNo) + ": ";
+        if (line.compare(0, 5, "game ") == 0) {
+            if (headerless) throw SimInputError(where + "a game line after frames that belong to no game");
+            std::istringstream words(line.substr(5));
+            RecordedGame g;
+            std::string rest;
+            if (!(words >> g.level >> g.seed) || (words >> rest) || g.level < 0 || g.level > 50)
+                throw SimInputError(where + "expected \"game LEVEL SEED\" with LEVEL 0 to 50");
+            g.hasHeader = true;
+            games.push_back(std::move(g));
+            continue;
+        }
+        if (games.empty()) {
+            games.emplace_back();
+            headerless = true;
+        }
+        try {
+            games.back().keys.push_back(parseKeys(line));
+        } catch (const SimInputError& e) {
+            throw SimInputError(where + e.what());
+        }
+    }
+    if (games.empty()) throw SimInputError("input file holds no frames");
+    return games;
+}
+
+void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games) {
+    out << "# zorvane-sim input: \"game LEVEL SEED\", then one line per frame with the keys held ("
+        << SIM_KEY_LETTERS << "), '-' for none\n";
+    for (const RecordedGame& g : games) {
+        out << "game " << g.level << ' ' << g.seed << '\n';
+        for (uint8_t k : g.keys) out << formatKeys(k) << '\n';
+    }
+}
+
+uint8_t Replay::next(int frame) {
+    if (frame < 0 || frame >= static_cast<int>(game->keys.size())) return 0;
+    return game->keys[static_cast<size_t>(frame)];
+}

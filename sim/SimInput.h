@@ -1,0 +1,90 @@
+// Where the simulator's keys come from: a seeded random player, a dodging bot, or a recorded input file.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The keys held in one frame, one bit each.
+enum SimKey : uint8_t {
+    KEY_Z = 1,
+    KEY_X = 2,
+    KEY_UP = 4,
+    KEY_DOWN = 8,
+    KEY_LEFT = 16,
+    KEY_RIGHT = 32,
+};
+
+// The letters of a recorded frame line, in bit order; "-" is a frame with no key held.
+constexpr const char* SIM_KEY_LETTERS = "zxudlr";
+
+// A frame's keys as its line in an input file, and back; parseKeys throws SimInputError on a bad line.
+std::string formatKeys(uint8_t keys);
+uint8_t parseKeys(const std::string& line);
+
+class SimInputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class InputSource {
+  public:
+    virtual ~InputSource() = default;
+    // Called before the first frame of every game.
+    virtual void beginGame(int level, uint64_t seed) = 0;
+    // The keys held in the given frame (0 is the game's first); may look at the world as it stands.
+    virtual uint8_t next(int frame) = 0;
+};
+
+// Wanders with held directions, and taps and holds z at random. Its draws come from a generator of
+// its own, so the game's generator sees exactly the draws the game takes.
+class RandomPlayer : public InputSource {
+  public:
+    void beginGame(int level, uint64_t seed) override;
+    uint8_t next(int frame) override;
+
+  private:
+    uint64_t state = 0;
+    uint8_t held = 0;
+    uint32_t draw();
+};
+
+// Looks a few frames ahead along each of the nine ways to steer and takes the one that stays
+// farthest from bullets and enemies; captures when bullets sit in the boxes, fires when it is safe.
+class DodgeBot : public InputSource {
+  public:
+    void beginGame(int level, uint64_t seed) override;
+    uint8_t next(int frame) override;
+
+  private:
+    bool zLast = false;
+};
+
+// One recorded game: the level and seed it was played with, and its keys frame by frame.
+struct RecordedGame {
+    bool hasHeader = false;
+    int level = 0;
+    uint64_t seed = 0;
+    std::vector<uint8_t> keys;
+};
+
+// Reads an input file: "game LEVEL SEED" lines open a game, each other line is one frame's keys,
+// blank lines and lines starting with '#' are ignored. A file without "game" lines is one headerless
+// game. Throws SimInputError naming the line on anything else.
+std::vector<RecordedGame> readInputFile(std::istream& in);
+void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games);
+
+// Plays back one recorded game; after its last frame no key is held.
+class Replay : public InputSource {
+  public:
+    explicit Replay(const RecordedGame* game) : game(game) {}
+    void beginGame(int, uint64_t) override {}
+    uint8_t next(int frame) override;
+
+  private:
+    const RecordedGame* game;
+};

@@ -1,0 +1,191 @@
+// The world's hash, its invariant checks and its snapshot.
+#include "sim/SimWorld.h"
+
+#include "objects/Random.h"
+#include "objects/World.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+class Fnv {
+  public:
+    uint64_t value = 0xcbf29ce484222325ULL;
+    void bytes(const void* p, size_t n) {
+        auto* c = static_cast<const unsigned char*>(p);
+        for (size_t i = 0; i < n; ++i) {
+            value ^= c[i];
+            value *= 0x100000001b3ULL;
+        }
+    }
+    void f(float v) {
+        uint32_t u;
+        std::memcpy(&u, &v, sizeof u);
+        bytes(&u, sizeof u);
+    }
+    void i(int64_t v) { bytes(&v, sizeof v); }
+};
+
+void hashToken(Fnv& h, const Token& t) {
+    for (float v : {t.x, t.y, t.vx, t.vy, t.ax, t.ay, t.width, t.height, t.drawWidth, t.drawHeight}) h.f(v);
+    h.i(t.exists);
+}
+
+void hashExtra(Fnv&, const Shot&) {}
+void hashExtra(Fnv& h, const Bullet& b) { h.i(b.age); }
+void hashExtra(Fnv& h, const Enemy& e) {
+    h.i(e.kind);
+    h.i(e.hp);
+    h.i(e.maxHp);
+    h.i(e.age);
+}
+void hashExtra(Fnv& h, const Item& it) { h.i(it.age); }
+void hashExtra(Fnv&, const Bomb&) {}
+void hashExtra(Fnv& h, const Particle& p) {
+    h.i(p.kind);
+    h.i(p.life);
+    h.bytes(p.text, strnlen(p.text, Particle::TEXT_CAPACITY));
+}
+
+template <class T> void hashPool(Fnv& h, TokenManager<T>* pool) {
+    if (!pool) {
+        h.i(-1);
+        return;
+    }
+    for (int i = 0; i < pool->capacity(); ++i) {
+        const T& t = pool->getTokens()[i];
+        if (!t.exists) continue;
+        h.i(i);
+        hashToken(h, t);
+        hashExtra(h, t);
+    }
+    h.i(-2); // pool boundary, so an object cannot pass for one of the next pool
+}
+
+const void* rememberedPools[6] = {};
+
+bool hasNaN(const Token& t) {
+    return std::isnan(t.x) || std::isnan(t.y) || std::isnan(t.vx) || std::isnan(t.vy) || std::isnan(t.ax) ||
+           std::isnan(t.ay);
+}
+
+template <class T>
+std::string checkPool(const char* name, TokenManager<T>* pool, int capacity, const void* remembered) {
+    if (!pool) return std::string("the ") + name + " pool is missing";
+    if (remembered && remembered != pool) return std::string("the ") + name + " pool was replaced during play";
+    if (pool->capacity() != capacity)
+        return std::string("the ") + name + " pool holds " + std::to_string(pool->capacity()) + " slots, not " +
+               std::to_string(capacity);
+    if (pool->count() > pool->capacity())
+        return std::string("the ") + name + " pool has " + std::to_string(pool->count()) + " alive, over its capacity";
+    for (int i = 0; i < pool->capacity(); ++i) {
+        const T& t = pool->getTokens()[i];
+        if (t.exists && hasNaN(t)) return std::string(name) + " " + std::to_string(i) + " has a NaN coordinate";
+    }
+    return "";
+}
+
+} // namespace
+
+uint64_t hashWorld() {
+    Fnv h;
+    h.i(level);
+    hashPool(h, bulletManager);
+    hashPool(h, shotManager);
+    hashPool(h, enemyManager);
+    hashPool(h, itemManager);
+    hashPool(h, bombManager);
+    hashPool(h, particleManager);
+    if (player) {
+        hashToken(h, *player);
+        h.f(player->podAngle);
+        hashToken(h, player->podLeft);
+        hashToken(h, player->podRight);
+        h.i(player->shotWait);
+        h.i(player->volley);
+        h.i(player->charge);
+        h.i(player->hasPods);
+        hashToken(h, player->catchLeft);
+        hashToken(h, player->catchRight);
+    }
+    if (gameMain) {
+        const GameMain& g = *gameMain;
+        for (int v : {g.score, g.state, g.timer, g.gauge, g.maxRatio, g.bonus, g.time}) h.i(v);
+        h.i(g.toEndRoll);
+    }
+    h.i(static_cast<int64_t>(randState()));
+    return h.value;
+}
+
+void rememberPools() {
+    rememberedPools[0] = bulletManager;
+    rememberedPools[1] = shotManager;
+    rememberedPools[2] = enemyManager;
+    rememberedPools[3] = itemManager;
+    rememberedPools[4] = bombManager;
+    rememberedPools[5] = particleManager;
+}
+
+std::string checkWorld() {
+    std::string bad;
+    if ((bad = checkPool("bullet", bulletManager, BULLET_CAPACITY, rememberedPools[0])).size()) return bad;
+    if ((bad = checkPool("shot", shotManager, SHOT_CAPACITY, rememberedPools[1])).size()) return bad;
+    if ((bad = checkPool("enemy", enemyManager, ENEMY_CAPACITY, rememberedPools[2])).size()) return bad;
+    if ((bad = checkPool("item", itemManager, ITEM_CAPACITY, rememberedPools[3])).size()) return bad;
+    if ((bad = checkPool("bomb", bombManager, BOMB_CAPACITY, rememberedPools[4])).size()) return bad;
+    if ((bad = checkPool("particle", particleManager, PARTICLE_CAPACITY, rememberedPools[5])).size()) return bad;
+    if (!player) return "the player is missing";
+    if (player->exists && hasNaN(*player)) return "the player has a NaN coordinate";
+    return "";
+}
+
+namespace {
+template <class T> void savePool(TokenManager<T>* pool, std::vector<T>& out) {
+    out.assign(pool->getTokens(), pool->getTokens() + pool->capacity());
+}
+template <class T> void restorePool(TokenManager<T>* pool, const std::vector<T>& in) {
+    T* dst = pool->getTokens();
+    for (size_t i = 0; i < in.size(); ++i) dst[i] = in[i];
+}
+} // namespace
+
+void saveWorld(WorldSnapshot& s) {
+    savePool(bulletManager, s.bullets);
+    savePool(shotManager, s.shots);
+    savePool(enemyManager, s.enemies);
+    savePool(itemManager, s.items);
+    savePool(bombManager, s.bombs);
+    savePool(particleManager, s.particles);
+    s.player = *player;
+    s.level = level;
+    const GameMain& g = *gameMain;
+    s.score = g.score;
+    s.state = g.state;
+    s.timer = g.timer;
+    s.gauge = g.gauge;
+    s.maxRatio = g.maxRatio;
+    s.bonus = g.bonus;
+    s.time = g.time;
+    s.toEndRoll = g.toEndRoll;
+}
+
+void restoreWorld(const WorldSnapshot& s) {
+    restorePool(bulletManager, s.bullets);
+    restorePool(shotManager, s.shots);
+    restorePool(enemyManager, s.enemies);
+    restorePool(itemManager, s.items);
+    restorePool(bombManager, s.bombs);
+    restorePool(particleManager, s.particles);
+    *player = s.player;
+    level = s.level;
+    GameMain& g = *gameMain;
+    g.score = s.score;
+    g.state = s.state;
+    g.timer = s.timer;
+    g.gauge = s.gauge;
+    g.maxRatio = s.maxRatio;
+    g.bonus = s.bonus;
+    g.time = s.time;
+    g.toEndRoll = s.toEndRoll;
+}

@@ -1,0 +1,42 @@
+// Looking at the whole game world from outside: its hash, its invariants, and a copy to roll back to.
+#pragma once
+
+#include "flow/GameMain.h"
+#include "objects/Enemy.h"
+#include "objects/ItemBomb.h"
+#include "objects/Particle.h"
+#include "objects/Player.h"
+#include "objects/ShotBullet.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// FNV-1a (64 bit) over every existing object of the six pools with its slot, the player, the fields of
+// gameMain, the level and the random generator's state. Free slots do not count: what a dead object
+// left behind is not part of the game.
+uint64_t hashWorld();
+
+// The first broken invariant as a sentence, or "" when all hold: each pool is the one built at
+// start-up with its full capacity and no more alive than that, and no existing object (player
+// included) has a NaN position, velocity or acceleration.
+std::string checkWorld();
+// Remembers the pools' addresses that checkWorld compares against; call after gameMain exists.
+void rememberPools();
+
+// Everything a frame can change, copied out and back in, so a benchmark can replay one frame.
+struct WorldSnapshot {
+    std::vector<Bullet> bullets;
+    std::vector<Shot> shots;
+    std::vector<Enemy> enemies;
+    std::vector<Item> items;
+    std::vector<Bomb> bombs;
+    std::vector<Particle> particles;
+    Player player;
+    int level = 0;
+    int score = 0, state = 0, timer = 0, gauge = 0, maxRatio = 0, bonus = 0, time = 0;
+    bool toEndRoll = false;
+};
+void saveWorld(WorldSnapshot& s);
+// Copies back element by element into the existing pools: no allocation.
+void restoreWorld(const WorldSnapshot& s);

@@ -1,0 +1,206 @@
+// zorvane-sim: plays whole headless games of ZORVANE and prints one line per game.
+#include "plix/Plix.h"
+#include "sim/SimGame.h"
+#include "sim/SimInput.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+const char* USAGE =
+    "usage: zorvane-sim [--level N | --all-levels] [--seed S] [--games N]\n"
+    "                   [--input random|bot|FILE] [--record FILE] [--check] [--max-frames N]\n"
+    "  --level N       difficulty 0 to 50 (default 0); --all-levels plays 0 to 50 in turn\n"
+    "  --seed S        seed of the first game; game i of a level uses S + i (default 1)\n"
+    "  --games N       games per level (default 1)\n"
+    "  --input SRC     random player (default), dodging bot, or a recorded input file; a file\n"
+    "                  with \"game LEVEL SEED\" lines replays those games and takes no level or seed\n"
+    "  --record FILE   writes every game's keys, frame by frame, in the input file format\n"
+    "  --check         verifies the pools and every object's coordinates after each frame;\n"
+    "                  the first violation ends the run with status 2\n"
+    "  --max-frames N  cuts each game after N frames (outcome cut@N)\n"
+    "Runs in the current directory, which must hold resource/; writes run.log there.\n";
+
+struct Args {
+    int level = 0;
+    bool allLevels = false;
+    bool levelGiven = false;
+    uint64_t seed = 1;
+    bool seedGiven = false;
+    long games = 1;
+    bool gamesGiven = false;
+    std::string input = "random";
+    std::string record;
+    bool check = false;
+    long maxFrames = 0;
+};
+
+[[noreturn]] void usageError(const std::string& message) {
+    std::cerr << "zorvane-sim: " << message << "\n" << USAGE;
+    std::exit(1);
+}
+
+long long number(const std::string& option, const std::string& text, long long lo, long long hi) {
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE || v < lo || v > hi)
+        usageError(option + " wants a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
+                   ", not \"" + text + "\"");
+    return v;
+}
+
+Args parse(int argc, char** argv) {
+    Args a;
+    for (int i = 1; i < argc; ++i) {
+        std::string opt = argv[i];
+        std::string value;
+        bool hasValue = false;
+        if (auto eq = opt.find('='); opt.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = opt.substr(eq + 1);
+            opt = opt.substr(0, eq);
+            hasValue = true;
+        }
+        auto take = [&]() -> std::string {
+            if (hasValue) return value;
+            if (i + 1 >= argc) usageError(opt + " needs a value");
+            return argv[++i];
+        };
+        if (opt == "--level") {
+            a.level = static_cast<int>(number(opt, take(), 0, 50));
+            a.levelGiven = true;
+        } else if (opt == "--all-levels") {
+            a.allLevels = true;
+        } else if (opt == "--seed") {
+            // Seeds are unsigned 64-bit; the signed reader covers the range anyone types.
+            a.seed = static_cast<uint64_t>(number(opt, take(), 0, INT64_MAX));
+            a.seedGiven = true;
+        } else if (opt == "--games") {
+            a.games = static_cast<long>(number(opt, take(), 1, 1000000));
+            a.gamesGiven = true;
+        } else if (opt == "--input") {
+            a.input = take();
+        } else if (opt == "--record") {
+            a.record = take();
+        } else if (opt == "--check") {
+            a.check = true;
+        } else if (opt == "--max-frames") {
+            a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
+        } else if (opt == "--help" || opt == "-h") {
+            std::cout << USAGE;
+            std::exit(0);
+        } else {
+            usageError("unknown option \"" + opt + "\"");
+        }
+    }
+    if (a.allLevels && a.levelGiven) usageError("--level and --all-levels exclude each other");
+    return a;
+}
+
+// One game to play: where its keys come from.
+struct Planned {
+    int level;
+    uint64_t seed;
+    const RecordedGame* replay;
+};
+
+void progress(size_t done, size_t total) {
+    constexpr int WIDTH = 40;
+    int filled = static_cast<int>(done * WIDTH / total);
+    std::fprintf(stderr, "\r[%.*s%*s] %zu/%zu games", filled, "########################################",
+                 WIDTH - filled, "", done, total);
+    if (done == total) std::fprintf(stderr, "\r%*s\r", WIDTH + 32, "");
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Args args = parse(argc, argv);
+
+    std::vector<RecordedGame> recorded;
+    std::unique_ptr<InputSource> live;
+    if (args.input == "random") {
+        live = std::make_unique<RandomPlayer>();
+    } else if (args.input == "bot") {
+        live = std::make_unique<DodgeBot>();
+    } else {
+        std::ifstream in(args.input);
+        if (!in) usageError("cannot read the input file \"" + args.input + "\"");
+        try {
+            recorded = readInputFile(in);
+        } catch (const SimInputError& e) {
+            std::cerr << "zorvane-sim: " << args.input << ": " << e.what() << "\n";
+            return 1;
+        }
+    }
+
+    std::vector<Planned> plan;
+    if (!recorded.empty() && recorded.front().hasHeader) {
+        if (args.levelGiven || args.allLevels || args.seedGiven || args.gamesGiven)
+            usageError("\"" + args.input + "\" names its own levels and seeds; drop --level, --seed and --games");
+        for (const RecordedGame& g : recorded) plan.push_back({g.level, g.seed, &g});
+    } else {
+        int first = args.allLevels ? 0 : args.level;
+        int last = args.allLevels ? 50 : args.level;
+        for (int lv = first; lv <= last; ++lv)
+            for (long g = 0; g < args.games; ++g)
+                plan.push_back({lv, args.seed + static_cast<uint64_t>(g), recorded.empty() ? nullptr : &recorded[0]});
+    }
+
+    std::ofstream recordOut;
+    if (!args.record.empty()) {
+        recordOut.open(args.record);
+        if (!recordOut) usageError("cannot write the record file \"" + args.record + "\"");
+    }
+
+    int status = 0;
+    try {
+        simInitMedia();
+        const bool bar = plan.size() > 1 && isatty(STDERR_FILENO);
+        // A game that broke a check is recorded too, up to its bad frame, so it can be replayed.
+        std::vector<RecordedGame> taken(args.record.empty() ? 0 : plan.size());
+        size_t played = 0;
+        for (size_t i = 0; i < plan.size(); ++i) {
+            played = i + 1;
+            SimOptions options;
+            options.check = args.check;
+            options.maxFrames = static_cast<int>(args.maxFrames);
+            options.record = taken.empty() ? nullptr : &taken[i];
+            Replay replay(plan[i].replay);
+            InputSource& input = plan[i].replay ? static_cast<InputSource&>(replay) : *live;
+            GameResult r;
+            try {
+                r = runGame(plan[i].level, plan[i].seed, input, options);
+            } catch (const SimCheckError& e) {
+                if (bar) std::fprintf(stderr, "\n");
+                std::cerr << "zorvane-sim: check failed at level " << plan[i].level << " seed " << plan[i].seed
+                          << ", " << e.what() << "\n";
+                status = 2;
+                break;
+            }
+            std::cout << formatResult(r) << std::endl;
+            if (bar) progress(i + 1, plan.size());
+        }
+        if (recordOut.is_open()) {
+            taken.resize(played);
+            writeInputFile(recordOut, taken);
+            recordOut.close();
+            if (!recordOut) {
+                std::cerr << "zorvane-sim: writing \"" << args.record << "\" failed\n";
+                status = status ? status : 1;
+            }
+        }
+    } catch (const PlixError& e) {
+        std::cerr << "zorvane-sim: " << e.what() << "\n";
+        status = 1;
+    }
+    Plix_quit();
+    return status;
+}
