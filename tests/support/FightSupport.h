@@ -1,0 +1,61 @@
+// Test helpers for the fight: a fresh game at a level and seed, and views of the pools' live objects.
+#pragma once
+
+#include "flow/GameMain.h"
+#include "objects/Enemy.h"
+#include "objects/ItemBomb.h"
+#include "objects/Particle.h"
+#include "objects/Player.h"
+#include "objects/Random.h"
+#include "objects/ShotBullet.h"
+#include "objects/World.h"
+#include "support/TestSupport.h"
+
+#include <cmath>
+#include <vector>
+
+namespace fight {
+
+// Media once per program, the one scene once, then a new game at this level with this seed.
+inline void newGame(int lvl, uint64_t seed = 1) {
+    testsupport::initMedia();
+    testsupport::releaseAllKeys();
+    testsupport::snapshot();
+    testsupport::snapshot();
+    level = lvl;
+    if (!gameMain)
+        new GameMain();
+    else
+        gameMain->start();
+    randSeed(seed);
+}
+
+// A game with nothing in the enemy pool: minions are tested alone, without the boss's waves.
+inline void emptyField(int lvl, uint64_t seed = 1) {
+    newGame(lvl, seed);
+    enemyManager->clear();
+}
+
+inline Enemy& boss() { return enemyManager->getTokens()[0]; }
+
+template <class T> std::vector<T*> alive(TokenManager<T>* pool) {
+    std::vector<T*> out;
+    for (T& t : *pool)
+        if (t.exists) out.push_back(&t);
+    return out;
+}
+
+// Direction of a velocity in degrees, 0 to 360, screen y down.
+inline double headingOf(const Token& t) {
+    double a = std::atan2(-static_cast<double>(t.vy), static_cast<double>(t.vx)) * 180.0 / M_PI;
+    return a < 0 ? a + 360 : a;
+}
+inline double speedOf(const Token& t) { return std::hypot(t.vx, t.vy); }
+
+// Smallest difference between two angles in degrees.
+inline double angleGap(double a, double b) {
+    double d = std::fmod(std::fabs(a - b), 360.0);
+    return d > 180 ? 360 - d : d;
+}
+
+} // namespace fight
