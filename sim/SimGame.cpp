@@ -39,6 +39,12 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     Plix_update(0);
     Plix_update(0);
 
+    // The ship's volley count and shot wait outlive a game by the rules, so a later game would depend
+    // on the ones before it. Every simulated game starts as the first game of a fresh program.
+    if (player) {
+        player->volley = 0;
+        player->shotWait = 0;
+    }
     level = level_;
     randSeed(seed);
     if (!gameMain)

@@ -40,7 +40,8 @@ class SimCheckError : public std::runtime_error {
 // Games that have not ended after this many frames are stuck: the boss leaves by itself long before.
 constexpr int SIM_FRAME_LIMIT = 100000;
 
-// Starts a game at this level with the generator seeded, then runs frames until game over, until the
+// Starts a game at this level with the generator seeded, as the first game of a fresh program would
+// start (the ship's volley count and shot wait are what a new program has), then runs frames until game over, until the
 // clear sequence reaches its waiting state, or until maxFrames. Throws SimCheckError.
 GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options);
 

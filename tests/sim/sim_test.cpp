@@ -1,0 +1,212 @@
+// The simulator: games repeat exactly, recorded input replays a game, the hash and the checks see faults.
+#include "flow/GameMain.h"
+#include "objects/World.h"
+#include "sim/SimGame.h"
+#include "sim/SimWorld.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+class SimTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { simInitMedia(); }
+};
+
+GameResult play(int level, uint64_t seed, InputSource& input, int maxFrames = 0, RecordedGame* record = nullptr) {
+    SimOptions o;
+    o.check = true;
+    o.maxFrames = maxFrames;
+    o.record = record;
+    return runGame(level, seed, input, o);
+}
+
+TEST_F(SimTest, SameSeedAndInputGiveTheSameLineEvenAfterOtherGames) {
+    RandomPlayer random;
+    DodgeBot bot;
+    const std::string first = formatResult(play(12, 5, random));
+    const std::string botFirst = formatResult(play(3, 2, bot));
+    // Other games in between leave pools, player and generator in another state; start() must not care.
+    play(40, 99, random);
+    play(0, 1, bot, 700);
+    EXPECT_EQ(first, formatResult(play(12, 5, random)));
+    EXPECT_EQ(botFirst, formatResult(play(3, 2, bot)));
+}
+
+TEST_F(SimTest, SeedAndLevelChangeTheGame) {
+    DodgeBot bot;
+    const GameResult a = play(8, 1, bot, 1500);
+    EXPECT_NE(a.hash, play(8, 2, bot, 1500).hash);
+    EXPECT_NE(a.hash, play(9, 1, bot, 1500).hash);
+}
+
+TEST_F(SimTest, RecordedInputReplaysTheGameExactly) {
+    DodgeBot bot;
+    RecordedGame recorded;
+    const GameResult live = play(3, 17, bot, 0, &recorded);
+    ASSERT_EQ(static_cast<int>(recorded.keys.size()), live.frames);
+
+    // Through the file format, as zorvane-sim --record and --input do.
+    std::stringstream file;
+    writeInputFile(file, {recorded});
+    std::vector<RecordedGame> back = readInputFile(file);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].level, 3);
+    EXPECT_EQ(back[0].seed, 17u);
+    Replay replay(&back[0]);
+    EXPECT_EQ(formatResult(live), formatResult(play(3, 17, replay)));
+
+    // The replayed keys really drive the game: one frame without the bot's keys changes it.
+    size_t busy = 0;
+    while (busy < back[0].keys.size() && back[0].keys[busy] == 0) ++busy;
+    ASSERT_LT(busy, back[0].keys.size());
+    back[0].keys[busy] = back[0].keys[busy] ^ (KEY_LEFT | KEY_UP);
+    Replay changed(&back[0]);
+    EXPECT_NE(live.hash, play(3, 17, changed).hash);
+}
+
+TEST_F(SimTest, OutcomesFollowTheGameRules) {
+    DodgeBot bot;
+    RandomPlayer random;
+    bool sawClear = false, sawOver = false;
+    for (int lv : {0, 5, 25, 50}) {
+        for (InputSource* input : {static_cast<InputSource*>(&bot), static_cast<InputSource*>(&random)}) {
+            const GameResult r = play(lv, 4, *input);
+            SCOPED_TRACE(formatResult(r));
+            ASSERT_NE(r.outcome, GameResult::CUT);
+            EXPECT_GE(r.score, 0);
+            // The ratio is gauge / 20 (gauge at most 199) plus item bonuses.
+            EXPECT_GE(r.maxRatio, 0);
+            // The boss leaves by itself after 3600 of its updates, one per frame of play.
+            EXPECT_LE(r.time, 3600);
+            if (r.outcome == GameResult::OVER) {
+                sawOver = true;
+                EXPECT_EQ(gameMain->state, GM_OVER);
+                EXPECT_FALSE(player->exists);
+                // The start frame, and the last hit is followed by its 60-frame flash, during which time stands still.
+                EXPECT_GE(r.frames, r.time + 61);
+            } else {
+                sawClear = true;
+                EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT);
+                for (const Enemy& e : *enemyManager) EXPECT_FALSE(e.exists && e.kind == 0);
+                // The start frame, then the white band alone opens for 112 frames before the wait begins.
+                EXPECT_GE(r.frames, r.time + 113);
+            }
+        }
+    }
+    EXPECT_TRUE(sawClear);
+    EXPECT_TRUE(sawOver);
+}
+
+TEST_F(SimTest, HashSeesLiveObjectsAndIgnoresFreeSlots) {
+    DodgeBot bot;
+    play(20, 3, bot, 600);
+    const uint64_t before = hashWorld();
+    Bullet* live = nullptr;
+    Bullet* free = nullptr;
+    for (Bullet& b : *bulletManager) {
+        if (b.exists && !live) live = &b;
+        if (!b.exists && !free) free = &b;
+    }
+    ASSERT_TRUE(live && free);
+    free->x += 3;
+    free->age += 1;
+    EXPECT_EQ(before, hashWorld());
+    live->age += 1;
+    EXPECT_NE(before, hashWorld());
+    live->age -= 1;
+    live->drawWidth += 0.5f;
+    EXPECT_NE(before, hashWorld());
+    live->drawWidth -= 0.5f;
+    EXPECT_EQ(before, hashWorld());
+    gameMain->gauge += 1;
+    EXPECT_NE(before, hashWorld());
+    gameMain->gauge -= 1;
+    player->charge += 1;
+    EXPECT_NE(before, hashWorld());
+    player->charge -= 1;
+}
+
+TEST_F(SimTest, CheckFindsNaNOnLiveObjectsOnly) {
+    DodgeBot bot;
+    play(30, 8, bot, 600);
+    EXPECT_EQ("", checkWorld());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    Bullet* live = nullptr;
+    Bullet* free = nullptr;
+    for (Bullet& b : *bulletManager) {
+        if (b.exists && !live) live = &b;
+        if (!b.exists && !free) free = &b;
+    }
+    ASSERT_TRUE(live && free);
+    free->y = nan;
+    EXPECT_EQ("", checkWorld());
+    const float keep = live->vx;
+    live->vx = nan;
+    const std::string bad = checkWorld();
+    EXPECT_NE(bad.find("bullet " + std::to_string(live - bulletManager->getTokens())), std::string::npos) << bad;
+    live->vx = keep;
+    player->exists = true;
+    player->x = nan;
+    EXPECT_EQ("the player has a NaN coordinate", checkWorld());
+}
+
+TEST_F(SimTest, CheckModeStopsTheGameAtTheFirstBadFrame) {
+    // An input that plants a NaN in the first live bullet it sees from frame 300 on.
+    struct Saboteur : DodgeBot {
+        int planted = -1;
+        uint8_t next(int frame) override {
+            if (frame >= 300 && planted < 0)
+                for (Bullet& b : *bulletManager)
+                    if (b.exists) {
+                        b.y = std::numeric_limits<float>::quiet_NaN();
+                        planted = frame;
+                        break;
+                    }
+            return DodgeBot::next(frame);
+        }
+    } saboteur;
+    try {
+        play(40, 2, saboteur);
+        FAIL() << "the planted NaN went unnoticed";
+    } catch (const SimCheckError& e) {
+        // The frame that reads the planted keys is frame planted + 1, counted from 1.
+        const std::string want = "frame " + std::to_string(saboteur.planted + 1) + ": bullet ";
+        EXPECT_EQ(std::string(e.what()).rfind(want, 0), 0u) << e.what();
+    }
+}
+
+TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
+    for (int k = 0; k < 64; ++k) EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
+    EXPECT_EQ("-", formatKeys(0));
+    EXPECT_EQ("zr", formatKeys(KEY_RIGHT | KEY_Z));
+
+    auto error = [](const std::string& text) {
+        std::istringstream in(text);
+        try {
+            readInputFile(in);
+        } catch (const SimInputError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ("input line 3: unknown key 'q'", error("game 1 2\n-\nzq\n"));
+    EXPECT_EQ("input line 2: key 'z' given twice", error("# c\nzuz\n"));
+    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50", error("game 51 2\nz\n"));
+    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50", error("game 5\nz\n"));
+    EXPECT_EQ("input line 3: a game line after frames that belong to no game", error("z\n-\ngame 1 1\n"));
+    EXPECT_EQ("input file holds no frames", error("# only a comment\n\n"));
+
+    std::istringstream mixed("# two games\ngame 4 9\nz\r\n-\n\ngame 0 1\nud\n");
+    std::vector<RecordedGame> games = readInputFile(mixed);
+    ASSERT_EQ(games.size(), 2u);
+    EXPECT_EQ(games[0].keys, (std::vector<uint8_t>{KEY_Z, 0}));
+    EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{KEY_UP | KEY_DOWN}));
+    Replay past(&games[1]);
+    EXPECT_EQ(0, past.next(1)); // after the recording ends no key is held
+}
+
+} // namespace
