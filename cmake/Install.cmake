@@ -22,6 +22,11 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane.in ${PROJECT_BINARY_DIR}/
 # The build target stays `zorvane` (tests and scripts run build/zorvane); installed, the name belongs
 # to the launcher, so the game takes another.
 install(PROGRAMS $<TARGET_FILE:zorvane> DESTINATION ${ZORVANE_GAMES_DIR} RENAME ${ZORVANE_BIN_NAME})
+# install(PROGRAMS) ignores --strip (and so the package's CPACK_STRIP_FILES); honour it by hand.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\"
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZORVANE_GAMES_DIR}/${ZORVANE_BIN_NAME}\" COMMAND_ERROR_IS_FATAL ANY)
+endif()")
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/zorvane DESTINATION ${ZORVANE_GAMES_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resource DESTINATION ${ZORVANE_DATA_DIR})
 
@@ -47,7 +52,7 @@ install(CODE [[
   string(REPLACE "\\" "\\\\" launcher "${launcher}")
   string(REPLACE "%" "%%" launcher "${launcher}")
   file(READ "${ZORVANE_DESKTOP_SOURCE}" entry)
-  string(REGEX REPLACE "(^|\n)Exec=zorvane" "\\1Exec=${launcher}" entry "${entry}")
+  string(REPLACE "\nExec=zorvane" "\nExec=${launcher}" entry "${entry}")
   # One staging place per destination, so installs into two places at once do not share a file.
   string(SHA1 stage "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
   set(stage "${ZORVANE_DESKTOP_STAGE}/${stage}/zorvane.desktop")
@@ -71,8 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(ZORVANE_MAINTAINER "ZORVANE developers <zorvane@localhost>" CACHE STRING
   "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZORVANE_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-One boss stands at the top of the field and sends out waves of minions that fire
+# The summary above is the synopsis line; this is the long text under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "One boss stands at the top of the field and sends out waves of minions that fire
 bullet patterns. While its two pods are attached the ship cannot shoot, but a push
 of the fire button captures every enemy bullet near the pods and turns each into a
 bomb. Survive 3600 frames or shoot the boss down. Difficulty runs from 0 to 50.")

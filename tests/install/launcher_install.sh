@@ -1,9 +1,9 @@
-# Installs into a prefix with a space in its name and checks the layout, the menu entry and how the
-# launcher picks and prepares the per-user directory. The game is swapped for a stand-in that records
-# where and how it was started, so no window is needed. Arguments: the build and the source directory.
+# Installs into a prefix with a space and a dollar in its name and checks the layout, the menu entry and
+# how the launcher picks and prepares the per-user directory. The game is swapped for a stand-in that
+# records where and how it was started, so no window is needed. Arguments: the build and source directory.
 source "$(dirname "$0")/lib.sh"
 build=$1 src=$2
-prefix="$tmp/pre fix"
+prefix="$tmp/pre fix\$1"
 install_into "$build" "$prefix"
 
 data="$prefix/share/games/zorvane/resource"
@@ -16,8 +16,10 @@ for size in 32 48; do
 done
 entry="$prefix/share/applications/zorvane.desktop"
 expect_eq "menu category" "$(grep '^Categories=' "$entry")" "Categories=Game;ArcadeGame;"
-expect_eq "menu command" "$(grep '^Exec=' "$entry")" "Exec=\"$prefix/games/zorvane\"
-Exec=\"$prefix/games/zorvane\" wide"
+# Quoted for the menu, with the dollar escaped once for the argument and once for the value.
+quoted="Exec=\"$tmp/pre fix\\\\\$1/games/zorvane\""
+expect_eq "menu command" "$(grep '^Exec=' "$entry")" "$quoted
+$quoted wide"
 
 # The stand-in prints its working directory and each argument on a line of its own.
 mv "$prefix/games/zorvane-bin" "$tmp/real-bin"
