@@ -43,12 +43,17 @@ void drawBoss(Canvas& c, int cx, int top) {
     c.bevelRect(cx - 28, top + 42, 10, 10, dark); // cannons
     c.bevelRect(cx + 18, top + 42, 10, 10, dark);
     c.fillRect(cx - 24, top + 30, 48, 3, mix(BOSS, {255, 255, 255}, 0.3f));
+    for (int k = 0; k < 5; ++k) c.fillRect(cx - 21 + k * 9, top + 35, 6, 3, {250, 230, 90}); // running lights
+    for (int side = -1; side <= 1; side += 2) { // armour seams on the wings
+        c.fillRect(cx + side * 38 - 1, top + 14, 2, 18, dark);
+        c.fillRect(cx + side * 38 - 4, top + 22, 8, 2, dark);
+    }
     // The hit-point bar, as in the fight.
     c.fillRect(cx - 40, top - 7, 80, 3, {40, 60, 40});
     c.fillRect(cx - 40, top - 7, 58, 3, {120, 255, 140});
 }
 
-void drawBulletFan(Canvas& c, int cx, int cy) {
+void drawBulletFan(Canvas& c, int cx, int cy, int maxY) {
     for (int ring = 0; ring < 4; ++ring) {
         const float radius = 34.0f + ring * 22.0f;
         const int count = 7 + ring * 2;
@@ -56,6 +61,7 @@ void drawBulletFan(Canvas& c, int cx, int cy) {
             const float a = (200.0f + 140.0f * (k + 0.5f * (ring % 2)) / (count - 1)) * PI / 180.0f;
             const int x = cx + static_cast<int>(radius * std::cos(a));
             const int y = cy - static_cast<int>(radius * std::sin(a));
+            if (y > maxY) continue;
             if (ring % 2 == 0) c.bevelRect(x - 2, y - 2, 5, 5, BULLET_ORANGE);
             else c.bevelRect(x - 2, y - 2, 4, 4, BULLET_RED);
         }
@@ -87,13 +93,23 @@ void drawShip(Canvas& c, int cx, int cy) {
 }
 
 void drawBombs(Canvas& c, int cx, int cy) {
-    const int xs[] = {-34, -22, 18, 30, -28, 26};
-    const int ys[] = {-38, -52, -44, -60, -70, -66};
+    const int xs[] = {-34, -22, 18, 32, -28, 24};
+    const int ys[] = {-38, -52, -44, -58, -70, -74};
     for (int k = 0; k < 6; ++k) {
         const int x = cx + xs[k], y = cy + ys[k];
         for (int trail = 1; trail <= 4; ++trail)
             c.fillRect(x, y + 4 + trail * 3, 5, 2, mix(SPACE_BOTTOM, {110, 170, 255}, 1.0f - trail / 5.0f));
         c.bevelRect(x - 1, y - 2, 7, 8, BOMB);
+    }
+}
+
+// Enemy fire closing in on the pods from both sides; the nearest shots are already in the boxes.
+void drawIncoming(Canvas& c, int cx, int cy) {
+    const int xs[] = {-52, -44, -8, 44, 54, 8, -70, 74};
+    const int ys[] = {-26, -2, -30, -14, -32, -40, -48, -56};
+    for (int k = 0; k < 8; ++k) {
+        if (k % 2) c.bevelRect(cx + xs[k] - 2, cy + ys[k] - 2, 4, 4, BULLET_RED);
+        else c.bevelRect(cx + xs[k] - 2, cy + ys[k] - 2, 5, 5, BULLET_ORANGE);
     }
 }
 
@@ -107,9 +123,9 @@ Mask scaleMask(const Mask& m, int k) {
     return out;
 }
 
-// The name in large block letters: fire-coloured fill, a dark outline and a deep drop shadow.
+// The name in large block letters: fire-coloured faces on a dark extruded block, like a lit sign.
 void drawLogo(Canvas& c, const char* name, int top) {
-    constexpr int SCALE = 3, GAP = 4;
+    constexpr int SCALE = 3, GAP = 4, DEPTH = 5, MARGIN = 8;
     const int count = static_cast<int>(std::strlen(name));
     std::vector<Mask> letters;
     int width = -GAP;
@@ -117,43 +133,46 @@ void drawLogo(Canvas& c, const char* name, int top) {
         letters.push_back(scaleMask(smoothDouble(patternMask(*findGlyphPattern(name[i]))), SCALE));
         width += letters.back().w + GAP;
     }
-    const int left = (c.width() - width) / 2;
     const int height = 7 * 2 * SCALE;
-    Mask all;
-    all.w = c.width();
-    all.h = height + 8;
-    all.bits.assign(all.w * all.h, false);
-    int x = left;
+    Mask face;
+    face.w = c.width();
+    face.h = height + 2 * MARGIN;
+    face.bits.assign(face.w * face.h, false);
+    int x = (c.width() - width - DEPTH) / 2; // centre the letters with their extrusion
     for (const Mask& m : letters) {
-        for (int y = 0; y < height; ++y)
-            for (int i = 0; i < m.w; ++i)
-                if (m.at(i, y)) all.bits[(y + 4) * all.w + x + i] = true;
+        // One pixel of extra weight all round keeps the strokes heavy at this size.
+        for (int y = -1; y <= height; ++y)
+            for (int i = -1; i <= m.w; ++i)
+                if (m.at(i, y) || m.at(i - 1, y) || m.at(i + 1, y) || m.at(i, y - 1) || m.at(i, y + 1))
+                    face.bits[(y + MARGIN) * face.w + x + i] = true;
         x += m.w + GAP;
     }
-    auto near = [&all](int px, int py, int r) {
-        for (int dy = -r; dy <= r; ++dy)
-            for (int dx = -r; dx <= r; ++dx)
-                if (all.at(px + dx, py + dy)) return true;
-        return false;
+    auto solid = [&face](int px, int py) { // the face plus its extrusion
+        for (int d = 0; d <= DEPTH; ++d)
+            if (face.at(px - d, py - d)) return d;
+        return -1;
     };
-    const int y0 = top - 4;
-    for (int y = 0; y < all.h; ++y)
-        for (int px = 0; px < all.w; ++px) {
-            if (near(px - 4, y - 4, 2)) c.set(px, y0 + y, {50, 14, 70}); // shadow
+    const int y0 = top - MARGIN;
+    for (int y = 0; y < face.h; ++y)
+        for (int px = 0; px < face.w; ++px) {
+            bool edge = false;
+            for (int dy = -2; dy <= 2 && !edge; ++dy)
+                for (int dx = -2; dx <= 2 && !edge; ++dx) edge = solid(px + dx, y + dy) >= 0;
+            if (edge) c.set(px, y0 + y, {14, 8, 26});
         }
-    for (int y = 0; y < all.h; ++y)
-        for (int px = 0; px < all.w; ++px) {
-            if (near(px, y, 2)) c.set(px, y0 + y, {12, 8, 24}); // outline
-        }
-    const Rgb top1 = {255, 248, 170}, mid = {255, 170, 40}, low = {230, 50, 40};
-    for (int y = 0; y < all.h; ++y) {
-        const float t = static_cast<float>(y - 4) / height;
-        Rgb fill = t < 0.5f ? mix(top1, mid, t * 2.0f) : mix(mid, low, (t - 0.5f) * 2.0f);
-        for (int px = 0; px < all.w; ++px) {
-            if (!all.at(px, y)) continue;
+    const Rgb faceTop = {255, 250, 180}, faceMid = {255, 176, 40}, faceLow = {236, 56, 40};
+    for (int y = 0; y < face.h; ++y) {
+        const float t = static_cast<float>(y - MARGIN) / height;
+        const Rgb fill = t < 0.5f ? mix(faceTop, faceMid, t * 2.0f) : mix(faceMid, faceLow, (t - 0.5f) * 2.0f);
+        for (int px = 0; px < face.w; ++px) {
+            const int d = solid(px, y);
+            if (d < 0) continue;
+            if (d > 0) { // the extruded sides, darker with depth
+                c.set(px, y0 + y, mix({150, 36, 60}, {60, 14, 50}, static_cast<float>(d) / DEPTH));
+                continue;
+            }
             Rgb p = fill;
-            if (!all.at(px, y - 1)) p = mix(fill, {255, 255, 255}, 0.7f); // lit top edges
-            else if (!all.at(px, y + 1)) p = mix(fill, {60, 0, 20}, 0.5f);
+            if (!face.at(px, y - 1) || !face.at(px - 1, y)) p = mix(fill, {255, 255, 255}, 0.6f);
             c.set(px, y0 + y, p);
         }
     }
@@ -170,11 +189,12 @@ void centredText(Canvas& c, const std::string& text, int y) {
 Canvas makeTitle() {
     Canvas c(TITLE_W, TITLE_H);
     spaceBackground(c, 0x5449544C, 160);
-    drawBulletFan(c, TITLE_W / 2, 58);
+    drawBulletFan(c, TITLE_W / 2, 58, 84);
     drawBoss(c, TITLE_W / 2, 16);
     drawLogo(c, "ZORVANE", 96);
     centredText(c, "CAPTURE & STRIKE", 152);
     drawBombs(c, TITLE_W / 2, 246);
+    drawIncoming(c, TITLE_W / 2, 246);
     drawShip(c, TITLE_W / 2, 246);
     c.frameRect(0, 0, TITLE_W, TITLE_H, {90, 110, 190});
     c.frameRect(2, 2, TITLE_W - 4, TITLE_H - 4, {40, 50, 100});
@@ -206,6 +226,17 @@ Canvas makeIcon(int size) {
             default: continue;
             }
             c.fillRect(x * k, y * k, k, k, p);
+        }
+    // Light the top edge and shade the bottom edge of every shape, one pixel deep, like the panels.
+    auto cell = [k](int px, int py) {
+        return px < 0 || py < 0 || px >= 16 * k || py >= 16 * k ? '.' : ICON[py / k][px / k];
+    };
+    const Canvas flat = c;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            if (cell(x, y) == '.') continue;
+            if (cell(x, y - 1) != cell(x, y)) c.set(x, y, mix(flat.get(x, y), {255, 255, 255}, 0.4f));
+            else if (cell(x, y + 1) != cell(x, y)) c.set(x, y, mix(flat.get(x, y), {0, 0, 0}, 0.35f));
         }
     c.frameRect(0, 0, size, size, {90, 110, 190});
     return c;

@@ -48,7 +48,7 @@ std::vector<float> makeKreel() {
 std::vector<float> makeDamage() {
     std::vector<float> s = silence(0.75f);
     Osc sub, growl;
-    LowPass crunchTone;
+    LowPass crunchTone, heavy;
     Noise crunch(0x44414D47);
     float held = 0.0f, holdPhase = 0.0f;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -62,7 +62,8 @@ std::vector<float> makeDamage() {
             held = crunch.white();
         }
         const float grit = crunchTone.run(held, 1600.0f) * std::exp(-t / 0.16f);
-        s[i] = std::tanh(2.5f * (0.9f * body + 0.35f * buzz + 0.8f * grit));
+        // Distortion gives the crunch; the low-pass after it keeps the weight at the bottom.
+        s[i] = heavy.run(std::tanh(2.5f * (0.9f * body + 0.35f * buzz + 0.8f * grit)), 3200.0f);
     }
     return finish(s);
 }

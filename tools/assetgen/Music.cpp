@@ -99,7 +99,7 @@ void bassNote(Ring& ring, long start, int steps, int midi) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
         float v = 0.6f * saw.saw(hz) + 0.5f * sub.pulse(hz * 0.5f, 0.5f);
         v = tone.run(v, 260.0f + 1900.0f * std::exp(-t / 0.07f));
-        ring.add(start + i, 0.42f * v * adsr(t, length, 0.004f, 0.15f, 0.7f, 0.03f), 0.0f, 0.0f);
+        ring.add(start + i, 0.34f * v * adsr(t, length, 0.004f, 0.15f, 0.7f, 0.03f), 0.0f, 0.0f);
     }
 }
 
@@ -125,7 +125,7 @@ void leadNote(Ring& ring, long start, int steps, int midi) {
         const float hz = hzOf(midi + depth * vib.sine(5.5f));
         float v = 0.5f * a.saw(hz) + 0.4f * b.pulse(hz * 1.004f, 0.4f);
         v = tone.run(v, 2000.0f + 2600.0f * std::exp(-t / 0.12f));
-        ring.add(start + i, 0.3f * v * adsr(t, length, 0.008f, 0.2f, 0.75f, 0.07f), 0.2f, 0.45f);
+        ring.add(start + i, 0.42f * v * adsr(t, length, 0.008f, 0.2f, 0.75f, 0.07f), 0.2f, 0.45f);
     }
 }
 
@@ -161,7 +161,7 @@ void drum(Ring& ring, long start, Drum kind, float level, Noise& noise) {
             break;
         case SNARE:
             v = 0.7f * air.run(noise.white(), 1400.0f) * std::exp(-t / 0.09f) +
-                0.5f * body.triangle(190.0f) * std::exp(-t / 0.05f) * 3.0f;
+                0.6f * body.triangle(190.0f) * std::exp(-t / 0.05f);
             break;
         case HAT:
             v = 0.35f * air.run(noise.white(), 7000.0f) * std::exp(-t / 0.022f);
@@ -176,7 +176,7 @@ void drum(Ring& ring, long start, Drum kind, float level, Noise& noise) {
             pan = -0.2f;
             break;
         }
-        ring.add(start + i, level * v, pan, 0.0f);
+        ring.add(start + i, 0.5f * level * v, pan, 0.0f);
     }
 }
 
@@ -229,7 +229,7 @@ void playArp(Ring& ring, int bar) {
     const Section s = sectionOf(bar);
     // Darker while the lead sings, brighter when the arpeggio carries the tune alone.
     const float brightness = s == THEME ? 1800.0f : s == BRIDGE ? 2500.0f : 3500.0f;
-    const float level = s == THEME ? 0.13f : 0.17f;
+    const float level = s == THEME ? 0.09f : 0.14f;
     for (int step = 0; step < STEPS_PER_BAR; ++step)
         arpNote(ring, at + step * STEP, root + tones[order[step]], level, brightness);
 }
