@@ -43,11 +43,13 @@ e2e_cleanup() {
 }
 
 # e2e_start_xvfb: a 24-bit 1024x768 X server on the first free display from :90 on; sets DISPLAY.
+# -noreset: by default the server resets when its last client leaves, and a game started during
+# that reset cannot open the display.
 e2e_start_xvfb() {
     local n tries
     for n in $(seq 90 140); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_SCRATCH/xvfb-$n.log" 2>&1 &
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_SCRATCH/xvfb-$n.log" 2>&1 &
         E2E_XVFB_PID=$!
         for tries in $(seq 1 100); do
             if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then break; fi # lost a race for the display
@@ -122,13 +124,12 @@ e2e_focus() {
 e2e_keydown() { xdotool keydown "$@"; }
 e2e_keyup() { xdotool keyup "$@"; }
 
-# e2e_hold SECONDS KEY...: presses the keys together, holds them, releases them.
+# e2e_hold SECONDS KEY...: presses the keys together, holds them, releases them. One xdotool run, so
+# the hold is not lengthened by starting a second xdotool process.
 e2e_hold() {
     local seconds="$1"
     shift
-    xdotool keydown "$@"
-    sleep "$seconds"
-    xdotool keyup "$@"
+    xdotool keydown "$@" sleep "$seconds" keyup "$@"
 }
 
 # e2e_tap KEY...: a press of about six frames, long enough for the snapshot to see it.
