@@ -207,14 +207,24 @@ TEST(Music, LoadsLastsOneToTwoMinutesAndLoopsWithoutAJump) {
     int clipped = 0;
     for (int16_t s : pcm.samples) clipped += s >= 32767 || s <= -32767;
     EXPECT_EQ(clipped, 0);
-    // The step from the last frame back to the first must be no bigger than the steps the music
-    // itself takes around it, or the loop clicks.
-    const size_t n = pcm.samples.size(), window = 2 * 2205;
+    // At the loop the last frame is followed by the first. That step must be no bigger than the
+    // steps the music takes within 10 ms either side of it, or the loop clicks; and neither end
+    // may fall silent, or the loop has a gap.
+    const size_t n = pcm.samples.size(), window = 2 * 220;
+    double all = 0;
+    for (int16_t s : pcm.samples) all += double(s) * s;
     for (int ch = 0; ch < 2; ++ch) {
         int largest = 0;
-        for (size_t i = ch; i + 2 < window; i += 2)
-            largest = std::max({largest, std::abs(pcm.samples[i + 2] - pcm.samples[i]),
-                                std::abs(pcm.samples[n - window + i + 2] - pcm.samples[n - window + i])});
+        double head = 0, tail = 0;
+        for (size_t i = ch; i + 2 < window; i += 2) {
+            const int h = pcm.samples[i], t = pcm.samples[n - window + i];
+            largest = std::max({largest, std::abs(pcm.samples[i + 2] - h), std::abs(pcm.samples[n - window + i + 2] - t)});
+            head += double(h) * h;
+            tail += double(t) * t;
+        }
         EXPECT_LE(std::abs(pcm.samples[ch] - pcm.samples[n - 2 + ch]), largest) << "channel " << ch;
+        const double loud = all / n, quiet = 0.01 * loud;
+        EXPECT_GT(head / (window / 2), quiet) << "silent start, channel " << ch;
+        EXPECT_GT(tail / (window / 2), quiet) << "silent end, channel " << ch;
     }
 }

@@ -289,6 +289,6 @@ std::vector<float> makeMusic() {
     // Tame the drum peaks with a soft curve rather than letting them set the overall level.
     normalize(out, 1.0f);
     for (float& s : out) s = std::tanh(1.4f * s) / std::tanh(1.4f);
-    normalize(out, 0.89f);
+    normalize(out, 0.8f); // the codec's ringing adds a little on top; leave room for it
     return out;
 }
