@@ -7,6 +7,7 @@ namespace {
 
 constexpr Rgb INK_TOP = {255, 255, 255};
 constexpr Rgb INK_BASE = {150, 210, 255};
+constexpr Rgb SHADOW = {24, 30, 72};
 constexpr int BASELINE_PX = 14; // cap height after doubling
 constexpr int MIN_ADVANCE = 6;
 
@@ -49,6 +50,11 @@ Canvas renderGlyph(int code) {
     const int width = ink.w + 2 < MIN_ADVANCE ? MIN_ADVANCE : ink.w + 2;
     Canvas c(width, FONT_ROWS * 2);
     const int left = (width - ink.w) / 2;
+    // A dark drop shadow: invisible on the dark background, but it keeps text readable where it
+    // crosses the bright boss or an explosion. Never black, which would make it transparent.
+    for (int y = 0; y < ink.h; ++y)
+        for (int x = 0; x < ink.w; ++x)
+            if (ink.at(x, y)) c.set(left + x + 1, y + 1, SHADOW);
     for (int y = 0; y < ink.h; ++y) {
         const Rgb colour = mix(INK_TOP, INK_BASE, static_cast<float>(y) / BASELINE_PX);
         for (int x = 0; x < ink.w; ++x)
