@@ -12,6 +12,8 @@
 #include "support/TestSupport.h"
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <vector>
 
 namespace fight {
@@ -27,6 +29,9 @@ inline void newGame(int lvl, uint64_t seed = 1) {
         new GameMain();
     else
         gameMain->start();
+    // The volley count and shot wait carry over from game to game; a replay starts them afresh.
+    player->volley = 0;
+    player->shotWait = 0;
     randSeed(seed);
 }
 
@@ -56,6 +61,98 @@ inline double speedOf(const Token& t) { return std::hypot(t.vx, t.vy); }
 inline double angleGap(double a, double b) {
     double d = std::fmod(std::fabs(a - b), 360.0);
     return d > 180 ? 360 - d : d;
+}
+
+// Whole games: a pilot presses keys through the real input snapshot, one frame after another.
+constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LEFT = 276;
+
+enum class Pilot {
+    RANDOM,  // wanders and fires at random until the end, whatever it is
+    CHARMED, // the same, but bullets and minions close to the ship vanish: it always reaches the clear
+};
+
+struct Outcome {
+    int state = -1;
+    int score = 0;
+    int time = 0;
+    int frames = 0;
+    uint64_t rand = 0;
+    int badCoordinates = 0;
+    int maxBullets = 0;
+    int maxEnemies = 0;
+    int maxParticles = 0;
+    bool crazy = false;
+};
+
+template <class T> inline void inspect(TokenManager<T>* pool, Outcome& o, int& maxCount) {
+    int n = 0;
+    for (T& t : *pool) {
+        if (!t.exists) continue;
+        ++n;
+        if (!std::isfinite(t.x) || !std::isfinite(t.y)) ++o.badCoordinates;
+    }
+    if (n > maxCount) maxCount = n;
+}
+
+inline void clearAroundShip() {
+    for (Bullet& b : *bulletManager)
+        if (b.exists && std::fabs(b.x - player->x) < 30 && std::fabs(b.y - player->y) < 30)
+            b.exists = false;
+    for (Enemy& e : *enemyManager)
+        if (e.exists && e.kind != 0 && std::fabs(e.x - player->x) < 40 &&
+            std::fabs(e.y - player->y) < 40)
+            e.exists = false;
+}
+
+// Plays the game already started until its game over or its clear; allocates nothing itself.
+inline Outcome drive(int lvl, uint64_t seed, Pilot pilot) {
+    std::mt19937 hands(static_cast<uint32_t>(seed * 7919 + lvl));
+    int dx = 0, dy = 0;
+    bool fire = false;
+    Outcome o;
+    int dummy = 0;
+    while (o.frames < 6000) {
+        if (o.frames % 12 == 0) {
+            dx = static_cast<int>(hands() % 3) - 1;
+            // The charmed ship keeps to the lower field, away from the boss.
+            dy = static_cast<int>(hands() % 3) - (pilot == Pilot::CHARMED ? 0 : 1);
+        }
+        if (o.frames % 4 == 0) fire = hands() % 5 < 3;
+        testsupport::releaseAllKeys();
+        if (dx < 0) testsupport::setKey(KEY_LEFT, true);
+        if (dx > 0) testsupport::setKey(KEY_RIGHT, true);
+        if (dy < 0) testsupport::setKey(KEY_UP, true);
+        if (dy > 0) testsupport::setKey(KEY_DOWN, true);
+        if (fire) testsupport::setKey(KEY_Z, true);
+        testsupport::snapshot();
+        if (pilot == Pilot::CHARMED) clearAroundShip();
+        gameMain->run();
+        ++o.frames;
+
+        inspect(bulletManager, o, o.maxBullets);
+        inspect(enemyManager, o, o.maxEnemies);
+        inspect(particleManager, o, o.maxParticles);
+        inspect(shotManager, o, dummy);
+        inspect(itemManager, o, dummy);
+        inspect(bombManager, o, dummy);
+        if (player->exists && (!std::isfinite(player->x) || !std::isfinite(player->y)))
+            ++o.badCoordinates;
+        for (Particle& p : *particleManager)
+            if (p.exists && std::strcmp(p.text, "CRAZY MODE") == 0) o.crazy = true;
+        if (gameMain->state == GM_OVER || gameMain->state == GM_CLEAR_WAIT) break;
+    }
+    testsupport::releaseAllKeys();
+    testsupport::snapshot();
+    o.state = gameMain->state;
+    o.score = gameMain->score;
+    o.time = gameMain->time;
+    o.rand = randState();
+    return o;
+}
+
+inline Outcome play(int lvl, uint64_t seed, Pilot pilot) {
+    newGame(lvl, seed);
+    return drive(lvl, seed, pilot);
 }
 
 } // namespace fight
