@@ -130,7 +130,10 @@ void drawLogo(Canvas& c, const char* name, int top) {
     std::vector<Mask> letters;
     int width = -GAP;
     for (int i = 0; i < count; ++i) {
-        letters.push_back(scaleMask(smoothDouble(patternMask(*findGlyphPattern(name[i]))), SCALE));
+        // The text V converges early; in heavy strokes that reads as a Y, so the logo's V stays open.
+        static const GlyphPattern LOGO_V = {'V', {"#...#", "#...#", "#...#", "#...#", ".#.#.", ".#.#.", "..#.."}};
+        const GlyphPattern& g = name[i] == 'V' ? LOGO_V : *findGlyphPattern(name[i]);
+        letters.push_back(scaleMask(smoothDouble(patternMask(g)), SCALE));
         width += letters.back().w + GAP;
     }
     const int height = 7 * 2 * SCALE;
