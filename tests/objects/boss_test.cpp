@@ -5,6 +5,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <string>
 
 using namespace fight;
 
@@ -138,52 +139,40 @@ TEST(BossSchedule, AWaveIsLostWhenItsFrameFindsOthersOnTheField) {
 }
 
 TEST(BossSchedule, LaunchesLeaveWithTheirSizesDirectionsAndSpeeds) {
-    BossRun right = runBoss(0, 3599, never, 160);
-    BossRun left = runBoss(0, 3599, never, 159);
-    auto check = [](const Launched& l, int kind, float size, double heading, double speed) {
-        EXPECT_EQ(l.kind, kind);
-        EXPECT_EQ(l.size, size);
-        EXPECT_NEAR(angleGap(l.heading, heading), 0, 1e-3) << "kind " << kind;
-        EXPECT_NEAR(l.speed, speed, 1e-4) << "kind " << kind;
+    BossRun sides[2] = {runBoss(0, 3599, never, 160), runBoss(0, 3599, never, 159)};
+    struct Want {
+        int playerLeft, age, index, kind;
+        float size;
+        double heading, speed;
     };
-    check(right.launched.at(60)[0], 5, 32, 270, 5);
-    check(right.launched.at(240)[0], 15, 32, 330, 10);
-    check(right.launched.at(240)[1], 15, 32, 210, 10);
-    check(right.launched.at(420)[0], 1, 32, 180, 12);
-    check(right.launched.at(420)[1], 1, 32, 225, 10);
-    check(left.launched.at(420)[0], 1, 32, 0, 12);
-    check(left.launched.at(420)[1], 1, 32, 315, 10);
-    const Launched& twelve = right.launched.at(600)[0];
-    EXPECT_EQ(twelve.kind, 12);
-    EXPECT_GE(twelve.heading, 180 - 1e-3);
-    EXPECT_LE(twelve.heading, 359 + 1e-3);
-    check(right.launched.at(780)[0], 11, 32, 180, 10);
-    check(right.launched.at(780)[1], 11, 32, 0, 10);
-    check(right.launched.at(1140)[0], 7, 16, 270, 15);
-    check(right.launched.at(1320)[0], 8, 32, 195, 15);
-    check(right.launched.at(1320)[1], 8, 32, 345, 15);
-    check(right.launched.at(1500)[0], 9, 32, 180, 10);
-    check(right.launched.at(1500)[1], 10, 32, 0, 10);
-    check(right.launched.at(1680)[0], 13, 32, 180, 10);
-    check(right.launched.at(1680)[1], 13, 32, 0, 10);
-    check(right.launched.at(1860)[0], 4, 32, 0, 10);
-    check(left.launched.at(1860)[0], 3, 32, 180, 10);
-    check(right.launched.at(2220)[0], 15, 32, 300, 10);
-    check(right.launched.at(2220)[1], 15, 32, 240, 10);
-    // The fixed events of the last phase.
-    check(right.launched.at(2500)[0], 14, 32, 0, 10);
-    check(right.launched.at(2500)[1], 14, 32, 180, 10);
-    check(right.launched.at(2800)[0], 14, 32, 300, 20);
-    check(right.launched.at(2800)[1], 14, 32, 240, 20);
-    check(right.launched.at(2800)[2], 5, 32, 270, 3);
-    // Every trio member is 12 x 12 at speed 2, somewhere from 180 to 359 degrees.
-    for (const auto& [age, list] : right.launched)
+    const Want WANTS[] = {
+        {0, 60, 0, 5, 32, 270, 5},     {0, 240, 0, 15, 32, 330, 10},  {0, 240, 1, 15, 32, 210, 10},
+        {0, 420, 0, 1, 32, 180, 12},   {0, 420, 1, 1, 32, 225, 10},   {1, 420, 0, 1, 32, 0, 12},
+        {1, 420, 1, 1, 32, 315, 10},   {0, 780, 0, 11, 32, 180, 10},  {0, 780, 1, 11, 32, 0, 10},
+        {0, 1140, 0, 7, 16, 270, 15},  {0, 1320, 0, 8, 32, 195, 15},  {0, 1320, 1, 8, 32, 345, 15},
+        {0, 1500, 0, 9, 32, 180, 10},  {0, 1500, 1, 10, 32, 0, 10},   {0, 1680, 0, 13, 32, 180, 10},
+        {0, 1680, 1, 13, 32, 0, 10},   {0, 1860, 0, 4, 32, 0, 10},    {1, 1860, 0, 3, 32, 180, 10},
+        {0, 2220, 0, 15, 32, 300, 10}, {0, 2220, 1, 15, 32, 240, 10}, {0, 2500, 0, 14, 32, 0, 10},
+        {0, 2500, 1, 14, 32, 180, 10}, {0, 2800, 0, 14, 32, 300, 20}, {0, 2800, 1, 14, 32, 240, 20},
+        {0, 2800, 2, 5, 32, 270, 3},   {1, 2610, 0, 1, 32, 0, 12},
+    };
+    for (const Want& w : WANTS) {
+        SCOPED_TRACE("age " + std::to_string(w.age) + " #" + std::to_string(w.index));
+        const Launched& l = sides[w.playerLeft].launched.at(w.age).at(w.index);
+        EXPECT_EQ(l.kind, w.kind);
+        EXPECT_EQ(l.size, w.size);
+        EXPECT_NEAR(angleGap(l.heading, w.heading), 0, 1e-3);
+        EXPECT_NEAR(l.speed, w.speed, 1e-4);
+    }
+    // The random directions, kind 12 at t = 600 and every trio member: 180 to 359 degrees.
+    for (const auto& [age, list] : sides[0].launched)
         for (const Launched& l : list)
-            if (l.kind == 2) {
-                EXPECT_EQ(l.size, 12) << age;
-                EXPECT_NEAR(l.speed, 2, 1e-4) << age;
+            if (l.kind == 2 || (l.kind == 12 && age != 10)) {
                 EXPECT_GE(l.heading, 180 - 1e-3) << age;
                 EXPECT_LE(l.heading, 359 + 1e-3) << age;
+                if (l.kind == 2) {
+                    EXPECT_EQ(l.size, 12) << age;
+                }
             }
 }
 
@@ -271,140 +260,113 @@ TEST(BossEnd, ClearsTheFieldAtAge3600WithoutPoints) {
     }
 }
 
-// ---- Difficulty by level: for each rule, a level on each side of where it starts or stops. ----
+// ---- Difficulty by level: every rule the level changes, probed on each side of its edge. ----
 
 namespace {
+
 int bulletsAfter(const std::function<void()>& act) {
     bulletManager->clear();
     act();
     return bulletManager->count();
 }
+
+// A lone minion of this kind at (160, 70), or (160, 200) where it is shot at, its age set.
+Enemy& lone(int lvl, int kind, int age, float y = 70) {
+    emptyField(lvl, 21);
+    Enemy::create(kind, 160, y, 32, 32, 0, 0);
+    Enemy& e = enemyManager->getTokens()[0];
+    if (age >= 0) e.age = age;
+    return e;
+}
+
+int launchedAt(int lvl, int age, int kind, bool (*blocked)(int)) {
+    BossRun run = runBoss(lvl, age, blocked);
+    int n = 0;
+    if (run.launched.count(age))
+        for (const Launched& l : run.launched.at(age)) n += l.kind == kind;
+    return n;
+}
+
+// A kind 11's first column: fire (270, 4.0), then 3.8, 1.0 and 0.9.
+double columnBullets(int lvl) { return bulletsAfter([&] { lone(lvl, 11, 74).move(); }); }
+double columnFirstSpeed(int lvl) {
+    columnBullets(lvl);
+    return speedOf(bulletManager->getTokens()[0]);
+}
+
+struct LevelRule {
+    const char* rule;
+    int below, above;
+    double wantBelow, wantAbove;
+    double (*probe)(int lvl);
+};
+
+const LevelRule LEVEL_RULES[] = {
+    {"boss hit points 1600 + 200 level", 0, 50, 1600, 11600,
+     [](int l) -> double { return (newGame(l), boss().maxHp); }},
+    {"opening kind 12 from level 10", 9, 10, 0, 1,
+     [](int l) -> double { return launchedAt(l, 10, 12, never); }},
+    {"opening pair of kind 14 from level 20", 19, 20, 0, 2,
+     [](int l) -> double { return launchedAt(l, 10, 14, never); }},
+    {"gate always open at level mod 5 = 4", 3, 4, 0, 2,
+     [](int l) -> double { return launchedAt(l, 240, 15, always); }},
+    {"gate closed again past it", 4, 5, 2, 0,
+     [](int l) -> double { return launchedAt(l, 240, 15, always); }},
+    {"start age 10 on even levels above 20", 20, 22, 0, 10,
+     [](int l) -> double { return lone(l, 1, -1).age; }},
+    {"start age 10 only on even levels", 22, 23, 10, 0,
+     [](int l) -> double { return lone(l, 1, -1).age; }},
+    {"kind 2 dashes at the player at mod 5 = 1 above 19", 16, 21, -1, 1,
+     [](int l) -> double {
+         Enemy& e = lone(l, 2, 89);
+         e.move();
+         return e.ay > 0 ? 1 : -1;
+     }},
+    {"pattern bullets 1.5 times as fast at mod 5 = 2 below 20", 1, 2, 4.0, 6.0, columnFirstSpeed},
+    {"1.8 times from level 20", 17, 22, 6.0, 7.2, columnFirstSpeed},
+    {"twin bullets at mod 5 = 3", 2, 3, 4, 8, columnBullets},
+    {"no twins past it", 23, 24, 8, 4, columnBullets},
+    {"boss answers a bomb from level 5", 4, 5, 0, 3,
+     [](int l) -> double { return (newGame(l), bulletsAfter([] { boss().damage(40); })); }},
+    {"five bullets for a bomb from level 20", 19, 20, 3, 5,
+     [](int l) -> double { return (newGame(l), bulletsAfter([] { boss().damage(40); })); }},
+    {"boss answers a shot from level 25", 24, 25, 0, 1,
+     [](int l) -> double { return (newGame(l), bulletsAfter([] { boss().damage(1); })); }},
+    {"a hit minion answers from level 10, one time in two", 9, 10, 0, 1,
+     [](int l) -> double {
+         Enemy& e = lone(l, 1, -1, 200);
+         int n = bulletsAfter([&] {
+             for (int i = 0; i < 40; ++i) e.damage(1);
+         });
+         return n > 5 && n < 35 ? 1 : n;
+     }},
+    {"death ring from level 15", 14, 15, 0, 18,
+     [](int l) -> double { return bulletsAfter([&] { lone(l, 1, -1, 200).damage(100); }); }},
+    {"death ring at speed 2 at mod 5 = 2", 17, 18, 2, 6,
+     [](int l) -> double {
+         bulletsAfter([&] { lone(l, 1, -1, 200).damage(100); });
+         return speedOf(bulletManager->getTokens()[0]);
+     }},
+    {"time-out releases 18 aimed bullets from level 20", 19, 20, 0, 18,
+     [](int l) -> double { return bulletsAfter([&] { lone(l, 12, 194).move(); }); }},
+};
+
 } // namespace
 
-TEST(DifficultyByLevel, BossHitPoints) {
-    for (int lvl : {0, 1, 50}) {
-        newGame(lvl);
-        EXPECT_EQ(boss().maxHp, 1600 + 200 * lvl);
-        EXPECT_EQ(boss().hp, boss().maxHp);
-        EXPECT_EQ(boss().age, 0);
+TEST(DifficultyByLevel, EachRuleChangesExactlyAtItsEdge) {
+    for (const LevelRule& r : LEVEL_RULES) {
+        EXPECT_NEAR(r.probe(r.below), r.wantBelow, 1e-4) << r.rule << " at level " << r.below;
+        EXPECT_NEAR(r.probe(r.above), r.wantAbove, 1e-4) << r.rule << " at level " << r.above;
     }
 }
 
-TEST(DifficultyByLevel, NewEnemiesStartTenFramesEarlyOnEvenLevelsAbove20) {
-    const int LEVELS[] = {20, 21, 22, 50};
-    const int WANT[] = {0, 0, 10, 10};
-    for (int i = 0; i < 4; ++i) {
-        emptyField(LEVELS[i]);
-        Enemy::create(1, 100, 100, 32, 32, 0, 0);
-        Enemy::create(0, 160, 70, 80, 80, 0, 0);
-        EXPECT_EQ(enemyManager->getTokens()[0].age, WANT[i]) << LEVELS[i];
-        EXPECT_EQ(enemyManager->getTokens()[1].age, 0) << "the boss always starts at 0";
-    }
-}
-
-TEST(DifficultyByLevel, Kind2DashesTowardsThePlayerOnlyAtMod5Is1Above19) {
-    const int LEVELS[] = {16, 20, 21, 26};
-    const bool TOWARDS[] = {false, false, true, true};
-    for (int i = 0; i < 4; ++i) {
-        emptyField(LEVELS[i]);
-        Enemy::create(2, 160, 70, 12, 12, 0, 0);
-        Enemy& e = enemyManager->getTokens()[0];
-        e.age = 89;
-        e.move();
-        // The player is straight below: towards means a downward pull.
-        EXPECT_EQ(e.ay > 0, TOWARDS[i]) << LEVELS[i];
-    }
-}
-
-TEST(DifficultyByLevel, PatternBulletSpeedAndTwinRules) {
-    // A kind 11's first column: fire (270, 4.0) first, then 3.8, 1.0, 0.9.
-    struct Case {
-        int lvl;
-        int bullets;
-        double first, second;
-    };
-    const Case CASES[] = {
-        {1, 4, 4.0, 3.8},  {2, 4, 6.0, 5.7},  {17, 4, 6.0, 5.7}, {22, 4, 7.2, 6.84},
-        {21, 4, 4.0, 3.8}, {3, 8, 4.0, 3.2},  {4, 4, 4.0, 3.8},  {23, 8, 4.0, 3.2},
-    };
-    for (const Case& c : CASES) {
-        emptyField(c.lvl);
-        Enemy::create(11, 160, 70, 32, 32, 0, 0);
-        Enemy& e = enemyManager->getTokens()[0];
-        e.age = 74;
-        ASSERT_EQ(bulletsAfter([&] { e.move(); }), c.bullets) << c.lvl;
-        auto b = alive(bulletManager);
-        EXPECT_NEAR(speedOf(*b[0]), c.first, 1e-4) << c.lvl;
-        EXPECT_NEAR(speedOf(*b[1]), c.second, 1e-4) << c.lvl;
-    }
-}
-
-TEST(DifficultyByLevel, BossReturnFire) {
-    // A bomb (40) draws 3 bullets from level 5, 5 from level 20; a shot (1) draws one from level 25.
-    const int LEVELS[] = {4, 5, 9, 10, 19, 20, 24, 25};
-    const int BOMB[] = {0, 3, 3, 3, 3, 5, 5, 5};
-    const int SHOT[] = {0, 0, 0, 0, 0, 0, 0, 1};
-    for (int i = 0; i < 8; ++i) {
-        newGame(LEVELS[i]);
-        EXPECT_EQ(bulletsAfter([] { boss().damage(40); }), BOMB[i]) << LEVELS[i];
-        EXPECT_EQ(bulletsAfter([] { boss().damage(1); }), SHOT[i]) << LEVELS[i];
-    }
-    // Level 5 to 9: speed 5 + (r mod 100) / 100.
-    newGame(7);
-    bulletsAfter([] { boss().damage(40); });
-    for (Bullet* b : alive(bulletManager)) {
-        EXPECT_GE(speedOf(*b), 5 - 1e-4);
-        EXPECT_LE(speedOf(*b), 5.99 + 1e-4);
-    }
-}
-
-TEST(DifficultyByLevel, MinionsFireBackFromLevel10) {
-    for (int lvl : {9, 10}) {
-        emptyField(lvl, 21);
-        Enemy::create(1, 160, 200, 32, 32, 0, 0);
-        Enemy& e = enemyManager->getTokens()[0];
-        int back = bulletsAfter([&] {
-            for (int i = 0; i < 40; ++i) e.damage(1);
-        });
-        if (lvl == 9) {
-            EXPECT_EQ(back, 0);
-        } else {
-            // One chance in two per hit: with this seed neither none nor all.
-            EXPECT_GT(back, 5);
-            EXPECT_LT(back, 35);
-        }
-    }
-}
-
-TEST(DifficultyByLevel, DeathRingFromLevel15) {
-    struct Case {
-        int lvl, kind, bullets;
-        double speed;
-    };
-    const Case CASES[] = {{14, 1, 0, 0}, {15, 1, 18, 6}, {17, 1, 18, 2}, {20, 2, 0, 0}, {20, 14, 18, 6}};
-    for (const Case& c : CASES) {
-        emptyField(c.lvl);
-        Enemy::create(c.kind, 160, 200, 32, 32, 0, 0);
-        Enemy& e = enemyManager->getTokens()[0];
-        ASSERT_EQ(bulletsAfter([&] { e.damage(100); }), c.bullets) << c.lvl;
-        auto ring = alive(bulletManager);
-        for (int i = 0; i < c.bullets; ++i) {
-            EXPECT_NEAR(angleGap(headingOf(*ring[i]), 20 * i), 0, 1e-3);
-            EXPECT_NEAR(speedOf(*ring[i]), c.speed, 1e-4);
-        }
-    }
-}
-
-TEST(DifficultyByLevel, TimeOutReleasesAimedBulletsFromLevel20) {
-    for (int lvl : {19, 20}) {
-        emptyField(lvl);
-        Enemy::create(12, 160, 70, 32, 32, 0, 0);
-        Enemy& e = enemyManager->getTokens()[0];
-        e.age = 194;
-        itemManager->clear();
-        EXPECT_EQ(bulletsAfter([&] { e.move(); }), lvl > 19 ? 18 : 0);
-        EXPECT_FALSE(e.exists);
-        EXPECT_EQ(itemManager->count(), 1);
-        for (Bullet* b : alive(bulletManager)) EXPECT_LE(angleGap(headingOf(*b), 270), 5 + 1e-3);
-    }
+TEST(DifficultyByLevel, KillsAndTimeOutsOfTheExceptions) {
+    // Kind 2 never rings, even at a ring level; the boss always starts at age 0.
+    EXPECT_EQ(bulletsAfter([] { lone(20, 2, -1, 200).damage(100); }), 0);
+    emptyField(22);
+    Enemy::create(0, 160, 70, 80, 80, 0, 0);
+    EXPECT_EQ(enemyManager->getTokens()[0].age, 0);
+    // The time-out bullets are aimed: within 5 degrees of the player straight below.
+    bulletsAfter([] { lone(20, 12, 194).move(); });
+    for (Bullet* b : alive(bulletManager)) EXPECT_LE(angleGap(headingOf(*b), 270), 5 + 1e-3);
 }
