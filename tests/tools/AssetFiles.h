@@ -16,7 +16,8 @@ inline std::vector<uint8_t> bytesOf(const std::string& path) {
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
         uint8_t buf[65536];
         size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            out.insert(out.end(), buf, buf + n);
         std::fclose(f);
     }
     return out;
@@ -24,12 +25,14 @@ inline std::vector<uint8_t> bytesOf(const std::string& path) {
 
 inline uint32_t le(const std::vector<uint8_t>& b, size_t at, int n) {
     uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | b.at(at + i);
+    for (int i = n - 1; i >= 0; --i)
+        v = (v << 8) | b.at(at + i);
     return v;
 }
 
 inline uint32_t be(const std::vector<uint8_t>& b, size_t at) {
-    return (uint32_t(b.at(at)) << 24) | (uint32_t(b.at(at + 1)) << 16) | (uint32_t(b.at(at + 2)) << 8) | b.at(at + 3);
+    return (uint32_t(b.at(at)) << 24) | (uint32_t(b.at(at + 1)) << 16) |
+           (uint32_t(b.at(at + 2)) << 8) | b.at(at + 3);
 }
 
 struct Wav {
@@ -54,7 +57,8 @@ inline Wav readWav(const std::string& path) {
             w.rate = le(b, at + 12, 4);
             w.bits = le(b, at + 22, 2);
         } else if (!std::memcmp(b.data() + at, "data", 4)) {
-            for (uint32_t i = 0; i + 1 < size; i += 2) w.samples.push_back(int16_t(le(b, at + 8 + i, 2)));
+            for (uint32_t i = 0; i + 1 < size; i += 2)
+                w.samples.push_back(int16_t(le(b, at + 8 + i, 2)));
         }
         at += 8 + size + (size & 1);
     }
@@ -65,8 +69,8 @@ inline Wav readWav(const std::string& path) {
 struct Pcm {
     std::string error;
     int rate = 0, channels = 0;
-    long long frames = 0;          // as the stream declares it
-    std::vector<int16_t> samples;  // interleaved, as decoded
+    long long frames = 0;         // as the stream declares it
+    std::vector<int16_t> samples; // interleaved, as decoded
 };
 
 inline Pcm decodeOgg(const std::string& path) {
@@ -100,7 +104,8 @@ inline uint32_t crc32(const uint8_t* d, size_t n) {
     uint32_t c = 0xFFFFFFFFu;
     for (size_t i = 0; i < n; ++i) {
         c ^= d[i];
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
     }
     return ~c;
 }
@@ -145,7 +150,8 @@ inline Png readPng(const std::string& path) {
         at += 5 + len;
     }
     uint32_t a = 1, s = 0;
-    for (uint8_t v : raw) a = (a + v) % 65521, s = (s + a) % 65521;
+    for (uint8_t v : raw)
+        a = (a + v) % 65521, s = (s + a) % 65521;
     if (at + 4 > z.size() || be(z, at) != ((s << 16) | a)) return p.error = "bad Adler-32", p;
     const size_t row = 1 + size_t(p.width) * 3;
     if (raw.size() != row * p.height) return p.error = "wrong amount of pixel data", p;

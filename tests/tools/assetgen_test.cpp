@@ -1,4 +1,5 @@
-// The generator: a rerun reproduces the committed assets, and it fails cleanly on a bad output root.
+// The generator: a rerun reproduces the committed assets, and it fails cleanly on a bad output
+// root.
 #include "AssetFiles.h"
 #include "support/TestSupport.h"
 
@@ -14,7 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 int runGenerator(const std::string& args) {
-    const int status = std::system((std::string(ZORVANE_ASSETGEN) + " " + args + " 2>/dev/null").c_str());
+    const int status =
+        std::system((std::string(ZORVANE_ASSETGEN) + " " + args + " 2>/dev/null").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -33,7 +35,8 @@ TEST(Generator, RerunReproducesEveryCommittedFile) {
     ASSERT_EQ(runGenerator(fresh.string()), 0);
     const fs::path committed = ZORVANE_SOURCE_DIR;
     for (const std::string dir : {"resource", "packaging/icons"}) {
-        const std::set<std::string> made = filesUnder(fresh, dir), kept = filesUnder(committed, dir);
+        const std::set<std::string> made = filesUnder(fresh, dir),
+                                    kept = filesUnder(committed, dir);
         EXPECT_EQ(made, kept) << "the committed " << dir << " is out of step with the generator";
         for (const std::string& f : made) {
             if (!kept.count(f)) continue;
@@ -47,7 +50,8 @@ TEST(Generator, RerunReproducesEveryCommittedFile) {
                 EXPECT_EQ(a.frames, b.frames);
                 EXPECT_EQ(a.samples.size(), b.samples.size());
             } else {
-                EXPECT_TRUE(assets::bytesOf((fresh / f).string()) == assets::bytesOf((committed / f).string()));
+                EXPECT_TRUE(assets::bytesOf((fresh / f).string()) ==
+                            assets::bytesOf((committed / f).string()));
             }
         }
     }
@@ -60,7 +64,11 @@ TEST(Generator, RefusesAMissingOrUnwritableOutputRoot) {
     // A root below a plain file cannot be created: a clean failure, not a crash.
     const fs::path dir = testsupport::makeTempDir("assetgen-bad");
     const fs::path blocker = dir / "file";
-    { std::FILE* f = std::fopen(blocker.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen(blocker.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
     EXPECT_EQ(runGenerator((blocker / "out").string()), 1);
     fs::remove_all(dir);
 }

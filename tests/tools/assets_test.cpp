@@ -1,4 +1,5 @@
-// The committed assets, checked the way the game uses them: SDL loads, font coverage and layout, clean sound.
+// The committed assets, checked the way the game uses them: SDL loads, font coverage and layout,
+// clean sound.
 #include "AssetFiles.h"
 
 #include <SDL/SDL.h>
@@ -27,18 +28,23 @@ const auto* const media = ::testing::AddGlobalTestEnvironment(new Media);
 
 using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
-Surface loadBMP(const std::string& path) { return Surface(SDL_LoadBMP(path.c_str()), SDL_FreeSurface); }
+Surface loadBMP(const std::string& path) {
+    return Surface(SDL_LoadBMP(path.c_str()), SDL_FreeSurface);
+}
 
 uint32_t pixel(SDL_Surface* s, int x, int y) {
     uint32_t raw = 0;
-    std::memcpy(&raw, static_cast<uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel,
+    std::memcpy(&raw,
+                static_cast<uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel,
                 s->format->BytesPerPixel);
     uint8_t r, g, b;
     SDL_GetRGB(raw, s->format, &r, &g, &b);
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
-int brightest(uint32_t rgb) { return std::max({int(rgb >> 16), int((rgb >> 8) & 255), int(rgb & 255)}); }
+int brightest(uint32_t rgb) {
+    return std::max({int(rgb >> 16), int((rgb >> 8) & 255), int(rgb & 255)});
+}
 
 // Glyphs by code, loaded once: the font checks all look at the same set.
 std::map<int, Surface>& glyphs() {
@@ -55,8 +61,10 @@ std::map<int, Surface>& glyphs() {
 int advance(const std::string& text) {
     int px = 0;
     for (unsigned char c : text) {
-        if (c == ' ') px += 12;
-        else if (glyphs().count(c)) px += glyphs().at(c)->w;
+        if (c == ' ')
+            px += 12;
+        else if (glyphs().count(c))
+            px += glyphs().at(c)->w;
     }
     return px;
 }
@@ -90,7 +98,8 @@ TEST(Font, EveryPrintableCharacterIsALightShadowedGlyphWithRoomAround) {
         EXPECT_EQ(edge, 0);
     }
     EXPECT_GE(usualWidth, 94 * 3 / 4) << "pop-ups are centred on 12 px per character";
-    for (char d = '1'; d <= '9'; ++d) EXPECT_EQ(glyphs().at(d)->w, glyphs().at('0')->w) << d;
+    for (char d = '1'; d <= '9'; ++d)
+        EXPECT_EQ(glyphs().at(d)->w, glyphs().at('0')->w) << d;
 }
 
 TEST(Font, NoTwoGlyphsLookAlike) {
@@ -98,7 +107,8 @@ TEST(Font, NoTwoGlyphsLookAlike) {
     for (const auto& [code, g] : glyphs()) {
         std::string key = std::to_string(g->w) + "x" + std::to_string(g->h) + ":";
         for (int y = 0; y < g->h; ++y)
-            for (int x = 0; x < g->w; ++x) key += pixel(g.get(), x, y) ? '#' : '.';
+            for (int x = 0; x < g->w; ++x)
+                key += pixel(g.get(), x, y) ? '#' : '.';
         const auto [it, fresh] = seen.emplace(key, code);
         EXPECT_TRUE(fresh) << char(code) << " looks like " << char(it->second);
     }
@@ -106,8 +116,9 @@ TEST(Font, NoTwoGlyphsLookAlike) {
 
 TEST(Font, CoversEveryFixedTextAndTheHudFitsTheScreen) {
     const std::string texts[] = {
-        "SCORE : ", "TIME  : ", "RATIO : x", " + ", "MAX : x", "GAME OVER", "GAME CLEAR", "LEVEL ",
-        "LEVEL : ", "PUSH 'Z' or Joystick'1'", "RECOVERY!", "CRAZY MODE", "100 x 3", "500", "END",
+        "SCORE : ",     "TIME  : ",     "RATIO : x", " + ",      "MAX : x",
+        "GAME OVER",    "GAME CLEAR",   "LEVEL ",    "LEVEL : ", "PUSH 'Z' or Joystick'1'",
+        "RECOVERY!",    "CRAZY MODE",   "100 x 3",   "500",      "END",
         "Your Score :", "Your Time  :", "0123456789"};
     for (const std::string& t : texts)
         for (unsigned char c : t) {
@@ -133,7 +144,8 @@ TEST(Pictures, TitleFitsAboveThePromptAndIsRealArtwork) {
     EXPECT_LE(60 + title->h, 360) << "would cover the prompt";
     std::map<uint32_t, int> colours;
     for (int y = 0; y < title->h; ++y)
-        for (int x = 0; x < title->w; ++x) ++colours[pixel(title.get(), x, y)];
+        for (int x = 0; x < title->w; ++x)
+            ++colours[pixel(title.get(), x, y)];
     EXPECT_GE(colours.size(), 64u);
     EXPECT_EQ(colours.count(0), 0u) << "pure black would vanish if the picture were ever keyed";
 
@@ -171,7 +183,8 @@ TEST(Sounds, EffectsAre16BitAt22050LoadAndNeverClip) {
     for (const auto& e : effects) {
         const std::string path = std::string("resource/sound/") + e.key + ".wav";
         SCOPED_TRACE(path);
-        std::unique_ptr<Mix_Chunk, decltype(&Mix_FreeChunk)> chunk(Mix_LoadWAV(path.c_str()), Mix_FreeChunk);
+        std::unique_ptr<Mix_Chunk, decltype(&Mix_FreeChunk)> chunk(Mix_LoadWAV(path.c_str()),
+                                                                   Mix_FreeChunk);
         EXPECT_TRUE(chunk) << SDL_GetError();
         const assets::Wav w = assets::readWav(path);
         ASSERT_EQ(w.error, "");
@@ -194,33 +207,37 @@ TEST(Sounds, EffectsAre16BitAt22050LoadAndNeverClip) {
 }
 
 TEST(Music, LoadsLastsOneToTwoMinutesAndLoopsWithoutAJump) {
-    std::unique_ptr<Mix_Music, decltype(&Mix_FreeMusic)> music(Mix_LoadMUS("resource/sound/bgm.ogg"),
-                                                              Mix_FreeMusic);
+    std::unique_ptr<Mix_Music, decltype(&Mix_FreeMusic)> music(
+        Mix_LoadMUS("resource/sound/bgm.ogg"), Mix_FreeMusic);
     EXPECT_TRUE(music) << SDL_GetError();
     const assets::Pcm pcm = assets::decodeOgg("resource/sound/bgm.ogg");
     ASSERT_EQ(pcm.error, "");
     EXPECT_EQ(pcm.rate, 22050);
     ASSERT_EQ(pcm.channels, 2);
-    ASSERT_EQ(pcm.samples.size(), size_t(pcm.frames) * 2) << "declared length differs from the audio";
+    ASSERT_EQ(pcm.samples.size(), size_t(pcm.frames) * 2)
+        << "declared length differs from the audio";
     const double seconds = double(pcm.frames) / pcm.rate;
     EXPECT_GE(seconds, 60.0);
     EXPECT_LE(seconds, 120.0);
 
     int clipped = 0;
-    for (int16_t s : pcm.samples) clipped += s >= 32767 || s <= -32767;
+    for (int16_t s : pcm.samples)
+        clipped += s >= 32767 || s <= -32767;
     EXPECT_EQ(clipped, 0);
     // At the loop the last frame is followed by the first. That step must be no bigger than the
     // steps the music takes within 10 ms either side of it, or the loop clicks; and neither end
     // may fall silent, or the loop has a gap.
     const size_t n = pcm.samples.size(), window = 2 * 220;
     double all = 0;
-    for (int16_t s : pcm.samples) all += double(s) * s;
+    for (int16_t s : pcm.samples)
+        all += double(s) * s;
     for (int ch = 0; ch < 2; ++ch) {
         int largest = 0;
         double head = 0, tail = 0;
         for (size_t i = ch; i + 2 < window; i += 2) {
             const int h = pcm.samples[i], t = pcm.samples[n - window + i];
-            largest = std::max({largest, std::abs(pcm.samples[i + 2] - h), std::abs(pcm.samples[n - window + i + 2] - t)});
+            largest = std::max({largest, std::abs(pcm.samples[i + 2] - h),
+                                std::abs(pcm.samples[n - window + i + 2] - t)});
             head += double(h) * h;
             tail += double(t) * t;
         }

@@ -16,10 +16,12 @@ constexpr Rgb BULLET_ORANGE = {255, 150, 40}, BULLET_RED = {240, 56, 56}, BOMB =
 
 void spaceBackground(Canvas& c, uint32_t seed, int stars) {
     for (int y = 0; y < c.height(); ++y)
-        c.fillRect(0, y, c.width(), 1, mix(SPACE_TOP, SPACE_BOTTOM, static_cast<float>(y) / c.height()));
+        c.fillRect(0, y, c.width(), 1,
+                   mix(SPACE_TOP, SPACE_BOTTOM, static_cast<float>(y) / c.height()));
     Noise n(seed);
     for (int i = 0; i < stars; ++i) {
-        const int x = static_cast<int>(n.next() % c.width()), y = static_cast<int>(n.next() % c.height());
+        const int x = static_cast<int>(n.next() % c.width()),
+                  y = static_cast<int>(n.next() % c.height());
         const float bright = 0.25f + 0.75f * static_cast<float>(n.next() % 100) / 100.0f;
         const Rgb star = mix(c.get(x, y), {200, 220, 255}, bright);
         c.set(x, y, star);
@@ -43,8 +45,9 @@ void drawBoss(Canvas& c, int cx, int top) {
     c.bevelRect(cx - 28, top + 42, 10, 10, dark); // cannons
     c.bevelRect(cx + 18, top + 42, 10, 10, dark);
     c.fillRect(cx - 24, top + 30, 48, 3, mix(BOSS, {255, 255, 255}, 0.3f));
-    for (int k = 0; k < 5; ++k) c.fillRect(cx - 21 + k * 9, top + 35, 6, 3, {250, 230, 90}); // running lights
-    for (int side = -1; side <= 1; side += 2) { // armour seams on the wings
+    for (int k = 0; k < 5; ++k)
+        c.fillRect(cx - 21 + k * 9, top + 35, 6, 3, {250, 230, 90}); // running lights
+    for (int side = -1; side <= 1; side += 2) {                      // armour seams on the wings
         c.fillRect(cx + side * 38 - 1, top + 14, 2, 18, dark);
         c.fillRect(cx + side * 38 - 4, top + 22, 8, 2, dark);
     }
@@ -62,8 +65,10 @@ void drawBulletFan(Canvas& c, int cx, int cy, int maxY) {
             const int x = cx + static_cast<int>(radius * std::cos(a));
             const int y = cy - static_cast<int>(radius * std::sin(a));
             if (y > maxY) continue;
-            if (ring % 2 == 0) c.bevelRect(x - 2, y - 2, 5, 5, BULLET_ORANGE);
-            else c.bevelRect(x - 2, y - 2, 4, 4, BULLET_RED);
+            if (ring % 2 == 0)
+                c.bevelRect(x - 2, y - 2, 5, 5, BULLET_ORANGE);
+            else
+                c.bevelRect(x - 2, y - 2, 4, 4, BULLET_RED);
         }
     }
 }
@@ -98,7 +103,8 @@ void drawBombs(Canvas& c, int cx, int cy) {
     for (int k = 0; k < 6; ++k) {
         const int x = cx + xs[k], y = cy + ys[k];
         for (int trail = 1; trail <= 4; ++trail)
-            c.fillRect(x, y + 4 + trail * 3, 5, 2, mix(SPACE_BOTTOM, {110, 170, 255}, 1.0f - trail / 5.0f));
+            c.fillRect(x, y + 4 + trail * 3, 5, 2,
+                       mix(SPACE_BOTTOM, {110, 170, 255}, 1.0f - trail / 5.0f));
         c.bevelRect(x - 1, y - 2, 7, 8, BOMB);
     }
 }
@@ -108,8 +114,10 @@ void drawIncoming(Canvas& c, int cx, int cy) {
     const int xs[] = {-52, -44, -8, 44, 54, 8, -70, 74};
     const int ys[] = {-26, -2, -30, -14, -32, -40, -48, -56};
     for (int k = 0; k < 8; ++k) {
-        if (k % 2) c.bevelRect(cx + xs[k] - 2, cy + ys[k] - 2, 4, 4, BULLET_RED);
-        else c.bevelRect(cx + xs[k] - 2, cy + ys[k] - 2, 5, 5, BULLET_ORANGE);
+        if (k % 2)
+            c.bevelRect(cx + xs[k] - 2, cy + ys[k] - 2, 4, 4, BULLET_RED);
+        else
+            c.bevelRect(cx + xs[k] - 2, cy + ys[k] - 2, 5, 5, BULLET_ORANGE);
     }
 }
 
@@ -119,7 +127,8 @@ Mask scaleMask(const Mask& m, int k) {
     out.h = m.h * k;
     out.bits.assign(out.w * out.h, false);
     for (int y = 0; y < out.h; ++y)
-        for (int x = 0; x < out.w; ++x) out.bits[y * out.w + x] = m.at(x / k, y / k);
+        for (int x = 0; x < out.w; ++x)
+            out.bits[y * out.w + x] = m.at(x / k, y / k);
     return out;
 }
 
@@ -130,8 +139,10 @@ void drawLogo(Canvas& c, const char* name, int top) {
     std::vector<Mask> letters;
     int width = -GAP;
     for (int i = 0; i < count; ++i) {
-        // The text V converges early; in heavy strokes that reads as a Y, so the logo's V stays open.
-        static const GlyphPattern LOGO_V = {'V', {"#...#", "#...#", "#...#", "#...#", ".#.#.", ".#.#.", "..#.."}};
+        // The text V converges early; in heavy strokes that reads as a Y, so the logo's V stays
+        // open.
+        static const GlyphPattern LOGO_V = {
+            'V', {"#...#", "#...#", "#...#", "#...#", ".#.#.", ".#.#.", "..#.."}};
         const GlyphPattern& g = name[i] == 'V' ? LOGO_V : *findGlyphPattern(name[i]);
         letters.push_back(scaleMask(smoothDouble(patternMask(g)), SCALE));
         width += letters.back().w + GAP;
@@ -146,7 +157,8 @@ void drawLogo(Canvas& c, const char* name, int top) {
         // One pixel of extra weight all round keeps the strokes heavy at this size.
         for (int y = -1; y <= height; ++y)
             for (int i = -1; i <= m.w; ++i)
-                if (m.at(i, y) || m.at(i - 1, y) || m.at(i + 1, y) || m.at(i, y - 1) || m.at(i, y + 1))
+                if (m.at(i, y) || m.at(i - 1, y) || m.at(i + 1, y) || m.at(i, y - 1) ||
+                    m.at(i, y + 1))
                     face.bits[(y + MARGIN) * face.w + x + i] = true;
         x += m.w + GAP;
     }
@@ -160,13 +172,15 @@ void drawLogo(Canvas& c, const char* name, int top) {
         for (int px = 0; px < face.w; ++px) {
             bool edge = false;
             for (int dy = -2; dy <= 2 && !edge; ++dy)
-                for (int dx = -2; dx <= 2 && !edge; ++dx) edge = solid(px + dx, y + dy) >= 0;
+                for (int dx = -2; dx <= 2 && !edge; ++dx)
+                    edge = solid(px + dx, y + dy) >= 0;
             if (edge) c.set(px, y0 + y, {14, 8, 26});
         }
     const Rgb faceTop = {255, 250, 180}, faceMid = {255, 176, 40}, faceLow = {236, 56, 40};
     for (int y = 0; y < face.h; ++y) {
         const float t = static_cast<float>(y - MARGIN) / height;
-        const Rgb fill = t < 0.5f ? mix(faceTop, faceMid, t * 2.0f) : mix(faceMid, faceLow, (t - 0.5f) * 2.0f);
+        const Rgb fill =
+            t < 0.5f ? mix(faceTop, faceMid, t * 2.0f) : mix(faceMid, faceLow, (t - 0.5f) * 2.0f);
         for (int px = 0; px < face.w; ++px) {
             const int d = solid(px, y);
             if (d < 0) continue;
@@ -183,7 +197,8 @@ void drawLogo(Canvas& c, const char* name, int top) {
 
 void centredText(Canvas& c, const std::string& text, int y) {
     int width = 0;
-    for (char ch : text) width += ch == ' ' ? 12 : renderGlyph(ch).width();
+    for (char ch : text)
+        width += ch == ' ' ? 12 : renderGlyph(ch).width();
     drawText(c, text, (c.width() - width) / 2, y);
 }
 
@@ -206,12 +221,26 @@ Canvas makeTitle() {
 
 Canvas makeIcon(int size) {
     // A 16-cell design, scaled whole: the ship with its pods under the boss and its fire.
+    // clang-format off
     static const char* ICON[16] = {
-        "................", ".....GGGGGG.....", "...gGGGGGGGGg...", "...g.GGRRGG.g...",
-        ".....GGGGGG.....", "................", ".......O........", "...R.......O....",
-        "........R.......", "................", ".......bb.......", "......bBBb......",
-        ".YY..BBBBBB..YY.", ".YY.BBBBBBBB.YY.", "......B..B......", "................",
+        "................",
+        ".....GGGGGG.....",
+        "...gGGGGGGGGg...",
+        "...g.GGRRGG.g...",
+        ".....GGGGGG.....",
+        "................",
+        ".......O........",
+        "...R.......O....",
+        "........R.......",
+        "................",
+        ".......bb.......",
+        "......bBBb......",
+        ".YY..BBBBBB..YY.",
+        ".YY.BBBBBBBB.YY.",
+        "......B..B......",
+        "................",
     };
+    // clang-format on
     const int k = size / 16;
     Canvas c(size, size);
     spaceBackground(c, 0x49434F4E, 0);
@@ -219,14 +248,29 @@ Canvas makeIcon(int size) {
         for (int x = 0; x < 16; ++x) {
             Rgb p;
             switch (ICON[y][x]) {
-            case 'G': p = BOSS; break;
-            case 'g': p = mix(BOSS, {0, 0, 0}, 0.35f); break;
-            case 'R': p = BULLET_RED; break;
-            case 'O': p = BULLET_ORANGE; break;
-            case 'B': p = SHIP; break;
-            case 'b': p = {170, 210, 255}; break;
-            case 'Y': p = POD; break;
-            default: continue;
+            case 'G':
+                p = BOSS;
+                break;
+            case 'g':
+                p = mix(BOSS, {0, 0, 0}, 0.35f);
+                break;
+            case 'R':
+                p = BULLET_RED;
+                break;
+            case 'O':
+                p = BULLET_ORANGE;
+                break;
+            case 'B':
+                p = SHIP;
+                break;
+            case 'b':
+                p = {170, 210, 255};
+                break;
+            case 'Y':
+                p = POD;
+                break;
+            default:
+                continue;
             }
             c.fillRect(x * k, y * k, k, k, p);
         }
@@ -238,8 +282,10 @@ Canvas makeIcon(int size) {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             if (cell(x, y) == '.') continue;
-            if (cell(x, y - 1) != cell(x, y)) c.set(x, y, mix(flat.get(x, y), {255, 255, 255}, 0.4f));
-            else if (cell(x, y + 1) != cell(x, y)) c.set(x, y, mix(flat.get(x, y), {0, 0, 0}, 0.35f));
+            if (cell(x, y - 1) != cell(x, y))
+                c.set(x, y, mix(flat.get(x, y), {255, 255, 255}, 0.4f));
+            else if (cell(x, y + 1) != cell(x, y))
+                c.set(x, y, mix(flat.get(x, y), {0, 0, 0}, 0.35f));
         }
     c.frameRect(0, 0, size, size, {90, 110, 190});
     return c;

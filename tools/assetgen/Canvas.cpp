@@ -27,11 +27,14 @@ void Canvas::set(int x, int y, Rgb c) {
     pixels[static_cast<size_t>(y) * w + x] = c;
 }
 
-void Canvas::blend(int x, int y, Rgb c, float alpha) { set(x, y, mix(get(x, y), c, alpha)); }
+void Canvas::blend(int x, int y, Rgb c, float alpha) {
+    set(x, y, mix(get(x, y), c, alpha));
+}
 
 void Canvas::fillRect(int x, int y, int rw, int rh, Rgb c) {
     for (int j = y; j < y + rh; ++j)
-        for (int i = x; i < x + rw; ++i) set(i, j, c);
+        for (int i = x; i < x + rw; ++i)
+            set(i, j, c);
 }
 
 void Canvas::bevelRect(int x, int y, int rw, int rh, Rgb c) {
@@ -60,11 +63,13 @@ void Canvas::paste(const Canvas& src, int x, int y, Rgb key) {
 namespace {
 
 void putLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 void putBE(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 3; i >= 0; --i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 uint32_t crc32(const uint8_t* data, size_t n) {
@@ -73,13 +78,15 @@ uint32_t crc32(const uint8_t* data, size_t n) {
     if (!ready) {
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             table[i] = c;
         }
         ready = true;
     }
     uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    for (size_t i = 0; i < n; ++i)
+        c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }
 
@@ -120,7 +127,8 @@ std::vector<uint8_t> encodeBMP(const Canvas& c) {
             out.push_back(p.g);
             out.push_back(p.r);
         }
-        for (uint32_t pad = c.width() * 3; pad < rowBytes; ++pad) out.push_back(0);
+        for (uint32_t pad = c.width() * 3; pad < rowBytes; ++pad)
+            out.push_back(0);
     }
     return out;
 }
@@ -167,6 +175,7 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::path p(path);
     if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
     if (!f) throw std::runtime_error("cannot write " + path);
 }

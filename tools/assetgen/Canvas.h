@@ -1,4 +1,5 @@
-// Canvas: an RGB picture in memory, with the few drawing operations the artwork needs and BMP/PNG output.
+// Canvas: an RGB picture in memory, with the few drawing operations the artwork needs and BMP/PNG
+// output.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,9 @@
 struct Rgb {
     uint8_t r = 0, g = 0, b = 0;
 };
-inline bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+inline bool operator==(Rgb a, Rgb b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
 
 // Linear blend from a to b; t is clamped to 0..1.
 Rgb mix(Rgb a, Rgb b, float t);
@@ -19,7 +22,8 @@ class Canvas {
 
     int width() const { return w; }
     int height() const { return h; }
-    // Out-of-range reads give black, out-of-range writes are dropped, so art may overhang the edges.
+    // Out-of-range reads give black, out-of-range writes are dropped, so art may overhang the
+    // edges.
     Rgb get(int x, int y) const;
     void set(int x, int y, Rgb c);
     void blend(int x, int y, Rgb c, float alpha);

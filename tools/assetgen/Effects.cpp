@@ -13,8 +13,10 @@ std::vector<float> silence(float seconds) {
 // Short fades at both ends so a sound never starts or stops with a click.
 void softEdges(std::vector<float>& s) {
     const size_t in = SAMPLE_RATE / 1000, out = SAMPLE_RATE / 100;
-    for (size_t i = 0; i < in && i < s.size(); ++i) s[i] *= static_cast<float>(i) / in;
-    for (size_t i = 0; i < out && i < s.size(); ++i) s[s.size() - 1 - i] *= static_cast<float>(i) / out;
+    for (size_t i = 0; i < in && i < s.size(); ++i)
+        s[i] *= static_cast<float>(i) / in;
+    for (size_t i = 0; i < out && i < s.size(); ++i)
+        s[s.size() - 1 - i] *= static_cast<float>(i) / out;
 }
 
 std::vector<float> finish(std::vector<float> s) {
@@ -54,7 +56,8 @@ std::vector<float> makeDamage() {
     for (size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
         const float body = sub.sine(35.0f + 90.0f * std::exp(-t / 0.12f)) * std::exp(-t / 0.28f);
-        const float buzz = growl.pulse(55.0f + 30.0f * std::exp(-t / 0.05f), 0.3f) * std::exp(-t / 0.12f);
+        const float buzz =
+            growl.pulse(55.0f + 30.0f * std::exp(-t / 0.05f), 0.3f) * std::exp(-t / 0.12f);
         // Sample-and-hold noise at a falling rate: a coarse, crunching grain.
         holdPhase += (2400.0f * std::exp(-t / 0.2f) + 250.0f) / SAMPLE_RATE;
         if (holdPhase >= 1.0f) {

@@ -19,7 +19,8 @@ Mask patternMask(const GlyphPattern& g) {
     m.h = FONT_ROWS;
     m.bits.assign(m.w * m.h, false);
     for (int y = 0; y < FONT_ROWS && g.rows[y]; ++y)
-        for (int x = 0; x < m.w && g.rows[y][x]; ++x) m.bits[y * m.w + x] = g.rows[y][x] == '#';
+        for (int x = 0; x < m.w && g.rows[y][x]; ++x)
+            m.bits[y * m.w + x] = g.rows[y][x] == '#';
     return m;
 }
 
@@ -30,8 +31,8 @@ Mask smoothDouble(const Mask& m) {
     out.bits.assign(out.w * out.h, false);
     for (int y = 0; y < m.h; ++y)
         for (int x = 0; x < m.w; ++x) {
-            const bool p = m.at(x, y), a = m.at(x, y - 1), b = m.at(x + 1, y),
-                       c = m.at(x - 1, y), d = m.at(x, y + 1);
+            const bool p = m.at(x, y), a = m.at(x, y - 1), b = m.at(x + 1, y), c = m.at(x - 1, y),
+                       d = m.at(x, y + 1);
             const bool e0 = (c == a && c != d && a != b) ? a : p;
             const bool e1 = (a == b && a != c && b != d) ? b : p;
             const bool e2 = (d == c && d != b && c != a) ? c : p;

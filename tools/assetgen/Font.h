@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-constexpr int FONT_ROWS = 9;       // cell rows: 7 above the baseline, 2 for descenders
+constexpr int FONT_ROWS = 9;        // cell rows: 7 above the baseline, 2 for descenders
 constexpr int FONT_FIRST_CODE = 33; // a space is never drawn, the game advances it by 12 px
 constexpr int FONT_LAST_CODE = 126;
 

@@ -1,4 +1,5 @@
-// The boss theme: D minor at 150 BPM, 48 bars, rendered into a ring so every tail runs into the head.
+// The boss theme: D minor at 150 BPM, 48 bars, rendered into a ring so every tail runs into the
+// head.
 #include "Assets.h"
 #include "Synth.h"
 
@@ -24,6 +25,7 @@ struct Chord {
 
 // One chord a bar. The last bars sit on the dominant so the end falls back into the first bar.
 constexpr Chord Dm{2, true}, Gm{7, true}, Bb{10, false}, C{0, false}, A{9, false}, Eb{3, false};
+// clang-format off
 const Chord CHORDS[BARS] = {
     Dm, Dm, Bb, C,  Dm, Dm, Bb, A,  // drive
     Dm, Bb, C,  A,  Dm, Bb, Gm, A,  // theme
@@ -32,6 +34,7 @@ const Chord CHORDS[BARS] = {
     Gm, Gm, Dm, Dm, Eb, Eb, A,  A,  //
     Dm, Bb, C,  A,  Dm, Bb, A,  A,  // build
 };
+// clang-format on
 
 Section sectionOf(int bar) {
     if (bar < 8) return DRIVE;
@@ -42,34 +45,63 @@ Section sectionOf(int bar) {
 
 // The lead, one string per bar from bar 8: note name and octave, a colon, length in 16ths.
 const char* MELODY[] = {
-    "A4:3 D5:3 F5:2 E5:2 D5:2 A4:4",   "Bb4:3 D5:3 F5:2 G5:4 F5:4",
-    "E5:3 G5:3 C6:2 Bb5:2 A5:2 G5:4",  "A5:8 G5:2 F5:2 E5:4",
-    "D5:3 F5:3 A5:2 D6:6 C6:2",        "Bb5:4 A5:2 G5:2 F5:4 D5:4",
-    "G5:3 Bb5:3 D6:2 C6:2 Bb5:2 A5:4", "A5:10 R:2 E5:2 F5:2",
-    "A4:3 D5:3 F5:2 E5:2 D5:2 A4:4",   "Bb4:3 D5:3 F5:2 G5:4 F5:4",
-    "E5:3 G5:3 C6:2 D6:2 E6:2 C6:4",   "C#6:8 A5:4 E5:4",
-    "G5:3 F5:3 D5:2 Bb4:4 D5:4",       "F5:4 Bb5:4 A5:4 F5:4",
-    "E5:3 C#5:3 E5:2 A5:8",            "A5:12 R:4",
+    "A4:3 D5:3 F5:2 E5:2 D5:2 A4:4",
+    "Bb4:3 D5:3 F5:2 G5:4 F5:4",
+    "E5:3 G5:3 C6:2 Bb5:2 A5:2 G5:4",
+    "A5:8 G5:2 F5:2 E5:4",
+    "D5:3 F5:3 A5:2 D6:6 C6:2",
+    "Bb5:4 A5:2 G5:2 F5:4 D5:4",
+    "G5:3 Bb5:3 D6:2 C6:2 Bb5:2 A5:4",
+    "A5:10 R:2 E5:2 F5:2",
+    "A4:3 D5:3 F5:2 E5:2 D5:2 A4:4",
+    "Bb4:3 D5:3 F5:2 G5:4 F5:4",
+    "E5:3 G5:3 C6:2 D6:2 E6:2 C6:4",
+    "C#6:8 A5:4 E5:4",
+    "G5:3 F5:3 D5:2 Bb4:4 D5:4",
+    "F5:4 Bb5:4 A5:4 F5:4",
+    "E5:3 C#5:3 E5:2 A5:8",
+    "A5:12 R:4",
     // bridge: lower and longer, the calm before the last push
-    "G4:6 A4:2 Bb4:8", "D5:6 C5:2 Bb4:4 A4:4", "A4:12 F4:4", "D4:4 E4:4 F4:4 A4:4",
-    "Bb4:6 C5:2 D5:8", "E5:6 F5:2 G5:8", "F5:8 E5:4 D5:4", "A4:16",
-    "G5:6 F5:2 D5:8", "Bb5:6 A5:2 G5:4 F5:4", "A5:12 D5:4", "F5:4 E5:4 D5:4 C5:4",
-    "Bb4:6 G4:2 Eb5:8", "G5:6 F5:2 Eb5:4 D5:4", "C#5:8 E5:8", "A5:12 R:4",
+    "G4:6 A4:2 Bb4:8",
+    "D5:6 C5:2 Bb4:4 A4:4",
+    "A4:12 F4:4",
+    "D4:4 E4:4 F4:4 A4:4",
+    "Bb4:6 C5:2 D5:8",
+    "E5:6 F5:2 G5:8",
+    "F5:8 E5:4 D5:4",
+    "A4:16",
+    "G5:6 F5:2 D5:8",
+    "Bb5:6 A5:2 G5:4 F5:4",
+    "A5:12 D5:4",
+    "F5:4 E5:4 D5:4 C5:4",
+    "Bb4:6 G4:2 Eb5:8",
+    "G5:6 F5:2 Eb5:4 D5:4",
+    "C#5:8 E5:8",
+    "A5:12 R:4",
     // build: the lead rests, then climbs in 8ths
-    "R:16", "R:16", "R:16", "R:16",
-    "D5:2 D5:2 F5:2 D5:2 A5:2 D5:2 F5:2 A5:2", "Bb5:2 F5:2 D5:2 F5:2 Bb5:2 D6:2 C6:2 Bb5:2",
-    "A5:2 E5:2 C#5:2 E5:2 A5:2 C#6:2 E6:2 C#6:2", "E6:4 C#6:4 A5:4 E5:4",
+    "R:16",
+    "R:16",
+    "R:16",
+    "R:16",
+    "D5:2 D5:2 F5:2 D5:2 A5:2 D5:2 F5:2 A5:2",
+    "Bb5:2 F5:2 D5:2 F5:2 Bb5:2 D6:2 C6:2 Bb5:2",
+    "A5:2 E5:2 C#5:2 E5:2 A5:2 C#6:2 E6:2 C#6:2",
+    "E6:4 C#6:4 A5:4 E5:4",
 };
 constexpr int MELODY_FIRST_BAR = 8;
 
-float hzOf(float midi) { return 440.0f * std::pow(2.0f, (midi - 69.0f) / 12.0f); }
+float hzOf(float midi) {
+    return 440.0f * std::pow(2.0f, (midi - 69.0f) / 12.0f);
+}
 
 int midiOf(const std::string& name) {
     static const int LETTER[] = {9, 11, 0, 2, 4, 5, 7}; // A..G
     int pc = LETTER[name.at(0) - 'A'];
     size_t i = 1;
-    if (name.at(i) == '#') ++pc, ++i;
-    else if (name.at(i) == 'b') --pc, ++i;
+    if (name.at(i) == '#')
+        ++pc, ++i;
+    else if (name.at(i) == 'b')
+        --pc, ++i;
     return 12 * (name.at(i) - '0' + 1) + pc;
 }
 
@@ -79,14 +111,15 @@ struct Ring {
     Ring() : left(LENGTH), right(LENGTH), send(LENGTH) {}
     void add(long i, float v, float pan, float sendLevel) {
         const size_t k = static_cast<size_t>(((i % LENGTH) + LENGTH) % LENGTH);
-        left[k] += v * (1.0f - pan) ;
+        left[k] += v * (1.0f - pan);
         right[k] += v * (1.0f + pan);
         send[k] += v * sendLevel;
     }
 };
 
 float adsr(float t, float length, float attack, float decay, float sustain, float release) {
-    float level = t < attack ? t / attack : sustain + (1.0f - sustain) * std::exp(-(t - attack) / decay);
+    float level =
+        t < attack ? t / attack : sustain + (1.0f - sustain) * std::exp(-(t - attack) / decay);
     if (t > length) level *= std::max(0.0f, 1.0f - (t - length) / release);
     return level;
 }
@@ -140,7 +173,8 @@ void padChord(Ring& ring, long start, const Chord& chord, float level) {
         for (long i = 0; i < BAR + SAMPLE_RATE / 2; ++i) {
             const float t = static_cast<float>(i) / SAMPLE_RATE;
             const float v = tone.run(x.saw(hz * 0.997f) + y.saw(hz * 1.003f), 900.0f);
-            ring.add(start + i, level * v * adsr(t, length, 0.25f, 1.0f, 1.0f, 0.5f), n - 1.0f, 0.2f);
+            ring.add(start + i, level * v * adsr(t, length, 0.25f, 1.0f, 1.0f, 0.5f), n - 1.0f,
+                     0.2f);
         }
     }
 }
@@ -188,8 +222,9 @@ void playDrums(Ring& ring, int bar, Noise& noise) {
     const bool roll = bar >= 46;
     for (int step = 0; step < STEPS_PER_BAR; ++step) {
         const long t = at + static_cast<long>(step) * STEP;
-        const bool kick = s == BRIDGE ? (step == 0 || step == 7 || step == 10)
-                                      : (step == 0 || step == 8 || step == 10 || (roll && step % 4 == 0));
+        const bool kick = s == BRIDGE
+                              ? (step == 0 || step == 7 || step == 10)
+                              : (step == 0 || step == 8 || step == 10 || (roll && step % 4 == 0));
         if (kick) drum(ring, t, KICK, 1.0f, noise);
         if (roll) {
             // The snare roll thickens and swells over the last two bars, into the crash at the top.
@@ -199,9 +234,12 @@ void playDrums(Ring& ring, int bar, Noise& noise) {
         } else if (step == 4 || step == 12) {
             drum(ring, t, SNARE, 1.0f, noise);
         }
-        if (s == BRIDGE) drum(ring, t, HAT, step % 2 ? 0.5f : 0.8f, noise);
-        else if (step == 14 && bar % 2 == 1) drum(ring, t, OPEN_HAT, 1.0f, noise);
-        else if (step % 2 == 0) drum(ring, t, HAT, step % 4 == 2 ? 1.0f : 0.6f, noise);
+        if (s == BRIDGE)
+            drum(ring, t, HAT, step % 2 ? 0.5f : 0.8f, noise);
+        else if (step == 14 && bar % 2 == 1)
+            drum(ring, t, OPEN_HAT, 1.0f, noise);
+        else if (step % 2 == 0)
+            drum(ring, t, HAT, step % 4 == 2 ? 1.0f : 0.6f, noise);
     }
 }
 
@@ -216,7 +254,8 @@ void playBass(Ring& ring, int bar) {
         return;
     }
     const int octave[8] = {0, 0, 12, 0, 0, 12, 0, 12};
-    for (int k = 0; k < 8; ++k) bassNote(ring, at + k * 2 * STEP, 2, root + octave[k]);
+    for (int k = 0; k < 8; ++k)
+        bassNote(ring, at + k * 2 * STEP, 2, root + octave[k]);
 }
 
 void playArp(Ring& ring, int bar) {
@@ -244,10 +283,12 @@ void playLead(Ring& ring) {
             const size_t colon = word.find(':');
             const int steps = std::stoi(word.substr(colon + 1));
             const std::string name = word.substr(0, colon);
-            if (name != "R") leadNote(ring, static_cast<long>(bar) * BAR + step * STEP, steps, midiOf(name));
+            if (name != "R")
+                leadNote(ring, static_cast<long>(bar) * BAR + step * STEP, steps, midiOf(name));
             step += steps;
         }
-        if (step != STEPS_PER_BAR) throw std::logic_error("melody bar " + std::to_string(bar) + " is not 16 steps");
+        if (step != STEPS_PER_BAR)
+            throw std::logic_error("melody bar " + std::to_string(bar) + " is not 16 steps");
         ++bar;
     }
 }
@@ -276,7 +317,8 @@ std::vector<float> makeMusic() {
         playDrums(ring, bar, noise);
         playBass(ring, bar);
         playArp(ring, bar);
-        if (sectionOf(bar) != THEME) padChord(ring, static_cast<long>(bar) * BAR, CHORDS[bar], 0.05f);
+        if (sectionOf(bar) != THEME)
+            padChord(ring, static_cast<long>(bar) * BAR, CHORDS[bar], 0.05f);
     }
     playLead(ring);
     addEcho(ring);
@@ -288,7 +330,8 @@ std::vector<float> makeMusic() {
     }
     // Tame the drum peaks with a soft curve rather than letting them set the overall level.
     normalize(out, 1.0f);
-    for (float& s : out) s = std::tanh(1.4f * s) / std::tanh(1.4f);
+    for (float& s : out)
+        s = std::tanh(1.4f * s) / std::tanh(1.4f);
     normalize(out, 0.8f); // the codec's ringing adds a little on top; leave room for it
     return out;
 }

@@ -29,7 +29,9 @@ float Osc::advance(float hz) {
     return p;
 }
 
-float Osc::sine(float hz) { return std::sin(2.0f * PI * advance(hz)); }
+float Osc::sine(float hz) {
+    return std::sin(2.0f * PI * advance(hz));
+}
 
 float Osc::saw(float hz) {
     const float p = advance(hz);
@@ -61,17 +63,20 @@ float LowPass::run(float x, float hz) {
 
 void normalize(std::vector<float>& samples, float peak) {
     float top = 0.0f;
-    for (float s : samples) top = std::max(top, std::fabs(s));
+    for (float s : samples)
+        top = std::max(top, std::fabs(s));
     if (top <= 0.0f) return;
     const float k = peak / top;
-    for (float& s : samples) s *= k;
+    for (float& s : samples)
+        s *= k;
 }
 
 std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels) {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size()) * 2;
     std::vector<uint8_t> out;
     auto put = [&out](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
     auto tag = [&out](const char* t) { out.insert(out.end(), t, t + 4); };
     tag("RIFF");

@@ -58,7 +58,8 @@ class HighPass {
     LowPass lp;
 };
 
-// Scales so the loudest sample reaches peak (a fraction of full scale), keeping every sound clear of clipping.
+// Scales so the loudest sample reaches peak (a fraction of full scale), keeping every sound clear
+// of clipping.
 void normalize(std::vector<float>& samples, float peak);
 
 // 16-bit PCM WAV with the given channel count; samples interleaved, -1..1.

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr float QUALITY = 0.3f;          // about 56 kbit/s at 22050 Hz stereo
+constexpr float QUALITY = 0.3f;           // about 56 kbit/s at 22050 Hz stereo
 constexpr int STREAM_SERIAL = 0x5A4F5256; // fixed, so reruns give the same stream headers
 constexpr int CHUNK = 1024;
 
@@ -43,7 +43,8 @@ std::vector<uint8_t> encodeOggVorbis(const std::vector<float>& stereo) {
     ogg_stream_packetin(&stream, &codeHeader);
     ogg_page page;
     // The audio must start on a fresh page, so the headers are flushed on their own.
-    while (ogg_stream_flush(&stream, &page) != 0) appendPage(out, page);
+    while (ogg_stream_flush(&stream, &page) != 0)
+        appendPage(out, page);
 
     const size_t frames = stereo.size() / 2;
     size_t done = 0;
@@ -68,12 +69,14 @@ std::vector<uint8_t> encodeOggVorbis(const std::vector<float>& stereo) {
             ogg_packet packet;
             while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
                 ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page) != 0) appendPage(out, page);
+                while (ogg_stream_pageout(&stream, &page) != 0)
+                    appendPage(out, page);
             }
         }
     }
 
-    while (ogg_stream_flush(&stream, &page) != 0) appendPage(out, page);
+    while (ogg_stream_flush(&stream, &page) != 0)
+        appendPage(out, page);
 
     ogg_stream_clear(&stream);
     vorbis_block_clear(&block);

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     const std::string root = argv[1];
     try {
         for (int code = FONT_FIRST_CODE; code <= FONT_LAST_CODE; ++code)
-            writeFile(root + "/resource/font/" + std::to_string(code) + ".bmp", encodeBMP(renderGlyph(code)));
+            writeFile(root + "/resource/font/" + std::to_string(code) + ".bmp",
+                      encodeBMP(renderGlyph(code)));
         writeFile(root + "/resource/image/zorvane.bmp", encodeBMP(makeTitle()));
         writeFile(root + "/resource/plix.bmp", encodeBMP(makeIcon(32)));
         writeFile(root + "/packaging/icons/zorvane-32.png", encodePNG(makeIcon(32)));
