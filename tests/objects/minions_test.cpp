@@ -167,124 +167,57 @@ TEST(MinionLife, RandomStartAgesShiftTheWholeScript) {
     EXPECT_GT(std::unique(starts.begin(), starts.end()) - starts.begin(), 3);
 }
 
-TEST(MinionPatterns, AimedPairsSpeedUpEveryNinetyFrames) {
-    Life l = live(1, 160, 70, 32, 0, 0, 0);
-    ASSERT_EQ(l.shots.size(), 10u);
-    for (size_t i = 0; i < l.shots.size(); ++i) {
-        int age = l.volleys[i].age;
-        double s = age / 90 + 1.5; // integer division of the age
-        SCOPED_TRACE(age);
-        // The player stands straight below the minion: aimed means 270 degrees.
-        EXPECT_NEAR(headingOf(l.shots[i][0]), 270, 1e-3);
-        EXPECT_NEAR(speedOf(l.shots[i][0]), s, 1e-4);
-        EXPECT_NEAR(speedOf(l.shots[i][1]), 0.9 * s, 1e-4);
+TEST(MinionPatterns, EachBulletLeavesAtItsAngleAndSpeed) {
+    // Minions at (160, 70) with the player straight below them: aimed means 270 degrees.
+    struct Probe {
+        int kind, lvl, volley, bullet;
+        double heading, speed;
+    };
+    const Probe PROBES[] = {
+        // Kind 1: pairs at s = age / 90 + 1.5 and 0.9 s; at level 3 each with its 0.8 twin.
+        {1, 0, 0, 0, 270, 2.5}, {1, 0, 0, 1, 270, 2.25}, {1, 0, 2, 0, 270, 3.5},
+        {1, 0, 9, 0, 270, 6.5}, {1, 0, 9, 1, 270, 5.85}, {1, 3, 0, 1, 270, 2.0},
+        {1, 3, 0, 2, 270, 2.25}, {1, 3, 0, 3, 270, 1.8},
+        // Kinds 3 and 4: sideways, 1.0 then 0.8.
+        {3, 0, 0, 0, 0, 1.0}, {3, 0, 0, 1, 0, 0.8}, {4, 0, 0, 0, 180, 1.0},
+        // Kind 5: offsets -60 ... 60, then -45 ... 45, each at 3.0 then 2.8.
+        {5, 0, 0, 0, 210, 3.0}, {5, 0, 0, 1, 210, 2.8}, {5, 0, 0, 8, 330, 3.0},
+        {5, 0, 1, 0, 225, 3.0}, {5, 0, 1, 6, 315, 3.0},
+        // Kind 6: 30 degrees either side of the aim.
+        {6, 0, 0, 0, 240, 3.0}, {6, 0, 0, 1, 300, 3.0},
+        // Kind 8: 270 + 25 sin(2 (age - 120)) at ages 120, 164, 210, 254.
+        {8, 0, 0, 0, 270, 6.0}, {8, 0, 22, 0, 294.98477, 6.0}, {8, 0, 45, 0, 270, 6.0},
+        {8, 0, 67, 0, 245.01523, 6.0},
+        // Kinds 9 and 10: 12 degrees a volley, clockwise or not; speed age / 60, partner 0.95.
+        {9, 0, 0, 0, 0, 2.0}, {9, 0, 0, 1, 0, 1.9}, {9, 0, 1, 0, -12, 2.0}, {9, 0, 3, 0, -36, 2.0},
+        {9, 0, 69, 0, -108, 6.0}, {10, 0, 1, 0, 12, 2.0}, {10, 0, 3, 0, 36, 2.0},
+        // Kind 11: a column of four straight down.
+        {11, 0, 0, 0, 270, 4.0}, {11, 0, 0, 1, 270, 3.8}, {11, 0, 0, 2, 270, 1.0},
+        {11, 0, 0, 3, 270, 0.9},
+        // Kind 12: fixed ring bullet 10 i at 4.0, then the aimed one at 4.4.
+        {12, 0, 0, 0, 0, 4.0}, {12, 0, 0, 1, 270, 4.4}, {12, 0, 0, 70, 350, 4.0},
+        {12, 0, 0, 71, 260, 4.4},
+        // Kind 13: aim -90 ... 90, each at 3.0, 2.5, 2.0.
+        {13, 0, 0, 0, 180, 3.0}, {13, 0, 0, 2, 180, 2.0}, {13, 0, 0, 14, 0, 2.0},
+        // Kind 14: the fast ring 2.5 degrees ahead of the slow one.
+        {14, 0, 0, 0, 272.5, 9.0}, {14, 0, 0, 1, 270, 2.0}, {14, 0, 0, 143, 265, 2.0},
+        // Kind 15: speeds (age mod 90 - 30) / 10.
+        {15, 0, 0, 0, 270, 3.4}, {15, 0, 6, 0, 270, 5.8}, {15, 0, 7, 0, 270, 3.2},
+        {15, 0, 13, 0, 270, 5.6},
+    };
+    for (const Probe& p : PROBES) {
+        SCOPED_TRACE("kind " + std::to_string(p.kind) + " level " + std::to_string(p.lvl) +
+                     " volley " + std::to_string(p.volley) + " bullet " + std::to_string(p.bullet));
+        Life l = live(p.kind, 160, 70, p.kind == 6 ? 16 : 32, 0, 0, p.lvl);
+        ASSERT_LT(static_cast<size_t>(p.volley), l.shots.size());
+        ASSERT_LT(static_cast<size_t>(p.bullet), l.shots[p.volley].size());
+        const Bullet& b = l.shots[p.volley][p.bullet];
+        EXPECT_NEAR(angleGap(headingOf(b), p.heading), 0, 1e-3);
+        EXPECT_NEAR(speedOf(b), p.speed, 1e-4);
     }
-}
-
-TEST(MinionPatterns, TwinRuleFollowsEachBulletOnItsLine) {
-    Life l = live(1, 160, 70, 32, 0, 0, 3);
-    ASSERT_FALSE(l.shots.empty());
-    const auto& v = l.shots[0]; // age 90, s = 2.5
-    ASSERT_EQ(v.size(), 4u);
-    EXPECT_NEAR(speedOf(v[0]), 2.5, 1e-4);
-    EXPECT_NEAR(speedOf(v[1]), 2.0, 1e-4);
-    EXPECT_NEAR(speedOf(v[2]), 2.25, 1e-4);
-    EXPECT_NEAR(speedOf(v[3]), 1.8, 1e-4);
-}
-
-TEST(MinionPatterns, SpreadsFansAndRings) {
-    // Kind 5: five directions then four, each a 3.0 and a 2.8 bullet, around the aim (270).
-    Life five = live(5, 160, 70, 32, 0, 0, 0);
-    ASSERT_EQ(five.shots.size(), 6u);
-    const double FAN5[] = {-60, -30, 0, 30, 60}, FAN4[] = {-45, -15, 15, 45};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_NEAR(angleGap(headingOf(five.shots[0][2 * i]), 270 + FAN5[i]), 0, 1e-3);
-        EXPECT_NEAR(speedOf(five.shots[0][2 * i]), 3.0, 1e-4);
-        EXPECT_NEAR(speedOf(five.shots[0][2 * i + 1]), 2.8, 1e-4);
-    }
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(angleGap(headingOf(five.shots[1][2 * i]), 270 + FAN4[i]), 0, 1e-3);
-
-    // Kind 12: fixed ring bullet 10 i at 4.0, then the aimed one 270 + 10 i at 4.4.
-    Life twelve = live(12, 160, 70, 32, 0, 0, 0);
-    const auto& ring = twelve.shots.at(0);
-    for (int i = 0; i < 36; ++i) {
-        EXPECT_NEAR(angleGap(headingOf(ring[2 * i]), 10 * i), 0, 1e-3);
-        EXPECT_NEAR(speedOf(ring[2 * i]), 4.0, 1e-4);
-        EXPECT_NEAR(angleGap(headingOf(ring[2 * i + 1]), 270 + 10 * i), 0, 1e-3);
-        EXPECT_NEAR(speedOf(ring[2 * i + 1]), 4.4, 1e-4);
-    }
-
-    // Kind 14: fast ring half a step ahead of the slow ring.
-    Life fourteen = live(14, 160, 70, 32, 0, 0, 0);
-    const auto& rings = fourteen.shots.at(0);
-    EXPECT_NEAR(angleGap(headingOf(rings[0]), 272.5), 0, 1e-3);
-    EXPECT_NEAR(speedOf(rings[0]), 9.0, 1e-4);
-    EXPECT_NEAR(angleGap(headingOf(rings[1]), 270), 0, 1e-3);
-    EXPECT_NEAR(speedOf(rings[1]), 2.0, 1e-4);
-    EXPECT_NEAR(angleGap(headingOf(rings[143]), 270 + 355), 0, 1e-3);
-
-    // Kind 13: aim + (-90, -45, 0, 45, 90), each at 3.0, 2.5, 2.0.
-    Life thirteen = live(13, 160, 70, 32, 0, 0, 0);
-    const auto& spread = thirteen.shots.at(0);
-    EXPECT_NEAR(angleGap(headingOf(spread[0]), 180), 0, 1e-3);
-    EXPECT_NEAR(speedOf(spread[2]), 2.0, 1e-4);
-    EXPECT_NEAR(angleGap(headingOf(spread[14]), 360), 0, 1e-3);
-}
-
-TEST(MinionPatterns, StreamsTurnAndSwing) {
-    // Kind 9 turns clockwise from 0 in steps of 12 degrees; kind 10 the other way.
-    Life nine = live(9, 160, 70, 32, 0, 0, 0);
-    Life ten = live(10, 160, 70, 32, 0, 0, 0);
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_NEAR(angleGap(headingOf(nine.shots[i][0]), -12.0 * i), 0, 1e-3) << i;
-        EXPECT_NEAR(angleGap(headingOf(ten.shots[i][0]), 12.0 * i), 0, 1e-3) << i;
-    }
-    // Speed age / 60 in whole steps: 2 at age 120, 6 from age 360; the partner at 0.95 of it.
-    EXPECT_NEAR(speedOf(nine.shots[0][0]), 2.0, 1e-4);
-    EXPECT_NEAR(speedOf(nine.shots[0][1]), 1.9, 1e-4);
-    EXPECT_NEAR(speedOf(nine.shots.back()[0]), 6.0, 1e-4);
-    // The first pair flies straight right, not up or down.
-    EXPECT_NEAR(nine.shots[0][0].vy, 0, 1e-6);
-
-    // Kind 8 swings 25 degrees about straight down with a 180-frame period.
-    Life eight = live(8, 160, 70, 32, 0, 0, 0);
-    for (size_t i = 0; i < eight.shots.size(); i += 11) {
-        int age = eight.volleys[i].age;
-        double want = 270 + 25 * std::sin(2 * (age - 120) * M_PI / 180);
-        EXPECT_NEAR(angleGap(headingOf(eight.shots[i][0]), want), 0, 1e-3) << age;
-        EXPECT_NEAR(speedOf(eight.shots[i][0]), 6.0, 1e-4);
-    }
-
-    // Kind 3 streams right and accelerates right; kind 4 the mirror image.
-    Life three = live(3, 160, 70, 32, 0, 0, 0);
-    Life four = live(4, 160, 70, 32, 0, 0, 0);
-    const Bullet& r = three.shots.at(0).at(0);
-    const Bullet& l = four.shots.at(0).at(0);
-    EXPECT_NEAR(r.vx, 1.0, 1e-5);
-    EXPECT_NEAR(r.ax, 0.05, 1e-6);
-    EXPECT_NEAR(l.vx, -1.0, 1e-5);
-    EXPECT_NEAR(l.ax, -0.05, 1e-6);
-    EXPECT_NEAR(three.shots[0][1].vx, 0.8, 1e-5);
-
-    // Kind 15: speeds (age mod 90 - 30) / 10, from 3.4 and then from 3.2.
-    Life fifteen = live(15, 160, 70, 32, 0, 0, 0);
-    EXPECT_NEAR(speedOf(fifteen.shots[0][0]), 3.4, 1e-4);
-    EXPECT_NEAR(speedOf(fifteen.shots[6][0]), 5.8, 1e-4);
-    EXPECT_NEAR(speedOf(fifteen.shots[7][0]), 3.2, 1e-4);
-
-    // Kind 11: a column of four straight down at 4.0, 3.8, 1.0, 0.9.
-    Life eleven = live(11, 160, 70, 32, 0, 0, 0);
-    const float COLUMN[] = {4.0f, 3.8f, 1.0f, 0.9f};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(speedOf(eleven.shots[0][i]), COLUMN[i], 1e-4);
-        EXPECT_NEAR(angleGap(headingOf(eleven.shots[0][i]), 270), 0, 1e-3);
-    }
-
-    // Kind 6: a pair 30 degrees either side of the aim.
-    Life six = live(6, 160, 70, 16, 0, 0, 0);
-    EXPECT_NEAR(angleGap(headingOf(six.shots[0][0]), 240), 0, 1e-3);
-    EXPECT_NEAR(angleGap(headingOf(six.shots[0][1]), 300), 0, 1e-3);
+    // The side streams accelerate towards the other side.
+    EXPECT_NEAR(live(3, 160, 70, 32, 0, 0, 0).shots[0][0].ax, 0.05, 1e-6);
+    EXPECT_NEAR(live(4, 160, 70, 32, 0, 0, 0).shots[0][1].ax, -0.05, 1e-6);
 }
 
 TEST(MinionPatterns, Kind2SpreadAndDash) {
