@@ -62,6 +62,9 @@ install(CODE [[
 ]])
 
 # Debian package: `cpack -G DEB` in the build directory gives zorvane_<version>_<arch>.deb.
+# Installing and packaging take what is built instead of first building everything (tests, tools,
+# simulator): the package holds only the game, so building the `zorvane` target is enough.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zorvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
