@@ -1,0 +1,46 @@
+// The media calls made in every frame of play allocate nothing from the C++ heap.
+#include "plix/Plix.h"
+#include "support/TestSupport.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <new>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+TEST(NoAllocTest, FrameCallsDoNotAllocate) {
+    testsupport::initMedia();
+    testsupport::setKey(122, true);
+    testsupport::snapshot();
+    Plix_drawText("SCORE : 0", 10, 20, 255); // the first blit of a glyph may set up SDL's own maps
+    Plix_playWAV("destroy1", 0);
+    long before = allocations;
+    for (int frame = 0; frame < 10; ++frame) {
+        Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
+        Plix_fillRect(100, 100, 8, 8, 255, 0, 0);
+        Plix_drawText("SCORE : 123456", 10, 20, 255);
+        Plix_drawText("RATIO : x3 + 1", 10, 456, 200);
+        Plix_playWAV("destroy1", 0);
+        Plix_draw("title", 30, 60, 0, 0, 0, 0);
+        Plix_flip();
+        Plix_update(0);
+        (void)Plix_keyDown(122);
+        (void)Plix_keyPushed(122);
+    }
+    EXPECT_EQ(allocations - before, 0);
+}
+
+} // namespace
