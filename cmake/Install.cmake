@@ -14,7 +14,7 @@ set(ZORVANE_GAMES_DIR games)
 set(ZORVANE_DATA_DIR share/games/zorvane)
 set(ZORVANE_BIN_NAME zorvane-bin)
 
-# The launcher's only configured value is where the data sits as seen from games/.
+# The launcher is configured with the names and relative places above, never with the prefix.
 file(RELATIVE_PATH ZORVANE_DATA_FROM_GAMES
   /prefix/${ZORVANE_GAMES_DIR} /prefix/${ZORVANE_DATA_DIR})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane.in ${PROJECT_BINARY_DIR}/packaging/zorvane @ONLY)

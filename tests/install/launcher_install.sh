@@ -56,19 +56,25 @@ launch env -u XDG_DATA_HOME PATH="$prefix/games:$PATH" zorvane
 expect_eq "via PATH" "$status" 3
 
 # A stale link, or one into another install, is pointed at this install.
-mkdir -p "$tmp/other/resource"
-for old in "$tmp/gone" "$tmp/other/resource"; do
+mkdir -p "$tmp/other/share/games/zorvane/resource"
+for old in "$tmp/gone" "$tmp/other/share/games/zorvane/resource"; do
     ln -sfn "$old" "$user/resource"
     launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
     expect_eq "relink from $old" "$status:$(readlink -f "$user/resource")" "3:$(readlink -f "$data")"
 done
 
-# The player's own directory is kept and used; a plain file there stops the launch untouched.
-rm "$user/resource" && mkdir "$user/resource" && touch "$user/resource/mine"
-launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-[ "$status" = 3 ] && [ ! -L "$user/resource" ] && [ -f "$user/resource/mine" ] || fail "own data dir not kept"
-grep -q "using your own data" "$tmp/err" || fail "no notice about own data"
-rm -r "$user/resource" && echo keep >"$user/resource"
+# The player's own data, a directory there or a link to one elsewhere, is kept and used.
+mkdir "$tmp/mine"
+for own in dir link; do
+    rm -r "$user/resource"
+    if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/mine" "$user/resource"; fi
+    touch "$user/resource/mine"
+    launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
+    [ "$status" = 3 ] && [ -f "$user/resource/mine" ] || fail "own data $own not kept"
+    grep -q "using your own data" "$tmp/err" || fail "no notice about own data $own"
+done
+# A plain file there stops the launch and is left untouched.
+rm "$user/resource" && echo keep >"$user/resource"
 launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
 [ "$status" -ne 0 ] && [ ! -s "$tmp/out" ] || fail "started with a file in the way"
 expect_eq "file in the way" "$(cat "$user/resource")" keep
