@@ -169,24 +169,6 @@ TEST_F(TitleTest, ClearsAndDrawsPictureAndPromptInPlace) {
     EXPECT_NE(prompt, bandOfText("", TEXT_X, PROMPT_Y)) << "the font draws nothing for the prompt";
 }
 
-// Stands in for an attached joystick by writing the snapshot fields directly.
-struct FakeStick {
-    int storage = 0;
-    FakeStick() {
-        plixMedia.joystick = reinterpret_cast<SDL_Joystick*>(&storage);
-        plixMedia.joyButtonCount = 2;
-        plixMedia.joyButtonNow = {false, false};
-        plixMedia.joyButtonBefore = {false, false};
-    }
-    ~FakeStick() {
-        plixMedia.joystick = nullptr;
-        plixMedia.joyButtonCount = 0;
-        plixMedia.joyButtonNow.clear();
-        plixMedia.joyButtonBefore.clear();
-        for (Sint16* a : {plixMedia.joyAxisNow, plixMedia.joyAxisBefore}) a[0] = a[1] = 0;
-    }
-};
-
 TEST_F(TitleTest, WrappersTakeTheKeyOrElseTheJoystick) {
     setKey(KEY_Z, true);
     setKey(KEY_X, true);
@@ -201,7 +183,7 @@ TEST_F(TitleTest, WrappersTakeTheKeyOrElseTheJoystick) {
     releaseAllKeys();
     snapshot();
 
-    FakeStick stick;
+    mediafiles::FakeStick stick;
     plixMedia.joyButtonNow = {true, true};
     EXPECT_TRUE(inputZ());
     EXPECT_TRUE(inputZPushed());

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -99,6 +100,46 @@ inline Uint32 screenPixel(int x, int y) {
 inline Uint32 screenColour(Uint8 r, Uint8 g, Uint8 b) { return SDL_MapRGB(plixMedia.screen->format, r, g, b); }
 
 inline bool screenIs(int x, int y, Uint8 r, Uint8 g, Uint8 b) { return screenPixel(x, y) == screenColour(r, g, b); }
+
+// The message of the PlixError that call throws, or "(nothing thrown)".
+inline std::string messageOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(nothing thrown)";
+}
+
+// Stands in for an attached joystick with two buttons by writing the snapshot fields directly;
+// nothing may take a snapshot while it lives, since SDL would be handed the fake handle.
+class FakeStick {
+  public:
+    FakeStick() {
+        plixMedia.joystick = reinterpret_cast<SDL_Joystick*>(&storage);
+        plixMedia.joyButtonCount = 2;
+        plixMedia.joyButtonNow.assign(2, false);
+        plixMedia.joyButtonBefore.assign(2, false);
+    }
+    ~FakeStick() {
+        plixMedia.joystick = nullptr;
+        plixMedia.joyButtonCount = 0;
+        plixMedia.joyButtonNow.clear();
+        plixMedia.joyButtonBefore.clear();
+        axes(0, 0, 0, 0);
+    }
+    FakeStick(const FakeStick&) = delete;
+    FakeStick& operator=(const FakeStick&) = delete;
+    static void axes(Sint16 beforeX, Sint16 beforeY, Sint16 nowX, Sint16 nowY) {
+        plixMedia.joyAxisBefore[0] = beforeX;
+        plixMedia.joyAxisBefore[1] = beforeY;
+        plixMedia.joyAxisNow[0] = nowX;
+        plixMedia.joyAxisNow[1] = nowY;
+    }
+
+  private:
+    int storage = 0;
+};
 
 // Runs the test program's media from a scratch directory, so nothing it writes lands in the build tree.
 inline std::string enterScratchDir(const std::string& dir) {

@@ -11,6 +11,8 @@ using mediafiles::screenIs;
 
 namespace {
 
+using mediafiles::messageOf;
+
 constexpr Rgb MAGENTA{255, 0, 255};
 constexpr Rgb GREEN{0, 255, 0};
 constexpr Rgb RED{255, 0, 0};
@@ -35,15 +37,6 @@ class ImageTest : public ::testing::Test {
             started = true;
         }
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
-    }
-
-    static std::string messageOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const PlixError& e) {
-            return e.what();
-        }
-        return "(nothing thrown)";
     }
 };
 

@@ -29,34 +29,7 @@ class InputTest : public ::testing::Test {
     }
 };
 
-// Stands in for an attached joystick by writing the snapshot fields directly; never calls SDL with it.
-class FakeStick {
-  public:
-    explicit FakeStick(int buttons) {
-        plixMedia.joystick = reinterpret_cast<SDL_Joystick*>(&storage);
-        plixMedia.joyButtonCount = buttons;
-        plixMedia.joyButtonNow.assign(buttons, false);
-        plixMedia.joyButtonBefore.assign(buttons, false);
-    }
-    ~FakeStick() {
-        plixMedia.joystick = nullptr;
-        plixMedia.joyButtonCount = 0;
-        plixMedia.joyButtonNow.clear();
-        plixMedia.joyButtonBefore.clear();
-        axes(0, 0, 0, 0);
-    }
-    FakeStick(const FakeStick&) = delete;
-    FakeStick& operator=(const FakeStick&) = delete;
-    static void axes(Sint16 beforeX, Sint16 beforeY, Sint16 nowX, Sint16 nowY) {
-        plixMedia.joyAxisBefore[0] = beforeX;
-        plixMedia.joyAxisBefore[1] = beforeY;
-        plixMedia.joyAxisNow[0] = nowX;
-        plixMedia.joyAxisNow[1] = nowY;
-    }
-
-  private:
-    int storage = 0;
-};
+using mediafiles::FakeStick;
 
 TEST_F(InputTest, HeldKeyIsPushedInItsFirstFrameOnlyAndDownInEvery) {
     setKey(KEY_Z, true);
@@ -133,7 +106,7 @@ TEST_F(InputTest, WithoutAJoystickEveryJoystickQuestionIsFalse) {
 }
 
 TEST_F(InputTest, StickThresholdIsStrictInAllFourDirections) {
-    FakeStick stick(2);
+    FakeStick stick;
     FakeStick::axes(0, 0, 0, -JOY_AXIS_THRESHOLD);
     EXPECT_FALSE(Plix_joyDown(JOY_UP));
     FakeStick::axes(0, 0, 0, -JOY_AXIS_THRESHOLD - 1);
@@ -163,7 +136,7 @@ TEST_F(InputTest, StickThresholdIsStrictInAllFourDirections) {
 }
 
 TEST_F(InputTest, StickPushComparesTheSameAxisInTheLastTwoSnapshots) {
-    FakeStick stick(2);
+    FakeStick stick;
     FakeStick::axes(0, 0, -32768, 0);
     EXPECT_TRUE(Plix_joyPushed(JOY_LEFT));
     // From far left to far right in one frame: right is pushed, left is no longer held.
@@ -178,7 +151,7 @@ TEST_F(InputTest, StickPushComparesTheSameAxisInTheLastTwoSnapshots) {
 }
 
 TEST_F(InputTest, ButtonIndexMustBeBelowTheButtonCount) {
-    FakeStick stick(2);
+    FakeStick stick;
     plixMedia.joyButtonNow = {true, true};
     plixMedia.joyButtonBefore = {false, true};
     EXPECT_TRUE(Plix_joyButtonDown(0));

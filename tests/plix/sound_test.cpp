@@ -8,6 +8,8 @@
 
 namespace {
 
+using mediafiles::messageOf;
+
 constexpr uint32_t TEN_SECONDS = 22050 * 10;
 
 class SoundTest : public ::testing::Test {
@@ -27,15 +29,6 @@ class SoundTest : public ::testing::Test {
     void TearDown() override {
         Mix_HaltChannel(-1);
         Plix_stopBgm(0);
-    }
-
-    static std::string messageOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const PlixError& e) {
-            return e.what();
-        }
-        return "(nothing thrown)";
     }
 };
 
