@@ -22,6 +22,7 @@ class SoundTest : public ::testing::Test {
             ASSERT_TRUE(mediafiles::writeWav("short.wav", 2205));
             ASSERT_TRUE(mediafiles::writeWav("long.wav", TEN_SECONDS));
             ASSERT_TRUE(mediafiles::writeText("garbage.wav", "RIFF....WAVEnot really"));
+            ASSERT_TRUE(mediafiles::writeText("garbage.ogg", "OggS but nothing after it"));
             ASSERT_TRUE(mediafiles::writeBmp("pic.bmp", 2, 2, mediafiles::Rgb{1, 2, 3}));
             started = true;
         }
@@ -63,7 +64,7 @@ TEST_F(SoundTest, NinthSimultaneousEffectIsDroppedSilently) {
     EXPECT_EQ(Mix_Playing(-1), 8);
 }
 
-TEST_F(SoundTest, MissingMusicFailsAndLeavesNoneLoaded) {
+TEST_F(SoundTest, MissingOrDamagedMusicFailsAndLeavesNoneLoaded) {
     Plix_playBgm("long.wav", -1, 0);
     ASSERT_NE(plixMedia.music, nullptr);
     std::string message = messageOf([] { Plix_playBgm("nowhere/bgm.ogg", 3000, 0); });
@@ -71,6 +72,11 @@ TEST_F(SoundTest, MissingMusicFailsAndLeavesNoneLoaded) {
     EXPECT_GT(message.size(), std::string("Plix_playBgm: ").size());
     EXPECT_EQ(plixMedia.music, nullptr);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
+
+    std::string damaged = messageOf([] { Plix_playBgm("garbage.ogg", 3000, 0); });
+    EXPECT_EQ(damaged, std::string("Plix_playBgm: ") + SDL_GetError());
+    EXPECT_GT(damaged.size(), std::string("Plix_playBgm: ").size());
+    EXPECT_EQ(plixMedia.music, nullptr);
 }
 
 TEST_F(SoundTest, MusicStartsWithOrWithoutFadeAndStopsAtOnceOrFading) {
