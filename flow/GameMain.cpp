@@ -31,8 +31,11 @@ struct HudPlace {
 };
 const HudPlace HUD_PLACES[HUD_LINES] = {{10, 20}, {10, 50}, {10, 456}, {200, 456}, {0, 0}};
 
-// Width and height 0 fill to the window's far edges, which covers the extra columns of a wide window.
-void fillScreen(int r, int g, int b) { Plix_fillRect(0, 0, 0, 0, r, g, b); }
+// Width and height 0 fill to the window's far edges, which covers the extra columns of a wide
+// window.
+void fillScreen(int r, int g, int b) {
+    Plix_fillRect(0, 0, 0, 0, r, g, b);
+}
 } // namespace
 
 GameMain::GameMain() {
@@ -83,9 +86,13 @@ void GameMain::start() {
     Plix_playBgm("resource/sound/bgm.ogg", BGM_LOOPS, 0);
 }
 
-void GameMain::addScore(int n) { score += n; }
+void GameMain::addScore(int n) {
+    score += n;
+}
 
-int GameMain::ratio() const { return gauge / 20 + bonus; }
+int GameMain::ratio() const {
+    return gauge / 20 + bonus;
+}
 
 void GameMain::run() {
     fillScreen(32, 32, 32);
@@ -136,8 +143,8 @@ void GameMain::run() {
         particleManager->move();
         if (timer > 0) {
             float f = static_cast<float>(CLEAR_FRAMES - timer) / CLEAR_FRAMES;
-            Plix_fillRect(static_cast<int>(160 - 160 * f), 0, static_cast<int>(320 * f + 1), 480, 255,
-                          255, 255);
+            Plix_fillRect(static_cast<int>(160 - 160 * f), 0, static_cast<int>(320 * f + 1), 480,
+                          255, 255, 255);
             timer = timer * 98 / 100;
         }
         if (timer < 1) {
@@ -172,8 +179,8 @@ void GameMain::update() {
     itemManager->move();
     bombManager->move();
 
-    // A pause or a miss replaces an earlier state of this frame, but nothing replaces the clear that
-    // the boss's destruction set: the fight is over, and play must not resume without a boss.
+    // A pause or a miss replaces an earlier state of this frame, but nothing replaces the clear
+    // that the boss's destruction set: the fight is over, and play must not resume without a boss.
     auto enter = [this](int next, int frames) {
         if (state == GM_CLEAR) return;
         state = next;

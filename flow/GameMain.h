@@ -29,9 +29,11 @@ class GameMain {
     Player* player = nullptr;
     int time = 0;
 
-    // Builds the player and the six pools once, stores them in the game-wide variables, then start().
+    // Builds the player and the six pools once, stores them in the game-wide variables, then
+    // start().
     GameMain();
-    // Frees the player and the pools it built (the game itself keeps one GameMain for the whole run).
+    // Frees the player and the pools it built (the game itself keeps one GameMain for the whole
+    // run).
     virtual ~GameMain();
     GameMain(const GameMain&) = delete;
     GameMain& operator=(const GameMain&) = delete;

@@ -13,13 +13,15 @@
 #include <cmath>
 #include <cstdio>
 
-//                                      0     1   2   3   4   5   6   7   8   9   10  11  12  13  14  15
-const int ENEMY_HIT_POINTS[ENEMY_KINDS] = {1600, 60, 3, 60, 60, 60, 30, 60, 60, 60, 60, 60, 60, 60, 50, 60};
-const int ENEMY_SCORES[ENEMY_KINDS] = {2000, 100, 10, 500, 500, 100, 10, 100, 100, 100, 100, 500, 100, 200, 100, 100};
+// clang-format off
+// kind                                       0    1   2    3    4    5   6    7    8    9   10   11   12   13   14   15
+const int ENEMY_HIT_POINTS[ENEMY_KINDS] = {1600,  60,  3,  60,  60,  60, 30,  60,  60,  60,  60,  60,  60,  60,  50,  60};
+const int ENEMY_SCORES[ENEMY_KINDS] =     {2000, 100, 10, 500, 500, 100, 10, 100, 100, 100, 100, 500, 100, 200, 100, 100};
 
 namespace {
-const bool DROPS_ITEM[ENEMY_KINDS] = {false, true, false, true, true,  true, false, true,
-                                      true,  true, true,  true, true, true, false, true};
+const bool DROPS_ITEM[ENEMY_KINDS] =      {false, true, false, true, true, true, false, true,
+                                           true,  true, true,  true, true, true, false, true};
+// clang-format on
 
 constexpr int BOSS = 0;
 constexpr int BOSS_HP_PER_LEVEL = 200;
@@ -45,7 +47,9 @@ const BossBurst BOSS_BURSTS[] = {
 };
 
 // A fresh draw reduced modulo n, as a float ready for position and angle offsets.
-float randomBelow(unsigned n) { return static_cast<float>(randNext() % n); }
+float randomBelow(unsigned n) {
+    return static_cast<float>(randNext() % n);
+}
 // base + (r % spread) / 100: a speed in hundredths.
 float drawSpeed(float base, unsigned spread) {
     return static_cast<float>(base + (randNext() % spread) / 100.0);

@@ -1,4 +1,5 @@
-// Player: steering at two speeds, volleys without pods, the capture burst with them, hits and pick-ups.
+// Player: steering at two speeds, volleys without pods, the capture burst with them, hits and
+// pick-ups.
 #include "objects/Player.h"
 
 #include "flow/GameMain.h"
@@ -84,7 +85,8 @@ void Player::capture() {
         bool inLeft = catchLeft.hits(b);
         bool inRight = catchRight.hits(b);
         if (inLeft && inRight) {
-            // A bullet between the pods goes to the nearer box; a tie goes left, so it makes one bomb.
+            // A bullet between the pods goes to the nearer box; a tie goes left, so it makes one
+            // bomb.
             Vec2D toLeft(b.x - catchLeft.x, b.y - catchLeft.y);
             Vec2D toRight(b.x - catchRight.x, b.y - catchRight.y);
             if (toRight.length() >= toLeft.length())

@@ -1,4 +1,5 @@
-// Player: the ship, its two pods, the capture burst that turns enemy bullets into bombs, and its volleys.
+// Player: the ship, its two pods, the capture burst that turns enemy bullets into bombs, and its
+// volleys.
 #pragma once
 
 #include "objects/Token.h"

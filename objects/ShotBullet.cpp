@@ -1,4 +1,5 @@
-// Shot and Bullet: straight shots, accelerating bullets with their wobble, and the level's firing rules.
+// Shot and Bullet: straight shots, accelerating bullets with their wobble, and the level's firing
+// rules.
 #include "objects/ShotBullet.h"
 
 #include "objects/World.h"
@@ -31,7 +32,9 @@ void Shot::move() {
     if (isOutside()) exists = false;
 }
 
-void Shot::draw() { drawBox(128, 128, 255); }
+void Shot::draw() {
+    drawBox(128, 128, 255);
+}
 
 void Shot::create(float x_, float y_, float angle, float speed) {
     Shot* s = shotManager->getFreeToken();

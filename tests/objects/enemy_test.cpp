@@ -1,11 +1,12 @@
-// Enemy: start values, kills with points and pop-ups, return fire by level, destruction and the boss's bar.
+// Enemy: start values, kills with points and pop-ups, return fire by level, destruction and the
+// boss's bar.
 #include "objects/Enemy.h"
 
+#include "PlaySupport.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
 #include "objects/Player.h"
 #include "objects/ShotBullet.h"
-#include "PlaySupport.h"
 #include "plix/Plix.h"
 
 #include <cmath>
@@ -15,341 +16,202 @@ namespace {
 
 using namespace play;
 
-double headingOf(const Token& t) {
-    return std::atan2(-static_cast<double>(t.vy), static_cast<double>(t.vx)) * 180.0 / M_PI;
+double heading(const Token& t) {
+    return std::atan2(-double(t.vy), double(t.vx)) * 180 / M_PI;
 }
-double gap(double a, double b) {
-    double d = std::fmod(std::fabs(a - b), 360.0);
-    return d > 180 ? 360 - d : d;
+double speed(const Token& t) {
+    return std::hypot(t.vx, t.vy);
 }
 
 class EnemyTest : public PlayTest {
   protected:
     Enemy& boss() { return enemyManager->getTokens()[0]; }
-    // A still minion of this kind at (100, 200), created after the boss.
-    Enemy& minion(int kind) {
+    Enemy& minion(int kind) { // still, at (100, 200), below the boss
         Enemy::create(kind, 100, 200, 32, 32, 0, 0);
-        std::vector<Enemy*> all = alive(enemyManager);
-        return *all.back();
+        return *alive(enemyManager).back();
     }
-    // A fresh game at this level (the boss's hit points are fixed at the start).
     void restartAt(int lvl) {
         level = lvl;
-        game->start();
-    }
-    std::vector<Particle*> texts() {
-        std::vector<Particle*> out;
-        for (Particle* q : alive(particleManager))
-            if (q->kind == PK_TEXT) out.push_back(q);
-        return out;
+        game->start(); // the boss's hit points are fixed here
+        bulletManager->clear();
     }
 };
 
-TEST_F(EnemyTest, StartValuesByKindAndLevel) {
-    EXPECT_EQ(1600, boss().hp);
-    EXPECT_EQ(1600, boss().maxHp);
+TEST_F(EnemyTest, StartValuesByKindAndLevelAndTheAngleToThePlayer) {
+    EXPECT_TRUE(boss().hp == 1600 && boss().maxHp == 1600);
     restartAt(50);
-    EXPECT_EQ(11600, boss().hp);
-    EXPECT_EQ(11600, boss().maxHp);
-    EXPECT_EQ(0, boss().age);
-
-    Enemy::create(1, 160, 70, 32, 32, 270, 10);
-    Enemy& e = enemyManager->getTokens()[1];
-    EXPECT_NEAR(0, e.vx, 1e-5);
-    EXPECT_FLOAT_EQ(10, e.vy);
-    EXPECT_EQ(60, e.hp);
-
-    // Even levels above 20 start minions 10 frames into their script; kinds 2 and 14 start anywhere.
+    EXPECT_TRUE(boss().hp == 11600 && boss().age == 0);
     for (int lvl : {20, 21, 22}) {
         level = lvl;
-        EXPECT_EQ(lvl == 22 ? 10 : 0, minion(5).age) << lvl;
+        EXPECT_EQ(lvl == 22 ? 10 : 0, minion(5).age)
+            << lvl; // even levels above 20 start 10 frames in
     }
-    restartAt(22);
-    EXPECT_EQ(0, boss().age);
-    bool seen[30] = {};
-    for (int i = 0; i < 200; ++i) {
-        int kind = i % 2 ? 2 : 14;
+    int lowest = 30, highest = -1;
+    for (int i = 0; i < 100; ++i) {
         enemyManager->clear();
-        int age = minion(kind).age;
-        ASSERT_GE(age, 0);
-        ASSERT_LT(age, 30);
-        seen[age] = true;
+        int age = minion(i % 2 ? 2 : 14).age;
+        lowest = std::min(lowest, age), highest = std::max(highest, age);
     }
-    for (int a = 0; a < 30; ++a) EXPECT_TRUE(seen[a]) << "age " << a << " never drawn";
-}
+    EXPECT_TRUE(lowest == 0 && highest == 29);
 
-TEST_F(EnemyTest, AngleToPlayerIsCounterClockwiseFromTheRight) {
+    Enemy::create(1, 160, 70, 32, 32, 270, 10);
+    EXPECT_FLOAT_EQ(10, alive(enemyManager).back()->vy);
     Enemy& e = minion(1);
-    player->x = 100;
-    player->y = 50;
+    player->x = 100, player->y = 50;
     EXPECT_FLOAT_EQ(90, e.angleToPlayer());
     player->y = 350;
     EXPECT_FLOAT_EQ(-90, e.angleToPlayer());
-    player->x = 0;
-    player->y = 200;
-    EXPECT_FLOAT_EQ(180, std::fabs(e.angleToPlayer())); // -dy is -0 here: either end of the range
-    player->x = 200;
-    player->y = 100;
-    EXPECT_FLOAT_EQ(45, e.angleToPlayer());
 }
 
-TEST_F(EnemyTest, KillScoresPointsTimesRatioFromTwoOnWithItsPopUp) {
+TEST_F(EnemyTest, KillsScorePointsTimesRatioFromTwoWithPopUpItemAndRing) {
     struct Case {
-        int bonus;
-        int score;
+        int level, kind, bonus, score;
         const char* text;
-    };
-    const Case cases[] = {{0, 100, "100"}, {1, 100, "100"}, {2, 200, "100 x 2"}, {3, 300, "100 x 3"}};
+        bool item;
+        int ring;
+        float ringSpeed;
+    } cases[] = {{0, 1, 0, 100, "100", true, 0, 0},     {0, 1, 1, 100, "100", true, 0, 0},
+                 {0, 1, 2, 200, "100 x 2", true, 0, 0}, {14, 1, 3, 300, "100 x 3", true, 0, 0},
+                 {15, 13, 0, 200, "200", true, 18, 6},  {17, 14, 0, 100, "100", false, 18, 2},
+                 {20, 2, 0, 10, "10", false, 0, 0},     {20, 6, 0, 10, "10", false, 18, 6}};
     for (const Case& c : cases) {
-        game->score = 0;
-        game->bonus = c.bonus;
-        particleManager->clear();
-        itemManager->clear();
-        Enemy& e = minion(1);
-        e.damage(59);
-        EXPECT_TRUE(e.exists);
-        EXPECT_EQ(1, e.hp);
-        e.damage(1);
-        EXPECT_FALSE(e.exists);
-        EXPECT_EQ(0, e.hp);
-        EXPECT_EQ(c.score, game->score);
-        std::vector<Particle*> t = texts();
-        ASSERT_EQ(1u, t.size());
-        EXPECT_STREQ(c.text, t[0]->text);
-        EXPECT_EQ(100 - 6.0f * std::strlen(c.text), t[0]->x);
-        EXPECT_EQ(232.0f, t[0]->y);
-        // The explosion: eight sparks; and the item rising from the enemy's place.
-        EXPECT_EQ(8, particleManager->count() - 1);
-        ASSERT_EQ(1, itemManager->count());
-        EXPECT_EQ(200.0f, itemManager->getTokens()[0].y);
-        EXPECT_FLOAT_EQ(-2, itemManager->getTokens()[0].vy);
-    }
-    // A gauge of 40 is a ratio of 2 on its own; overkill is still a kill with plain hp 0.
-    game->score = 0;
-    game->bonus = 0;
-    game->gauge = 40;
-    Enemy& big = minion(13);
-    big.damage(40);
-    big.damage(40);
-    EXPECT_EQ(0, big.hp);
-    EXPECT_EQ(400, game->score);
-}
-
-TEST_F(EnemyTest, OnlySomeKindsDropItems) {
-    for (int kind = 1; kind < ENEMY_KINDS; ++kind) {
-        itemManager->clear();
-        minion(kind).damage(100);
-        bool drops = !(kind == 2 || kind == 6 || kind == 14);
-        EXPECT_EQ(drops ? 1 : 0, itemManager->count()) << "kind " << kind;
-    }
-}
-
-TEST_F(EnemyTest, DeathRingAboveLevel14ExceptForKind2) {
-    struct Case {
-        int level;
-        int kind;
-        int bullets;
-        float speed;
-    };
-    const Case cases[] = {{14, 1, 0, 0}, {15, 1, 18, 6}, {17, 5, 18, 2}, {20, 2, 0, 0}, {20, 6, 18, 6}};
-    for (const Case& c : cases) {
-        level = c.level;
-        bulletManager->clear();
-        minion(c.kind).damage(100);
+        level = c.level, game->bonus = c.bonus, game->score = 0;
+        bulletManager->clear(), itemManager->clear(), particleManager->clear();
+        Enemy& e = minion(c.kind);
+        e.hp = 1;
+        e.damage(2);
+        EXPECT_TRUE(!e.exists && e.hp == 0);
+        EXPECT_EQ(c.score, game->score) << c.text;
+        Particle& text = particleManager->getTokens()[8]; // after the eight sparks
+        EXPECT_STREQ(c.text, text.text);
+        EXPECT_TRUE(text.x == 100 - 6.0f * std::strlen(c.text) && text.y == 232);
+        EXPECT_EQ(c.item, itemManager->count() == 1) << c.kind;
         std::vector<Bullet*> ring = alive(bulletManager);
-        ASSERT_EQ(size_t(c.bullets), ring.size()) << "level " << c.level << " kind " << c.kind;
-        for (int i = 0; i < c.bullets; ++i) {
-            EXPECT_EQ(100.0f, ring[i]->x);
-            EXPECT_NEAR(c.speed, std::hypot(ring[i]->vx, ring[i]->vy), 1e-5);
-            EXPECT_LT(gap(20 * i, headingOf(*ring[i])), 1e-3) << i;
+        ASSERT_EQ(size_t(c.ring), ring.size()) << c.level << " " << c.kind;
+        for (int i = 0; i < c.ring; ++i) {
+            EXPECT_NEAR(c.ringSpeed, speed(*ring[i]), 1e-5);
+            EXPECT_NEAR(std::remainder(20.0 * i, 360), heading(*ring[i]), 1e-3);
         }
     }
 }
 
-TEST_F(EnemyTest, MinionsFireBackFromLevel10AboutEveryOtherHit) {
-    player->x = 100;
-    player->y = 400;
-    level = 9;
-    Enemy& calm = minion(8);
-    for (int i = 0; i < 50; ++i) calm.damage(1);
-    EXPECT_EQ(0, bulletManager->count());
-
-    level = 10;
-    calm.hp = 1000;
-    for (int i = 0; i < 200; ++i) calm.damage(1);
-    std::vector<Bullet*> back = alive(bulletManager);
-    EXPECT_GT(back.size(), 70u);
-    EXPECT_LT(back.size(), 130u);
-    for (Bullet* b : back) {
-        EXPECT_GE(b->x, 100 - 12);
-        EXPECT_LE(b->x, 100 + 11);
-        EXPECT_GE(b->y, 200 - 12);
-        EXPECT_LE(b->y, 200 + 11);
-        // Aimed from the enemy's centre, not from the offset start.
-        EXPECT_NEAR(-90, headingOf(*b), 1e-3);
-        double s = std::hypot(b->vx, b->vy);
-        EXPECT_GE(s, 1 - 1e-5);
-        EXPECT_LE(s, 1.49 + 1e-5);
-    }
-}
-
-TEST_F(EnemyTest, BossFiresBackByLevelAndByWhatHitIt) {
-    player->x = 160;
-    player->y = 384;
+TEST_F(EnemyTest, SurvivorsFireBackByLevelAndByWhatHitThem) {
     struct Case {
-        int level;
-        int amount;
-        int bullets;
+        int level, amount, bullets;
         float minSpeed, maxSpeed;
-    };
-    const Case cases[] = {
-        {3, 40, 0, 0, 0},     {4, 40, 0, 0, 0},     {5, 40, 3, 5, 5.99f}, {9, 40, 3, 5, 5.99f},
-        {10, 40, 3, 3, 5.99f}, {15, 40, 3, 1, 5.99f}, {20, 40, 5, 1, 5.99f}, {50, 40, 5, 1, 5.99f},
-        {24, 1, 0, 0, 0},     {24, 10, 0, 0, 0},    {25, 1, 1, 1, 1.99f}, {25, 10, 1, 1, 1.99f},
-    };
+    } cases[] = {{4, 40, 0, 0, 0},      {5, 40, 3, 5, 5.99f},  {10, 40, 3, 3, 5.99f},
+                 {15, 40, 3, 1, 5.99f}, {20, 40, 5, 1, 5.99f}, {24, 10, 0, 0, 0},
+                 {25, 1, 1, 1, 1.99f},  {25, 10, 1, 1, 1.99f}};
     for (const Case& c : cases) {
         restartAt(c.level);
         boss().damage(c.amount);
-        std::vector<Bullet*> shots = alive(bulletManager);
-        ASSERT_EQ(size_t(c.bullets), shots.size()) << "level " << c.level << " amount " << c.amount;
-        float spread = c.amount > 10 ? 16 : 12;
-        float aimSpread = c.amount > 10 ? 7.5f : 10;
-        for (Bullet* b : shots) {
-            EXPECT_LE(std::fabs(b->x - 160), spread);
-            EXPECT_LE(std::fabs(b->y - 70), spread);
-            EXPECT_LE(gap(-90, headingOf(*b)), aimSpread + 1e-3);
-            double s = std::hypot(b->vx, b->vy);
-            EXPECT_GE(s, c.minSpeed - 1e-4) << c.level;
-            EXPECT_LE(s, c.maxSpeed + 1e-4) << c.level;
+        std::vector<Bullet*> back = alive(bulletManager);
+        ASSERT_EQ(size_t(c.bullets), back.size()) << c.level << " " << c.amount;
+        float offset = c.amount > 10 ? 16 : 12, aim = c.amount > 10 ? 7.5f : 10;
+        for (Bullet* b : back) {
+            EXPECT_TRUE(std::fabs(b->x - 160) <= offset && std::fabs(b->y - 70) <= offset);
+            EXPECT_LE(std::fabs(-90 - heading(*b)), aim + 1e-3);
+            EXPECT_TRUE(speed(*b) >= c.minSpeed - 1e-4 && speed(*b) <= c.maxSpeed + 1e-4)
+                << c.level;
         }
+    }
+    // Minions from level 10, on an even draw, aimed from their centre at 1 to 1.49.
+    for (int lvl : {9, 10}) {
+        restartAt(lvl);
+        player->x = 100;
+        Enemy& e = minion(8);
+        e.hp = 1000;
+        for (int i = 0; i < 200; ++i)
+            e.damage(1);
+        std::vector<Bullet*> back = alive(bulletManager);
+        EXPECT_TRUE(lvl == 9 ? back.empty() : back.size() > 70 && back.size() < 130) << back.size();
+        for (Bullet* b : back)
+            EXPECT_TRUE(std::fabs(heading(*b) + 90) < 1e-3 && speed(*b) < 1.4901);
     }
 }
 
 TEST_F(EnemyTest, BossBurstTakesItsDrawsInOrderXYAngleSpeed) {
     restartAt(7);
-    player->x = 160;
-    player->y = 384;
     randSeed(77);
     uint32_t r[12];
-    for (uint32_t& v : r) v = randNext();
+    for (uint32_t& v : r)
+        v = randNext();
     randSeed(77);
     boss().damage(40);
-    std::vector<Bullet*> shots = alive(bulletManager);
-    ASSERT_EQ(3u, shots.size());
+    std::vector<Bullet*> back = alive(bulletManager);
+    ASSERT_EQ(3u, back.size());
     for (int i = 0; i < 3; ++i) {
         const uint32_t* d = r + 4 * i;
-        EXPECT_EQ(160.0f + d[0] % 32 - 16, shots[i]->x) << i;
-        EXPECT_EQ(70.0f + d[1] % 32 - 16, shots[i]->y) << i;
-        EXPECT_NEAR(-90 + double(d[2] % 15) - 7.5, headingOf(*shots[i]), 1e-3) << i;
-        EXPECT_NEAR(5 + (d[3] % 100) / 100.0, std::hypot(shots[i]->vx, shots[i]->vy), 1e-5) << i;
+        EXPECT_EQ(160.0f + d[0] % 32 - 16, back[i]->x) << i;
+        EXPECT_EQ(70.0f + d[1] % 32 - 16, back[i]->y) << i;
+        EXPECT_NEAR(-90 + double(d[2] % 15) - 7.5, heading(*back[i]), 1e-3) << i;
+        EXPECT_NEAR(5 + (d[3] % 100) / 100.0, speed(*back[i]), 1e-5) << i;
     }
 }
 
-TEST_F(EnemyTest, BossDeathClearsTheFieldAndOnlyItsOwnRingStays) {
+TEST_F(EnemyTest, DestroyTimeOutsLeavingAndAFullPool) {
     restartAt(15);
     Enemy::create(1, 50, 150, 32, 32, 0, 0);
     Enemy::create(2, 250, 150, 12, 12, 0, 0);
-    for (int i = 0; i < 5; ++i) fireBulletDirect(10.0f * i, 300, 0, 0, 0, 0);
+    fireBulletDirect(10, 300, 0, 0, 0, 0);
     Item::create(100, 300, 270, -2, 0, 0);
     particleManager->clear();
-    game->state = GM_PLAY;
     boss().damage(boss().hp);
-    EXPECT_EQ(GM_CLEAR, game->state);
-    EXPECT_EQ(240, game->timer);
-    EXPECT_EQ(0, enemyManager->count());
-    EXPECT_EQ(0, itemManager->count());
-    EXPECT_EQ(2000, game->score);
-    // Three explosions and the points pop-up; the others gave nothing.
-    EXPECT_EQ(3 * 8 + 1, particleManager->count());
-    std::vector<Bullet*> ring = alive(bulletManager);
+    EXPECT_TRUE(game->state == GM_CLEAR && game->timer == 240);
+    EXPECT_TRUE(enemyManager->count() == 0 && itemManager->count() == 0 && game->score == 2000);
+    EXPECT_EQ(3 * 8 + 1, particleManager->count()); // three explosions and one pop-up
+    std::vector<Bullet*> ring =
+        alive(bulletManager); // the boss's own ring comes after the clearing
     ASSERT_EQ(18u, ring.size());
-    for (Bullet* b : ring) {
-        EXPECT_EQ(160.0f, b->x);
-        EXPECT_EQ(70.0f, b->y);
+    EXPECT_TRUE(ring[17]->x == 160 && ring[17]->y == 70);
+
+    for (int lvl :
+         {19, 20}) { // a time-out: hit points left, so no points, and aimed bullets from 20
+        restartAt(lvl);
+        player->x = 100, player->y = 400;
+        game->score = 0;
+        minion(12).destroy();
+        EXPECT_TRUE(itemManager->count() == 1 && game->score == 0);
+        std::vector<Bullet*> burst = alive(bulletManager);
+        ASSERT_EQ(lvl == 20 ? 18u : 0u, burst.size());
+        for (Bullet* b : burst)
+            EXPECT_TRUE(std::fabs(heading(*b) + 90) <= 5.001 && speed(*b) > 2.9999 &&
+                        speed(*b) < 3.4901);
     }
-}
 
-TEST_F(EnemyTest, RemovedWithHitPointsLeftReleasesAimedBulletsFromLevel20) {
-    player->x = 100;
-    player->y = 400;
-    level = 19;
-    minion(12).destroy();
-    EXPECT_EQ(0, bulletManager->count());
-    EXPECT_EQ(1, itemManager->count());
-    EXPECT_EQ(0, game->score);
-
-    level = 20;
-    itemManager->clear();
-    minion(12).destroy();
-    EXPECT_EQ(1, itemManager->count());
-    std::vector<Bullet*> burst = alive(bulletManager);
-    ASSERT_EQ(18u, burst.size());
-    for (Bullet* b : burst) {
-        EXPECT_LE(gap(-90, headingOf(*b)), 5 + 1e-3);
-        double s = std::hypot(b->vx, b->vy);
-        EXPECT_GE(s, 3 - 1e-5);
-        EXPECT_LE(s, 3.49 + 1e-5);
-    }
-    // A killed enemy has no hit points left: the burst is for time-outs only.
-    bulletManager->clear();
-    level = 20;
-    minion(2).damage(3);
-    EXPECT_EQ(0, bulletManager->count());
-}
-
-TEST_F(EnemyTest, LeavingTheScreenIsSilentAndAFullPoolMakesNoEnemy) {
     Enemy& e = minion(6);
     e.x = -40;
-    particleManager->clear();
+    particleManager->clear(), itemManager->clear();
     e.move();
-    EXPECT_FALSE(e.exists);
-    EXPECT_EQ(0, itemManager->count());
-    EXPECT_EQ(0, particleManager->count());
-    EXPECT_EQ(0, game->score);
-
-    while (enemyManager->getFreeToken()) Enemy::create(1, 10, 10, 32, 32, 0, 0);
+    EXPECT_TRUE(!e.exists && itemManager->count() == 0 && particleManager->count() == 0);
+    while (enemyManager->getFreeToken())
+        Enemy::create(1, 10, 10, 32, 32, 0, 0);
     Enemy::create(2, 20, 20, 12, 12, 0, 0);
-    EXPECT_EQ(ENEMY_CAPACITY, enemyManager->count());
-    for (Enemy& any : *enemyManager) EXPECT_NE(2, any.kind);
+    for (Enemy& any : *enemyManager)
+        EXPECT_NE(2, any.kind);
 }
 
 TEST_F(EnemyTest, BossIsAGreenBoxWithAHitPointBarInWholeSteps) {
-    auto drawBoss = [&] {
+    struct Look {
+        int level, hp, lastX, r, g;
+    } looks[] = {{0, 1600, 309, 0, 255},
+                 {0, 1599, 308, 0, 254},
+                 {0, 800, 159, 127, 127},
+                 {50, 11600, 309, 0, 255}};
+    for (const Look& l : looks) {
+        restartAt(l.level);
+        boss().hp = l.hp;
         Plix_fillRect(0, 0, 0, 0, 0, 0, 0);
         boss().draw();
-    };
-    drawBoss();
-    EXPECT_TRUE(pixelIs(120, 30, 0, 255, 0));
-    EXPECT_TRUE(pixelIs(199, 109, 0, 255, 0));
-    EXPECT_TRUE(pixelIs(200, 70, 0, 0, 0));
-    EXPECT_TRUE(pixelIs(10, 10, 0, 255, 128));
-    EXPECT_TRUE(pixelIs(309, 19, 0, 255, 128));
-    EXPECT_TRUE(pixelIs(310, 10, 0, 0, 0));
-    EXPECT_TRUE(pixelIs(10, 20, 0, 0, 0));
-
-    // 1599 * 300 / 1600 is 299.8: the bar loses its last column at the first hit point.
-    boss().hp = 1599;
-    drawBoss();
-    EXPECT_TRUE(pixelIs(308, 10, 0, 254, 128));
-    EXPECT_TRUE(pixelIs(309, 10, 0, 0, 0));
-
-    boss().hp = 800;
-    drawBoss();
-    EXPECT_TRUE(pixelIs(159, 15, 127, 127, 128));
-    EXPECT_TRUE(pixelIs(160, 15, 0, 0, 0));
-
-    restartAt(50);
-    drawBoss();
-    EXPECT_TRUE(pixelIs(309, 10, 0, 255, 128));
-    EXPECT_TRUE(pixelIs(310, 10, 0, 0, 0));
-
-    // Minions have no bar.
-    enemyManager->clear();
+        EXPECT_TRUE(pixelIs(120, 30, 0, 255, 0) && pixelIs(199, 109, 0, 255, 0) &&
+                    pixelIs(200, 70, 0, 0, 0));
+        EXPECT_TRUE(pixelIs(10, 10, l.r, l.g, 128) && pixelIs(l.lastX, 19, l.r, l.g, 128)) << l.hp;
+        EXPECT_TRUE(pixelIs(l.lastX + 1, 10, 0, 0, 0) && pixelIs(10, 20, 0, 0, 0)) << l.hp;
+    }
     Enemy& m = minion(1);
     Plix_fillRect(0, 0, 0, 0, 0, 0, 0);
     m.draw();
-    EXPECT_TRUE(pixelIs(100, 200, 0, 255, 0));
-    EXPECT_TRUE(pixelIs(10, 10, 0, 0, 0));
+    EXPECT_TRUE(pixelIs(100, 200, 0, 255, 0) && pixelIs(10, 10, 0, 0, 0)); // no bar for minions
 }
 
 } // namespace
