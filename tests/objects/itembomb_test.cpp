@@ -10,8 +10,6 @@ using namespace fight;
 
 namespace {
 
-constexpr int KEY_Z = 122;
-
 // A game already in play (past GM_START), with the pods in place beside the ship.
 void inPlay(int lvl = 0) {
     newGame(lvl, 5);

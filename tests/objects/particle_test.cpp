@@ -241,9 +241,10 @@ TEST(ParticleDraw, TextsFadeOverTheirLastThirtyFrames) {
     ASSERT_GT(full, 0);
     EXPECT_EQ(shine(31), full);
     EXPECT_EQ(shine(30), full);
-    double half = static_cast<double>(shine(15)) / full; // alpha 127
-    EXPECT_GT(half, 0.4);
-    EXPECT_LT(half, 0.6);
+    // Alpha 127: about half as bright, give or take the dummy screen's 8-bit palette.
+    double half = static_cast<double>(shine(15)) / full;
+    EXPECT_GT(half, 0.3);
+    EXPECT_LT(half, 0.7);
     // Fainter frame by frame (the dummy screen's palette rounds the faintest to black).
     EXPECT_LT(shine(10), shine(20));
     EXPECT_LE(shine(1), shine(10));
