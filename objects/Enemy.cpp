@@ -172,7 +172,8 @@ void Enemy::destroy() {
 }
 
 void Enemy::move() {
-    (this->*BEHAVIOURS[kind])();
+    Behaviour behave = BEHAVIOURS[kind];
+    (this->*behave)();
     step();
     // Leaving the screen is silent: no points, no explosion, no item.
     if (isOutside()) exists = false;
