@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-PlixMedia plixMedia;
+PlixMedia& plixMedia = *new PlixMedia();
 
 namespace {
 
@@ -68,7 +68,8 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
     if (!m.screen) throw PlixError("Plix_init: Couldn't set video mode");
     SDL_WM_SetCaption(title.c_str(), nullptr);
     // The window simply goes without an icon when the file is missing.
-    if (SDL_Surface* icon = SDL_LoadBMP(ICON_FILE)) SDL_WM_SetIcon(icon, nullptr);
+    m.icon = SDL_LoadBMP(ICON_FILE);
+    if (m.icon) SDL_WM_SetIcon(m.icon, nullptr);
     m.screenBackup = SDL_ConvertSurface(m.screen, m.screen->format, m.videoFlags);
     if (!m.screenBackup) throw PlixError("Plix_init: Couldn't set video mode");
     if (Mix_OpenAudio(AUDIO_RATE, AUDIO_S16LSB, AUDIO_CHANNELS, AUDIO_CHUNK) < 0)

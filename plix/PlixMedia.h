@@ -19,6 +19,7 @@ struct PlixMedia {
     Uint32 videoFlags = 0;
     SDL_Surface* screen = nullptr;
     SDL_Surface* screenBackup = nullptr;
+    SDL_Surface* icon = nullptr; // none when resource/plix.bmp is missing
     bool quitRequested = false;
     Uint32 lastFrameTick = 0;
 
@@ -38,7 +39,9 @@ struct PlixMedia {
     Sint16 joyAxisBefore[2] = {0, 0};
 };
 
-extern PlixMedia plixMedia;
+// Never destroyed: the surfaces it holds live until process end, so the context must outlive every
+// static destructor as well.
+extern PlixMedia& plixMedia;
 
 // Internal steps of the layer, called only from Plix_init and Plix_update.
 void loadFont();

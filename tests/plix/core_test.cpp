@@ -46,6 +46,7 @@ class CoreTest : public ::testing::Test {
 
 TEST_F(CoreTest, StartsWithoutIconFontOrJoystickAndEmptiesTheLog) {
     EXPECT_TRUE(plixMedia.initialized);
+    EXPECT_EQ(plixMedia.icon, nullptr);
     EXPECT_TRUE(plixMedia.glyphs.empty());
     EXPECT_EQ(plixMedia.joystick, nullptr);
     EXPECT_EQ(plixMedia.joyButtonCount, 0);
