@@ -265,6 +265,7 @@ TEST(BossEnd, ClearsTheFieldAtAge3600WithoutPoints) {
 namespace {
 
 int bulletsAfter(const std::function<void()>& act) {
+    if (!gameMain) newGame(0); // the pools exist once the scene does
     bulletManager->clear();
     act();
     return bulletManager->count();
