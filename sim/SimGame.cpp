@@ -76,10 +76,12 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
         if (options.record) options.record->keys.push_back(keys);
         // The same order as the game's loop, rotated: the snapshot that ends one frame is what the
         // next frame's scene step reads.
+        if (options.observer) options.observer->beforeFrame();
         simApplyKeys(keys);
         Plix_update(0);
         sceneStep();
         Plix_flip();
+        if (options.observer) options.observer->afterFrame();
         r.frames = frame + 1;
         if (options.check) {
             std::string bad = checkWorld();

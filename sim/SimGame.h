@@ -14,10 +14,19 @@ void simInitMedia();
 // Sets SDL's own key state to exactly these keys; the next Plix_update snapshot sees them.
 void simApplyKeys(uint8_t keys);
 
+// Told around each frame's own work (keys, snapshot, scene step, flip), not the input source's.
+class FrameObserver {
+  public:
+    virtual ~FrameObserver() = default;
+    virtual void beforeFrame() = 0;
+    virtual void afterFrame() = 0;
+};
+
 struct SimOptions {
     bool check = false;  // checkWorld after every frame
     int maxFrames = 0;   // 0: until the game ends; otherwise the game is cut after this many frames
     RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
+    FrameObserver* observer = nullptr;
 };
 
 struct GameResult {
