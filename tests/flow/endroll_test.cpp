@@ -90,16 +90,15 @@ TEST_F(EndRollTest, CreditListHasTheLayoutOfTheRoll) {
     std::vector<std::string> lines;
     for (int i = 0; i < LINES; ++i)
         lines.push_back(GameEndRoll::credit(i));
+    // Title, three empty lines, the groups, and exactly sixteen empty lines at the end.
     EXPECT_FALSE(lines[0].empty());
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(lines[i], "") << i;
-    // Exactly sixteen empty lines at the end: the one before them carries text.
+    EXPECT_EQ(lines[1] + lines[2] + lines[3], "");
+    EXPECT_FALSE(lines[LINES - 17].empty());
     for (int i = LINES - 16; i < LINES; ++i)
         EXPECT_EQ(lines[i], "") << i;
-    EXPECT_FALSE(lines[LINES - 17].empty());
 
     int headings = 0, gap = 0;
-    std::string previousText;
+    size_t previousIndent = 0;
     std::vector<std::string> dates;
     for (int i = 4; i < LINES - 16; ++i) {
         const std::string& s = lines[i];
@@ -109,27 +108,20 @@ TEST_F(EndRollTest, CreditListHasTheLayoutOfTheRoll) {
         }
         size_t indent = s.find_first_not_of(' ');
         ASSERT_TRUE(indent == 0 || indent == 2 || indent == 4) << s;
-        if (indent == 0) {
-            ++headings;
-            if (i > 4) {
-                EXPECT_TRUE(gap >= 1 && gap <= 4) << "before " << s;
-            }
-        } else {
-            EXPECT_LE(gap, indent == 2 && previousText[0] != ' ' ? 1 : 4) << s;
-        }
-        // Four-blank entries only under a two-blank sub-heading of the same group.
-        if (indent == 4) {
-            EXPECT_TRUE(previousText.rfind("  ", 0) == 0) << s;
-        }
+        if (indent == 0) ++headings;
+        // A group opens after 1 to 4 empty lines, an entry follows its heading after at most one;
+        // four-blank entries belong to a two-blank sub-heading.
+        EXPECT_TRUE(indent != 0 || i == 4 || (gap >= 1 && gap <= 4)) << "before " << s;
+        EXPECT_TRUE(indent <= previousIndent || gap <= 1) << s;
+        EXPECT_TRUE(indent != 4 || previousIndent != 0) << s;
         if (indent == 2 && isDate(s.substr(2, 10))) dates.push_back(s.substr(2, 10));
-        previousText = s;
+        previousIndent = indent;
         gap = 0;
     }
     EXPECT_EQ(headings, 5); // staff, arrangement, releases, tools, thanks
     ASSERT_EQ(dates.size(), 2u);
     EXPECT_LT(dates[0], dates[1]);
-    EXPECT_EQ(dates[0].substr(0, 4), "2026");
-    EXPECT_EQ(dates[1].substr(0, 4), "2026");
+    EXPECT_EQ(dates[0].substr(0, 5) + dates[1].substr(0, 5), "2026.2026.");
     EXPECT_STREQ(GameEndRoll::credit(LINES), "");
     EXPECT_STREQ(GameEndRoll::credit(-1), "");
 }
@@ -153,73 +145,66 @@ TEST_F(EndRollTest, EveryCreditLineIsDrawableAndFitsTheField) {
     }
 }
 
-TEST_F(EndRollTest, RowsRiseOnePixelAFrameAndRestAtEachRowChange) {
+// One whole roll: the music's start and fade, every row in every frame, two frames on screen.
+TEST_F(EndRollTest, RollOfSixtySixRowChanges) {
+    // Even a fading music is replaced: the roll starts it afresh, looping without end.
+    Plix_stopBgm(3000);
+    musicspy::calls().clear();
     GameEndRoll roll;
-    EXPECT_FALSE(roll.finished);
-    EXPECT_EQ(roll.scroll, 0);
-    EXPECT_EQ(roll.nextLine, 0);
-    for (int r = 0; r < 16; ++r)
-        EXPECT_STREQ(roll.rows[r], "") << r;
-    EXPECT_STREQ(roll.rows[16], GameEndRoll::credit(0));
+    ASSERT_EQ(musicspy::calls().size(), 1u);
+    EXPECT_EQ(musicspy::calls()[0].name, "play");
+    EXPECT_EQ(musicspy::calls()[0].arg, -1);
+    EXPECT_EQ(Mix_FadingMusic(), MIX_NO_FADING);
+    EXPECT_TRUE(!roll.finished && roll.scroll == 0 && roll.nextLine == 0);
 
+    std::vector<Uint8> restBefore;
     for (int f = 0; f < LINES * CHANGE; ++f) {
         if (f > 0) frame(roll);
         ASSERT_FALSE(roll.finished) << f;
-        // Each credits line due on a row is on the row at its height, and no row holds anything
-        // else.
+        // Each credits line due on a row is there at its height, and no row holds anything else.
         int due = 0, shown = 0;
         for (int k = 0; k < LINES; ++k) {
             int y;
             if (!lineY(k, f, &y) || GameEndRoll::credit(k)[0] == '\0') continue;
             ++due;
             int r = (y - 10 + roll.scroll) / 41;
-            ASSERT_TRUE(r >= 0 && r < 17 && r * 41 + 10 - roll.scroll == y)
-                << "frame " << f << " line " << k;
+            ASSERT_TRUE(r >= 0 && r < 17 && r * 41 + 10 - roll.scroll == y) << f << " " << k;
             EXPECT_STREQ(roll.rows[r], GameEndRoll::credit(k)) << "frame " << f << " row " << r;
         }
         for (const char* row : roll.rows)
             if (row[0] != '\0') ++shown;
         ASSERT_EQ(shown, due) << "frame " << f;
-    }
-    // The numbers the roll is built around: the title line enters view as row 12 at y 502 and
-    // rests at 461 for the frame of the change.
-    int y = 0;
-    ASSERT_TRUE(lineY(0, 4 * CHANGE, &y));
-    EXPECT_EQ(y, 502);
-    lineY(0, 5 * CHANGE - 1, &y);
-    EXPECT_EQ(y, 461);
-    lineY(0, 5 * CHANGE, &y);
-    EXPECT_EQ(y, 461);
 
+        if (f == 20 * CHANGE + 5) {
+            // Lines 4 to 20 on rows 0 to 16, five pixels up: the picture the player sees.
+            std::vector<Uint8> drawn = screenPixels();
+            Plix_fillRect(0, 0, 0, 0, 0, 0, 0);
+            int y;
+            for (int k = 0; k < LINES; ++k)
+                if (lineY(k, f, &y)) Plix_drawText(GameEndRoll::credit(k), 30, y, 255);
+            std::vector<Uint8> expected = screenPixels();
+            ASSERT_FALSE(allBlack(expected)) << "no credits text drawn at all: font missing?";
+            EXPECT_TRUE(drawn == expected);
+        }
+        // The frame of a row change repeats the one before it; the next one moves on.
+        if (f == 21 * CHANGE - 1) restBefore = screenPixels();
+        if (f == 21 * CHANGE) {
+            EXPECT_TRUE(screenPixels() == restBefore);
+        }
+        if (f == 21 * CHANGE + 1) {
+            EXPECT_FALSE(screenPixels() == restBefore);
+        }
+    }
+    EXPECT_EQ(musicspy::calls().size(), 1u) << "nothing touches the music while rolling";
     frame(roll);
     EXPECT_TRUE(roll.finished) << "the roll lasts 66 x 42 = 2772 frames";
-}
-
-TEST_F(EndRollTest, RollingFrameShowsTheRowsAtTheirHeights) {
-    GameEndRoll roll;
-    // Frame 20 x 42 + 5: lines 4 to 20 are on rows 0 to 16, five pixels up.
-    const int f = 20 * CHANGE + 5;
-    for (int i = 1; i <= f; ++i)
+    ASSERT_EQ(musicspy::calls().size(), 2u);
+    EXPECT_EQ(musicspy::calls()[1].name, "fadeOut");
+    EXPECT_EQ(musicspy::calls()[1].arg, 3000);
+    EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
+    for (int i = 0; i < 10; ++i)
         frame(roll);
-    std::vector<Uint8> shown = screenPixels();
-
-    Plix_fillRect(0, 0, 0, 0, 0, 0, 0);
-    for (int k = 0; k < LINES; ++k) {
-        int y;
-        if (lineY(k, f, &y)) Plix_drawText(GameEndRoll::credit(k), 30, y, 255);
-    }
-    std::vector<Uint8> expected = screenPixels();
-    ASSERT_FALSE(allBlack(expected)) << "no credits text drawn at all: font missing?";
-    EXPECT_TRUE(shown == expected);
-
-    // The rest frame of a row change repeats the frame before it; the next one differs.
-    for (int i = f + 1; i < 21 * CHANGE; ++i)
-        frame(roll);
-    std::vector<Uint8> beforeChange = screenPixels();
-    frame(roll);
-    EXPECT_TRUE(screenPixels() == beforeChange);
-    frame(roll);
-    EXPECT_FALSE(screenPixels() == beforeChange);
+    EXPECT_EQ(musicspy::calls().size(), 2u) << "the final screen fades once, not every frame";
 }
 
 TEST_F(EndRollTest, XEndsTheRollAtTheNextRowChange) {
@@ -236,8 +221,6 @@ TEST_F(EndRollTest, XEndsTheRollAtTheNextRowChange) {
         GameEndRoll roll;
         EXPECT_EQ(framesToFinish(roll, c.xFrame), c.finishes) << "x in frame " << c.xFrame;
     }
-    GameEndRoll roll;
-    EXPECT_EQ(framesToFinish(roll, 0), LINES * CHANGE);
 }
 
 TEST_F(EndRollTest, FinalScreenShowsEndScoreAndTime) {
@@ -279,30 +262,6 @@ TEST_F(EndRollTest, FinalScreenShowsEndScoreAndTime) {
         EXPECT_EQ(roll.scroll, 0);
         EXPECT_TRUE(shown == screenPixels());
     }
-}
-
-TEST_F(EndRollTest, MusicRestartsForeverAndFadesOutAtTheEnd) {
-    // The game's music is already fading when the clear is confirmed; the roll starts it afresh.
-    Plix_stopBgm(3000);
-    musicspy::calls().clear();
-    GameEndRoll roll;
-    ASSERT_EQ(musicspy::calls().size(), 1u);
-    EXPECT_EQ(musicspy::calls()[0].name, "play");
-    EXPECT_EQ(musicspy::calls()[0].arg, -1);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
-    EXPECT_EQ(Mix_FadingMusic(), MIX_NO_FADING);
-
-    for (int f = 1; f < LINES * CHANGE; ++f)
-        frame(roll);
-    EXPECT_EQ(musicspy::calls().size(), 1u) << "nothing touches the music while rolling";
-    frame(roll);
-    ASSERT_EQ(musicspy::calls().size(), 2u);
-    EXPECT_EQ(musicspy::calls()[1].name, "fadeOut");
-    EXPECT_EQ(musicspy::calls()[1].arg, 3000);
-    EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
-    for (int i = 0; i < 10; ++i)
-        frame(roll);
-    EXPECT_EQ(musicspy::calls().size(), 2u) << "the final screen fades once, not every frame";
 }
 
 } // namespace
