@@ -8,7 +8,8 @@
 
 namespace {
 
-// One enemy of a wave. Kind 0 marks an unused place; RANDOM_DOWN is 180 + (r mod 180), one draw each.
+// One enemy of a wave. Kind 0 marks an unused place; RANDOM_DOWN is 180 + (r mod 180), one draw
+// each.
 struct Launch {
     int kind;
     float size;
@@ -84,7 +85,8 @@ void Enemy::behaveBoss() {
 
     if (age == OPENING_AGE && level > 9) {
         if (level > 19) {
-            for (const Launch& l : OPENING_HIGH) launch(l, x, y);
+            for (const Launch& l : OPENING_HIGH)
+                launch(l, x, y);
         } else {
             launch(OPENING_MID, x, y);
         }
@@ -98,17 +100,20 @@ void Enemy::behaveBoss() {
             from = left ? 0 : 2;
             to = from + 2;
         }
-        for (int i = from; i < to; ++i) launch(w.launches[i], x, y);
+        for (int i = from; i < to; ++i)
+            launch(w.launches[i], x, y);
     }
 
     if (t % TRIO_PERIOD == TRIO_PHASE)
-        for (int i = 0; i < 3; ++i) launch(TRIO_MEMBER, x, y);
+        for (int i = 0; i < 3; ++i)
+            launch(TRIO_MEMBER, x, y);
 
     if (age == CRAZY_AGE) spawnText(CRAZY_X, CRAZY_Y, "CRAZY MODE");
 
     for (const Event& e : EVENTS)
         if (e.age == age)
-            for (const Launch& l : e.launches) launch(l, x, y);
+            for (const Launch& l : e.launches)
+                launch(l, x, y);
 
     if (age == LAST_AGE) destroy();
 }

@@ -11,10 +11,10 @@
 
 // Kinds 3/4 and 9/10 share a script; the kind number enters its arithmetic.
 const Enemy::Behaviour Enemy::BEHAVIOURS[ENEMY_KINDS] = {
-    &Enemy::behaveBoss,  &Enemy::behave1,     &Enemy::behave2,  &Enemy::behave3or4,
-    &Enemy::behave3or4,  &Enemy::behave5,     &Enemy::behave6,  &Enemy::behave7,
-    &Enemy::behave8,     &Enemy::behave9or10, &Enemy::behave9or10, &Enemy::behave11,
-    &Enemy::behave12,    &Enemy::behave13,    &Enemy::behave14, &Enemy::behave15,
+    &Enemy::behaveBoss, &Enemy::behave1,     &Enemy::behave2,     &Enemy::behave3or4,
+    &Enemy::behave3or4, &Enemy::behave5,     &Enemy::behave6,     &Enemy::behave7,
+    &Enemy::behave8,    &Enemy::behave9or10, &Enemy::behave9or10, &Enemy::behave11,
+    &Enemy::behave12,   &Enemy::behave13,    &Enemy::behave14,    &Enemy::behave15,
 };
 
 void Enemy::damp(double f) {
@@ -40,7 +40,7 @@ void Enemy::behave1() {
     }
 }
 
-// Drifts to a stop, then dashes (away from the player, or at it on some high levels) after a spread.
+// Drifts to a stop, dashes away (or at the player, on some high levels), then fires a spread.
 void Enemy::behave2() {
     age += 1;
     if (age < 90) {

@@ -1,4 +1,4 @@
-// Item and Bomb: the pick-up's pop, drag and fall with its spinning squares; the bomb's flight and burst.
+// Item and Bomb: the pick-up's pop, drag, fall and spinning squares; the bomb's flight and burst.
 #include "objects/ItemBomb.h"
 
 #include "objects/Particle.h"
@@ -58,8 +58,8 @@ void Item::draw() {
     for (int i = 0; i < 4; ++i) {
         double a = i * ITEM_PI / 2 + age * ITEM_SPIN;
         Plix_fillRect(static_cast<int>(x - ITEM_ORBIT * std::sin(a) - ITEM_SQUARE / 2),
-                      static_cast<int>(y - ITEM_ORBIT * std::cos(a) - ITEM_SQUARE / 2),
-                      ITEM_SQUARE, ITEM_SQUARE, 255, 255, 0);
+                      static_cast<int>(y - ITEM_ORBIT * std::cos(a) - ITEM_SQUARE / 2), ITEM_SQUARE,
+                      ITEM_SQUARE, 255, 255, 0);
     }
 }
 

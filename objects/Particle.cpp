@@ -1,4 +1,4 @@
-// Particle: the lives, motion and looks of every effect kind, and the seven ways effects are spawned.
+// Particle: lives, motion and looks of every effect kind, and the seven ways to spawn effects.
 #include "objects/Particle.h"
 
 #include "objects/Random.h"
@@ -39,7 +39,9 @@ int startLife(int kind) {
     }
 }
 
-int randColour() { return static_cast<int>(randNext() % 255); }
+int randColour() {
+    return static_cast<int>(randNext() % 255);
+}
 
 // The angle and speed are separate statements: the angle's draw must come before the speed's.
 void spawnSparks(int kind, float x, float y, float size, int n) {
@@ -127,17 +129,25 @@ void Particle::draw() {
     }
 }
 
-void spawnExplosion(float x, float y, float size) { spawnSparks(PK_EXPLOSION, x, y, size, 8); }
+void spawnExplosion(float x, float y, float size) {
+    spawnSparks(PK_EXPLOSION, x, y, size, 8);
+}
 
-void spawnDebris(float x, float y, int n) { spawnSparks(PK_DEBRIS, x, y, 4, n); }
+void spawnDebris(float x, float y, int n) {
+    spawnSparks(PK_DEBRIS, x, y, 4, n);
+}
 
 void spawnRecovery(float x, float y) {
     Particle::create(PK_RECOVERY, x - 60, y, 0, 0, 90, 1, nullptr);
 }
 
-void spawnFlash(float x, float y) { Particle::create(PK_FLASH, x, y, 48, 48, 0, 0, nullptr); }
+void spawnFlash(float x, float y) {
+    Particle::create(PK_FLASH, x, y, 48, 48, 0, 0, nullptr);
+}
 
-void spawnBombBurst(float x, float y) { spawnSparks(PK_BOMB_BURST, x, y, 4, 4); }
+void spawnBombBurst(float x, float y) {
+    spawnSparks(PK_BOMB_BURST, x, y, 4, 4);
+}
 
 void spawnText(float x, float y, const char* text) {
     if (!text) text = "";

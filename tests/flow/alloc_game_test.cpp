@@ -17,8 +17,12 @@ void* allocate(std::size_t n) {
 }
 } // namespace
 
-void* operator new(std::size_t n) { return allocate(n); }
-void* operator new[](std::size_t n) { return allocate(n); }
+void* operator new(std::size_t n) {
+    return allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return allocate(n);
+}
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
     if (counting) ++allocations;
     return std::malloc(n ? n : 1);
@@ -27,10 +31,18 @@ void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
     if (counting) ++allocations;
     return std::malloc(n ? n : 1);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 using namespace fight;
 
@@ -53,7 +65,8 @@ TEST(AllocGame, WholeGamesAllocateNothingAfterTheStart) {
     };
     const Game GAMES[] = {{23, Pilot::CHARMED}, {50, Pilot::CHARMED}, {22, Pilot::RANDOM}};
     for (const Game& g : GAMES) {
-        newGame(g.lvl, 5); // the scene, its pools and the start (which loads the music) may allocate
+        newGame(g.lvl,
+                5); // the scene, its pools and the start (which loads the music) may allocate
         allocations = 0;
         counting = true;
         Outcome o = drive(g.lvl, 5, g.pilot);

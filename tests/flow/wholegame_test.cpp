@@ -1,4 +1,4 @@
-// Whole games played headless from the first frame to the clear or the game over, at a spread of levels.
+// Whole games played headless from the first frame to the clear or the game over, at many levels.
 #include "support/FightSupport.h"
 
 #include <gtest/gtest.h>

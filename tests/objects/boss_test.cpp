@@ -1,4 +1,4 @@
-// The boss's schedule, gate, trios, fixed events and end, and every rule of the fight that the level changes.
+// The boss: schedule, gate, trios, fixed events and end; and every rule the level changes.
 #include "support/FightSupport.h"
 
 #include <cstring>
@@ -28,7 +28,8 @@ struct BossRun {
 // Moves the boss alone from a new game up to `lastAge`. Whatever it creates is recorded with its
 // starting velocity and removed at once, so only `blocked` decides whether another enemy exists
 // when the boss counts: a still kind 6 stands in the pool during those ages.
-BossRun runBoss(int lvl, int lastAge, const std::function<bool(int)>& blocked, float playerX = 160) {
+BossRun runBoss(int lvl, int lastAge, const std::function<bool(int)>& blocked,
+                float playerX = 160) {
     newGame(lvl, 11);
     player->x = playerX;
     Enemy& b = boss();
@@ -63,7 +64,8 @@ BossRun runBoss(int lvl, int lastAge, const std::function<bool(int)>& blocked, f
 std::map<int, std::vector<int>> kindsOf(const Timeline& t) {
     std::map<int, std::vector<int>> out;
     for (const auto& [age, list] : t)
-        for (const Launched& l : list) out[age].push_back(l.kind);
+        for (const Launched& l : list)
+            out[age].push_back(l.kind);
     return out;
 }
 
@@ -75,10 +77,10 @@ struct Row {
     int lastPhaseAge;
 };
 const Row ROWS[] = {
-    {60, false, {5}, 2430},         {240, true, {15, 15}, 2520},  {420, true, {1, 1}, 2610},
-    {600, true, {12}, 2700},        {780, true, {11, 11}, 2790},  {1140, true, {7}, 2970},
-    {1320, true, {8, 8}, 3060},     {1500, true, {9, 10}, 3150},  {1680, true, {13, 13}, 3240},
-    {1860, true, {4}, 3330},        {2220, true, {15, 15}, 3510},
+    {60, false, {5}, 2430},     {240, true, {15, 15}, 2520},  {420, true, {1, 1}, 2610},
+    {600, true, {12}, 2700},    {780, true, {11, 11}, 2790},  {1140, true, {7}, 2970},
+    {1320, true, {8, 8}, 3060}, {1500, true, {9, 10}, 3150},  {1680, true, {13, 13}, 3240},
+    {1860, true, {4}, 3330},    {2220, true, {15, 15}, 3510},
 };
 
 // Every enemy the boss makes up to age 3599, given which gated rows leave in the normal phase.
@@ -106,8 +108,12 @@ std::map<int, std::vector<int>> expected(int lvl, const std::function<bool(int)>
     return want;
 }
 
-bool never(int) { return false; }
-bool always(int) { return true; }
+bool never(int) {
+    return false;
+}
+bool always(int) {
+    return true;
+}
 
 } // namespace
 
@@ -127,8 +133,8 @@ TEST(BossSchedule, GateClosedKeepsOnlyTheUngatedWavesUntilCrazyMode) {
 }
 
 TEST(BossSchedule, AWaveIsLostWhenItsFrameFindsOthersOnTheField) {
-    // Something still alive at age 240 costs the kind 15 pair for the normal phase; it comes back at
-    // 2520. The kind 1 pair at 420 still leaves, and only in that one frame.
+    // Something still alive at age 240 costs the kind 15 pair for the normal phase; it comes back
+    // at 2520. The kind 1 pair at 420 still leaves, and only in that one frame.
     auto at240 = [](int age) { return age == 240; };
     BossRun run = runBoss(0, 3599, at240);
     EXPECT_EQ(kindsOf(run.launched), expected(0, [](int age) { return age != 240; }));
@@ -183,7 +189,8 @@ TEST(BossSchedule, TrioDrawsEachAngleBeforeItsMembersStartAge) {
     b.age = 59;
     randSeed(5);
     uint32_t r[6];
-    for (uint32_t& v : r) v = randNext();
+    for (uint32_t& v : r)
+        v = randNext();
     randSeed(5);
     b.move();
     std::vector<Enemy*> trio;
@@ -230,8 +237,10 @@ TEST(BossEnd, ClearsTheFieldAtAge3600WithoutPoints) {
         newGame(lvl, 3);
         Enemy& b = boss();
         b.age = 3599;
-        for (int i = 0; i < 5; ++i) Enemy::create(1, 40.0f * i + 20, 200, 32, 32, 0, 0);
-        for (int i = 0; i < 30; ++i) fireBulletDirect(10, 10 + i, 270, 1, 0, 0);
+        for (int i = 0; i < 5; ++i)
+            Enemy::create(1, 40.0f * i + 20, 200, 32, 32, 0, 0);
+        for (int i = 0; i < 30; ++i)
+            fireBulletDirect(10, 10 + i, 270, 1, 0, 0);
         Item::create(100, 100, 270, -2, 0, 0);
         particleManager->clear();
         gameMain->run(); // GM_START -> GM_PLAY, nothing moves
@@ -284,12 +293,15 @@ int launchedAt(int lvl, int age, int kind, bool (*blocked)(int)) {
     BossRun run = runBoss(lvl, age, blocked);
     int n = 0;
     if (run.launched.count(age))
-        for (const Launched& l : run.launched.at(age)) n += l.kind == kind;
+        for (const Launched& l : run.launched.at(age))
+            n += l.kind == kind;
     return n;
 }
 
 // A kind 11's first column: fire (270, 4.0), then 3.8, 1.0 and 0.9.
-double columnBullets(int lvl) { return bulletsAfter([&] { lone(lvl, 11, 74).move(); }); }
+double columnBullets(int lvl) {
+    return bulletsAfter([&] { lone(lvl, 11, 74).move(); });
+}
 double columnFirstSpeed(int lvl) {
     columnBullets(lvl);
     return speedOf(bulletManager->getTokens()[0]);
@@ -337,7 +349,8 @@ const LevelRule LEVEL_RULES[] = {
      [](int l) -> double {
          Enemy& e = lone(l, 1, -1, 200);
          int n = bulletsAfter([&] {
-             for (int i = 0; i < 40; ++i) e.damage(1);
+             for (int i = 0; i < 40; ++i)
+                 e.damage(1);
          });
          return n > 5 && n < 35 ? 1 : n;
      }},
@@ -369,5 +382,6 @@ TEST(DifficultyByLevel, KillsAndTimeOutsOfTheExceptions) {
     EXPECT_EQ(enemyManager->getTokens()[0].age, 0);
     // The time-out bullets are aimed: within 5 degrees of the player straight below.
     bulletsAfter([] { lone(20, 12, 194).move(); });
-    for (Bullet* b : alive(bulletManager)) EXPECT_LE(angleGap(headingOf(*b), 270), 5 + 1e-3);
+    for (Bullet* b : alive(bulletManager))
+        EXPECT_LE(angleGap(headingOf(*b), 270), 5 + 1e-3);
 }

@@ -1,4 +1,4 @@
-// Items and bombs: the item's pop and fall, its wide reach and pick-up, bombs from captures, hits and pauses.
+// Items and bombs: the pop and fall, the wide reach and pick-up, captures, hits and pauses.
 #include "plix/Plix.h"
 #include "support/FightSupport.h"
 
@@ -73,7 +73,8 @@ TEST(Item, PopsUpSlowsAndFallsOutOfTheField) {
 TEST(Item, PoolHoldsSixtyFour) {
     newGame(0);
     itemManager->clear();
-    for (int i = 0; i < 65; ++i) Item::create(10.0f + i, 100, 270, -2, 0, 0);
+    for (int i = 0; i < 65; ++i)
+        Item::create(10.0f + i, 100, 270, -2, 0, 0);
     EXPECT_EQ(itemManager->count(), 64);
     EXPECT_EQ(itemManager->getTokens()[63].x, 73);
 }
@@ -85,7 +86,8 @@ TEST(Item, FourSquaresTurnAboutTheCentre) {
     Item& it = itemManager->getTokens()[0];
     Plix_fillRect(0, 0, 0, 0, 0, 0, 0);
     it.draw();
-    // At age 0 the squares sit above, left, below and right, 6 from the centre; the centre is empty.
+    // At age 0 the squares sit above, left, below and right, 6 from the centre; the centre is
+    // empty.
     EXPECT_TRUE(yellowAt(100, 93));
     EXPECT_TRUE(yellowAt(93, 100));
     EXPECT_TRUE(yellowAt(100, 106));

@@ -1,4 +1,4 @@
-// The minion kinds alone on the field: when each fires, how many, where to, and when and how it ends.
+// The minion kinds alone on the field: when each fires, how many, where to, when and how it ends.
 #include "support/FightSupport.h"
 
 #include <algorithm>
@@ -43,7 +43,8 @@ Life live(int kind, float x, float y, float size, float angle, float speed, int 
         if (bulletManager->count() > 0) {
             life.volleys.push_back({e.age, bulletManager->count()});
             std::vector<Bullet> fired;
-            for (Bullet* b : alive(bulletManager)) fired.push_back(*b);
+            for (Bullet* b : alive(bulletManager))
+                fired.push_back(*b);
             life.shots.push_back(fired);
         }
         if (!e.exists) {
@@ -57,7 +58,8 @@ Life live(int kind, float x, float y, float size, float angle, float speed, int 
 
 std::vector<Volley> every(int from, int to, int step, int bullets) {
     std::vector<Volley> v;
-    for (int a = from; a <= to; a += step) v.push_back({a, bullets});
+    for (int a = from; a <= to; a += step)
+        v.push_back({a, bullets});
     return v;
 }
 std::vector<Volley> join(std::vector<Volley> a, const std::vector<Volley>& b) {
@@ -65,12 +67,14 @@ std::vector<Volley> join(std::vector<Volley> a, const std::vector<Volley>& b) {
     return a;
 }
 std::vector<Volley> twice(std::vector<Volley> v) {
-    for (Volley& x : v) x.bullets *= 2;
+    for (Volley& x : v)
+        x.bullets *= 2;
     return v;
 }
 int total(const std::vector<Volley>& v) {
     int n = 0;
-    for (const Volley& x : v) n += x.bullets;
+    for (const Volley& x : v)
+        n += x.bullets;
     return n;
 }
 
@@ -87,19 +91,28 @@ struct Script {
 std::vector<Script> scripts() {
     // Kinds 3 and 4 sink 4 pixels a frame from age 150 at y 70, and go once past 480 + 16.
     int sinkEnd = 150;
-    while (70 + 4.0f * (sinkEnd - 149) <= 480 + 16) ++sinkEnd;
+    while (70 + 4.0f * (sinkEnd - 149) <= 480 + 16)
+        ++sinkEnd;
     std::vector<Volley> sideStreams;
     for (int a = 151; a < sinkEnd; ++a)
         if (a % 9 == 0) sideStreams.push_back({a, 2});
     std::vector<Volley> swing;
-    for (int a = 120; a < 400; a += 2) swing.push_back({a, 1});
+    for (int a = 120; a < 400; a += 2)
+        swing.push_back({a, 1});
     return {
         {1, 160, 70, 32, 0, 0, every(90, 495, 45, 2), 511, true},
         {2, 160, 70, 12, 0, 0, {{91, 6}}, -1, false},
         {3, 160, 70, 32, 0, 0, sideStreams, sinkEnd, false},
         {4, 160, 70, 32, 0, 0, sideStreams, sinkEnd, false},
-        {5, 160, 70, 32, 0, 0,
-         {{80, 10}, {110, 8}, {140, 10}, {170, 8}, {200, 10}, {230, 8}}, 291, true},
+        {5,
+         160,
+         70,
+         32,
+         0,
+         0,
+         {{80, 10}, {110, 8}, {140, 10}, {170, 8}, {200, 10}, {230, 8}},
+         291,
+         true},
         {6, 160, 70, 16, 0, 0, {{100, 2}, {150, 2}}, -1, false},
         {7, 160, 70, 16, 0, 0, {}, 91, true},
         {8, 160, 70, 32, 0, 0, swing, 461, true},
@@ -175,34 +188,62 @@ TEST(MinionPatterns, EachBulletLeavesAtItsAngleAndSpeed) {
     };
     const Probe PROBES[] = {
         // Kind 1: pairs at s = age / 90 + 1.5 and 0.9 s; at level 3 each with its 0.8 twin.
-        {1, 0, 0, 0, 270, 2.5}, {1, 0, 0, 1, 270, 2.25}, {1, 0, 2, 0, 270, 3.5},
-        {1, 0, 9, 0, 270, 6.5}, {1, 0, 9, 1, 270, 5.85}, {1, 3, 0, 1, 270, 2.0},
-        {1, 3, 0, 2, 270, 2.25}, {1, 3, 0, 3, 270, 1.8},
+        {1, 0, 0, 0, 270, 2.5},
+        {1, 0, 0, 1, 270, 2.25},
+        {1, 0, 2, 0, 270, 3.5},
+        {1, 0, 9, 0, 270, 6.5},
+        {1, 0, 9, 1, 270, 5.85},
+        {1, 3, 0, 1, 270, 2.0},
+        {1, 3, 0, 2, 270, 2.25},
+        {1, 3, 0, 3, 270, 1.8},
         // Kinds 3 and 4: sideways, 1.0 then 0.8.
-        {3, 0, 0, 0, 0, 1.0}, {3, 0, 0, 1, 0, 0.8}, {4, 0, 0, 0, 180, 1.0},
+        {3, 0, 0, 0, 0, 1.0},
+        {3, 0, 0, 1, 0, 0.8},
+        {4, 0, 0, 0, 180, 1.0},
         // Kind 5: offsets -60 ... 60, then -45 ... 45, each at 3.0 then 2.8.
-        {5, 0, 0, 0, 210, 3.0}, {5, 0, 0, 1, 210, 2.8}, {5, 0, 0, 8, 330, 3.0},
-        {5, 0, 1, 0, 225, 3.0}, {5, 0, 1, 6, 315, 3.0},
+        {5, 0, 0, 0, 210, 3.0},
+        {5, 0, 0, 1, 210, 2.8},
+        {5, 0, 0, 8, 330, 3.0},
+        {5, 0, 1, 0, 225, 3.0},
+        {5, 0, 1, 6, 315, 3.0},
         // Kind 6: 30 degrees either side of the aim.
-        {6, 0, 0, 0, 240, 3.0}, {6, 0, 0, 1, 300, 3.0},
+        {6, 0, 0, 0, 240, 3.0},
+        {6, 0, 0, 1, 300, 3.0},
         // Kind 8: 270 + 25 sin(2 (age - 120)) at ages 120, 164, 210, 254.
-        {8, 0, 0, 0, 270, 6.0}, {8, 0, 22, 0, 294.98477, 6.0}, {8, 0, 45, 0, 270, 6.0},
+        {8, 0, 0, 0, 270, 6.0},
+        {8, 0, 22, 0, 294.98477, 6.0},
+        {8, 0, 45, 0, 270, 6.0},
         {8, 0, 67, 0, 245.01523, 6.0},
         // Kinds 9 and 10: 12 degrees a volley, clockwise or not; speed age / 60, partner 0.95.
-        {9, 0, 0, 0, 0, 2.0}, {9, 0, 0, 1, 0, 1.9}, {9, 0, 1, 0, -12, 2.0}, {9, 0, 3, 0, -36, 2.0},
-        {9, 0, 69, 0, -108, 6.0}, {10, 0, 1, 0, 12, 2.0}, {10, 0, 3, 0, 36, 2.0},
+        {9, 0, 0, 0, 0, 2.0},
+        {9, 0, 0, 1, 0, 1.9},
+        {9, 0, 1, 0, -12, 2.0},
+        {9, 0, 3, 0, -36, 2.0},
+        {9, 0, 69, 0, -108, 6.0},
+        {10, 0, 1, 0, 12, 2.0},
+        {10, 0, 3, 0, 36, 2.0},
         // Kind 11: a column of four straight down.
-        {11, 0, 0, 0, 270, 4.0}, {11, 0, 0, 1, 270, 3.8}, {11, 0, 0, 2, 270, 1.0},
+        {11, 0, 0, 0, 270, 4.0},
+        {11, 0, 0, 1, 270, 3.8},
+        {11, 0, 0, 2, 270, 1.0},
         {11, 0, 0, 3, 270, 0.9},
         // Kind 12: fixed ring bullet 10 i at 4.0, then the aimed one at 4.4.
-        {12, 0, 0, 0, 0, 4.0}, {12, 0, 0, 1, 270, 4.4}, {12, 0, 0, 70, 350, 4.0},
+        {12, 0, 0, 0, 0, 4.0},
+        {12, 0, 0, 1, 270, 4.4},
+        {12, 0, 0, 70, 350, 4.0},
         {12, 0, 0, 71, 260, 4.4},
         // Kind 13: aim -90 ... 90, each at 3.0, 2.5, 2.0.
-        {13, 0, 0, 0, 180, 3.0}, {13, 0, 0, 2, 180, 2.0}, {13, 0, 0, 14, 0, 2.0},
+        {13, 0, 0, 0, 180, 3.0},
+        {13, 0, 0, 2, 180, 2.0},
+        {13, 0, 0, 14, 0, 2.0},
         // Kind 14: the fast ring 2.5 degrees ahead of the slow one.
-        {14, 0, 0, 0, 272.5, 9.0}, {14, 0, 0, 1, 270, 2.0}, {14, 0, 0, 143, 265, 2.0},
+        {14, 0, 0, 0, 272.5, 9.0},
+        {14, 0, 0, 1, 270, 2.0},
+        {14, 0, 0, 143, 265, 2.0},
         // Kind 15: speeds (age mod 90 - 30) / 10.
-        {15, 0, 0, 0, 270, 3.4}, {15, 0, 6, 0, 270, 5.8}, {15, 0, 7, 0, 270, 3.2},
+        {15, 0, 0, 0, 270, 3.4},
+        {15, 0, 6, 0, 270, 5.8},
+        {15, 0, 7, 0, 270, 3.2},
         {15, 0, 13, 0, 270, 5.6},
     };
     for (const Probe& p : PROBES) {
@@ -252,10 +293,12 @@ TEST(MinionPatterns, Kind7BurstsIntoSixteenOrAsManyAsFit) {
         SCOPED_TRACE(fillers);
         emptyField(0, 7);
         Enemy::create(7, 160, 70, 16, 16, 270, 15);
-        for (int i = 0; i < fillers; ++i) Enemy::create(1, 10, 10, 32, 32, 0, 0);
+        for (int i = 0; i < fillers; ++i)
+            Enemy::create(1, 10, 10, 32, 32, 0, 0);
         Enemy& e = enemyManager->getTokens()[0];
         int before = enemyManager->count();
-        while (e.exists && e.age < 90) e.move();
+        while (e.exists && e.age < 90)
+            e.move();
         int made = enemyManager->count() - before;
         EXPECT_EQ(made, fillers ? 10 : 16);
         // Angles i * 360 / 16 in whole degrees, speed 8: the first ones at 0, 22, 45, 67.

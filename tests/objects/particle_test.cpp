@@ -1,4 +1,4 @@
-// Particles: the seven spawns with their random draws, lives, drag, blinking, fading and the full pool.
+// Particles: the seven spawns and their draws, lives, drag, blinking, fading and the full pool.
 #include "plix/Plix.h"
 #include "support/FightSupport.h"
 
@@ -30,7 +30,9 @@ Rgb pixel(int x, int y) {
     return c;
 }
 
-void blackScreen() { Plix_fillRect(0, 0, 0, 0, 0, 0, 0); }
+void blackScreen() {
+    Plix_fillRect(0, 0, 0, 0, 0, 0, 0);
+}
 
 // Brightness of a screen region, to compare the same text at two alphas.
 long brightness(int x0, int y0, int w, int h) {
@@ -180,7 +182,8 @@ TEST(ParticleLife, SparksSlowByThreePercentInDouble) {
     // Other kinds keep their speed.
     Particle::create(PK_TEXT, 0, 100, 0, 0, 90, 1, "1");
     Particle& t = particleManager->getTokens()[1];
-    for (int i = 0; i < 10; ++i) t.move();
+    for (int i = 0; i < 10; ++i)
+        t.move();
     EXPECT_EQ(t.y, 90);
 }
 
@@ -252,7 +255,8 @@ TEST(ParticleDraw, TextsFadeOverTheirLastThirtyFrames) {
 
 TEST(ParticlePool, FullPoolDropsExtrasSilently) {
     freshPool();
-    for (int i = 0; i < 250; ++i) spawnFlash(10, 10);
+    for (int i = 0; i < 250; ++i)
+        spawnFlash(10, 10);
     spawnExplosion(100, 100, 8);
     EXPECT_EQ(particleManager->count(), 256);
     int sparks = 0;
@@ -273,7 +277,8 @@ TEST(ParticlePool, ClearEndsEveryEffectAtOnce) {
     freshPool();
     spawnText(100, 100, "888");
     spawnExplosion(200, 200, 8);
-    for (int i = 0; i < 40; ++i) particleManager->move();
+    for (int i = 0; i < 40; ++i)
+        particleManager->move();
     particleManager->clear();
     blackScreen();
     particleManager->draw();

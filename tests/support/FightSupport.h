@@ -1,4 +1,4 @@
-// Test helpers for the fight: a fresh game at a level and seed, and views of the pools' live objects.
+// Test helpers for the fight: a fresh game at a level and seed, pool views, and whole-game pilots.
 #pragma once
 
 #include "flow/GameMain.h"
@@ -41,7 +41,9 @@ inline void emptyField(int lvl, uint64_t seed = 1) {
     enemyManager->clear();
 }
 
-inline Enemy& boss() { return enemyManager->getTokens()[0]; }
+inline Enemy& boss() {
+    return enemyManager->getTokens()[0];
+}
 
 template <class T> std::vector<T*> alive(TokenManager<T>* pool) {
     std::vector<T*> out;
@@ -55,7 +57,9 @@ inline double headingOf(const Token& t) {
     double a = std::atan2(-static_cast<double>(t.vy), static_cast<double>(t.vx)) * 180.0 / M_PI;
     return a < 0 ? a + 360 : a;
 }
-inline double speedOf(const Token& t) { return std::hypot(t.vx, t.vy); }
+inline double speedOf(const Token& t) {
+    return std::hypot(t.vx, t.vy);
+}
 
 // Smallest difference between two angles in degrees.
 inline double angleGap(double a, double b) {
@@ -68,7 +72,8 @@ constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LE
 
 enum class Pilot {
     RANDOM,  // wanders and fires at random until the end, whatever it is
-    CHARMED, // the same, but bullets and minions close to the ship vanish: it always reaches the clear
+    CHARMED, // the same, but bullets and minions close to the ship vanish: it always reaches the
+             // clear
 };
 
 struct Outcome {
