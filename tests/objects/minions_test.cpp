@@ -344,6 +344,53 @@ TEST(MinionPatterns, Kind13IsSilentInTheLowerHalf) {
     EXPECT_FALSE(high.volleys.empty());
 }
 
+TEST(MinionPatterns, EachKindGlidesOutUnderItsOwnDamping) {
+    // Factor and the age at which the damping stops; -1 marks the kinds whose velocity is set anew
+    // at that age (kind 2 starts its dash, 3 and 4 sink, 11 turns) and is checked elsewhere.
+    struct Damping {
+        int kind;
+        double f;
+        int until;
+        bool steadyAfter;
+    };
+    const Damping DAMPINGS[] = {
+        {1, 0.9, 120, true},  {2, 0.98, 90, false}, {3, 0.935, 150, false}, {4, 0.935, 150, false},
+        {5, 0.89, 20, true},  {6, 0.9, 60, true},   {7, 0.9, 60, true},     {8, 0.9, 120, true},
+        {9, 0.9, 120, true},  {10, 0.9, 120, true}, {11, 0.935, 60, false}, {12, 0.9, 60, true},
+        {13, 0.89, 60, true}, {14, 0.89, 60, true}, {15, 0.89, 32, true},
+    };
+    for (const Damping& d : DAMPINGS) {
+        SCOPED_TRACE("kind " + std::to_string(d.kind));
+        emptyField(0, 7);
+        Enemy::create(d.kind, 150, 150, 32, 32, 315, 1);
+        Enemy& e = enemyManager->getTokens()[0];
+        e.age = 0;
+        float vx = e.vx, vy = e.vy;
+        while (e.age < d.until - 1) {
+            e.move();
+            vx = static_cast<float>(vx * d.f);
+            vy = static_cast<float>(vy * d.f);
+        }
+        EXPECT_EQ(e.vx, vx);
+        EXPECT_EQ(e.vy, vy);
+        if (!d.steadyAfter) continue;
+        e.move();
+        // Kind 13 keeps slowing sideways only.
+        EXPECT_EQ(e.vx, d.kind == 13 ? static_cast<float>(vx * 0.89) : vx);
+        EXPECT_EQ(e.vy, vy);
+    }
+    // At the end of their damping kinds 3 and 4 sink at 4; kind 11 turns back and stops sinking.
+    for (int kind : {3, 11}) {
+        emptyField(0, 7);
+        Enemy::create(kind, 150, 150, 32, 32, 315, 1);
+        Enemy& e = enemyManager->getTokens()[0];
+        e.age = kind == 3 ? 149 : 59;
+        e.move();
+        EXPECT_EQ(e.vx, kind == 3 ? 0.0f : 1.5f);
+        EXPECT_EQ(e.vy, kind == 3 ? 4.0f : 0.0f);
+    }
+}
+
 TEST(MinionPatterns, DampingIsDoubleTimesFloat) {
     // Ten frames of 0.9 damping from speed 10, each product rounded back to a float.
     emptyField(0, 7);
