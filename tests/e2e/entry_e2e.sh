@@ -54,6 +54,19 @@ e2e_expect "no SDL: run.log keeps the earlier run" "$EARLIER
 Plix_init: Couldn't initialize SDL" "$(cat "$E2E_WORK/run.log")"
 e2e_expect "no SDL: stdout" "Plix_init: Couldn't initialize SDL" "$(cat "$E2E_WORK/stdout.txt")"
 
+# The audio device cannot be opened (SDL's file-writing driver aimed at a directory): SDL's reason
+# follows "Plix_init: ", and the log has not been emptied yet.
+e2e_make_workdir no-audio
+echo "$EARLIER" >"$E2E_WORK/run.log"
+mkdir "$E2E_WORK/not-a-file"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_WORK/not-a-file" e2e_start_game
+e2e_wait_exit 10
+e2e_expect "no audio: exit status" "0" "$E2E_STATUS"
+out="$(e2e_last_line "$E2E_WORK/stdout.txt")"
+e2e_expect_true "no audio: message [$out]" bash -c '[[ "$1" == "Plix_init: "?* ]]' _ "$out"
+e2e_expect "no audio: run.log keeps the earlier run" "$EARLIER
+$out" "$(cat "$E2E_WORK/run.log")"
+
 # Not errors: the game runs on until SDL turns SIGTERM into a quit request.
 for missing in plix.bmp font "plix.bmp font"; do
     name="without-${missing// /-and-}"
