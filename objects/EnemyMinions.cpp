@@ -88,14 +88,16 @@ void Enemy::behave5() {
     if (age < 20) {
         damp(0.89);
     } else if (age == 80 || age == 140 || age == 200) {
+        float aim = angleToPlayer();
         for (float offset : FAN5) {
-            fire(angleToPlayer() + offset, 3.0f);
-            fire(angleToPlayer() + offset, 2.8f);
+            fire(aim + offset, 3.0f);
+            fire(aim + offset, 2.8f);
         }
     } else if (age == 110 || age == 170 || age == 230) {
+        float aim = angleToPlayer();
         for (float offset : FAN4) {
-            fire(angleToPlayer() + offset, 3.0f);
-            fire(angleToPlayer() + offset, 2.8f);
+            fire(aim + offset, 3.0f);
+            fire(aim + offset, 2.8f);
         }
     } else if (age > 290) {
         destroy();
@@ -186,9 +188,10 @@ void Enemy::behave12() {
     if (age < 60) {
         damp(0.9);
     } else if (age == 90) {
+        float aim = angleToPlayer();
         for (int i = 0; i < 36; ++i) {
             fire(static_cast<float>(10 * i), 4.0f);
-            fire(angleToPlayer() + static_cast<float>(10 * i), 4.4f);
+            fire(aim + static_cast<float>(10 * i), 4.4f);
         }
     } else if (age >= 195) {
         destroy();
@@ -204,10 +207,11 @@ void Enemy::behave13() {
     else
         vx = static_cast<float>(vx * 0.89);
     if (y < 240 && age % 15 == 0) {
+        float aim = angleToPlayer();
         for (float offset : SPREAD) {
-            fire(angleToPlayer() + offset, 3.0f);
-            fire(angleToPlayer() + offset, 2.5f);
-            fire(angleToPlayer() + offset, 2.0f);
+            fire(aim + offset, 3.0f);
+            fire(aim + offset, 2.5f);
+            fire(aim + offset, 2.0f);
         }
     }
     if (age > 200) damp(0.8);
@@ -220,9 +224,11 @@ void Enemy::behave14() {
     if (age < 60) {
         damp(0.89);
     } else if (age == 120) {
+        // The enemy stands still within its frame, so one aim serves the whole pattern.
+        float aim = angleToPlayer();
         for (int i = 0; i < 360; i += 5) {
-            fire(angleToPlayer() + static_cast<float>(i) + 2.5f, 9.0f);
-            fire(angleToPlayer() + static_cast<float>(i), 2.0f);
+            fire(aim + static_cast<float>(i) + 2.5f, 9.0f);
+            fire(aim + static_cast<float>(i), 2.0f);
         }
     } else if (age > 180) {
         destroy();
