@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# memcheck of the real game in a real X window: start, a few seconds of title, Escape. No invalid read
+# or write, and no block of ours definitely or indirectly lost; only X11's own keepings are suppressed.
+# Usage: bash valgrind_title.sh ZORVANE RESOURCE_DIR
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+e2e_setup "$1" "$2"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+game="$E2E_BIN"
+log="$E2E_SCRATCH/memcheck.log"
+E2E_BIN="$E2E_SCRATCH/under-memcheck"
+cat >"$E2E_BIN" <<WRAP
+#!/usr/bin/env bash
+exec valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite,indirect \
+    --error-exitcode=99 --suppressions="$here/x11.supp" --log-file="$log" "$game" "\$@"
+WRAP
+chmod +x "$E2E_BIN"
+e2e_start_xvfb
+
+# Xvfb on a busy machine now and then refuses a connection; the game then stops with the SDL start-up
+# message before its window exists. That start is tried again, at most 3 times.
+for attempt in 1 2 3; do
+    e2e_make_workdir "run$attempt"
+    e2e_start_game
+    if e2e_wait_window 120; then break; fi
+    e2e_wait_exit 120
+    [ "$(e2e_last_line "$E2E_WORK/stdout.txt")" = "Plix_init: Couldn't initialize SDL" ] || break
+    e2e_log "X refused the game's connection (attempt $attempt); starting it again"
+done
+e2e_focus
+sleep 3 # title frames under memcheck
+e2e_hold 0.5 Escape
+e2e_wait_exit 120
+e2e_expect_quit "dPlix system quit."
+
+summary="$(grep -E 'ERROR SUMMARY|definitely lost|indirectly lost' "$log")"
+e2e_log "memcheck: $(echo "$summary" | sed 's/==[0-9]*==//g' | tr -s ' ' | tr '\n' ';')"
+e2e_expect "memcheck errors" "0" "$(sed -n 's/.*ERROR SUMMARY: \([0-9]*\) errors.*/\1/p' "$log" | tail -n 1)"
+if grep -Eq 'Invalid (read|write)|definitely lost in|indirectly lost in' "$log"; then
+    e2e_log "FAIL: memcheck found:"
+    grep -E -A12 'Invalid (read|write)|lost in loss record' "$log" | head -n 60 >&2
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+fi
+e2e_finish
