@@ -167,8 +167,10 @@ e2e_pixel() {
 # e2e_count_not COLOUR IMAGE X Y W H: how many pixels of the rectangle differ from "R,G,B".
 e2e_count_not() {
     local colour="$1" image="$2" x="$3" y="$4" w="$5" h="$6"
-    convert "$image" -crop "${w}x${h}+${x}+${y}" +repage -fill black -opaque "rgb($colour)" \
-        -fill white +opaque black -format '%[fx:int(mean*w*h+0.5)]\n' info:
+    convert "$image" -crop "${w}x${h}+${x}+${y}" +repage -type TrueColor "$E2E_SCRATCH/count-part.png"
+    convert -size "${w}x${h}" "xc:rgb($colour)" -type TrueColor "$E2E_SCRATCH/count-plain.png"
+    compare -metric AE "$E2E_SCRATCH/count-part.png" "$E2E_SCRATCH/count-plain.png" null: 2>&1
+    echo
 }
 
 # e2e_close_window: sends WM_DELETE_WINDOW, what a window manager's close button sends.
