@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,9 +143,15 @@ class FakeStick {
     int storage = 0;
 };
 
-// Runs the test program's media from a scratch directory, so nothing it writes lands in the build tree.
+inline int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return std::remove(path); }
+
+// Runs the test program's media from a scratch directory, so nothing it writes lands in the build
+// tree; the directory goes when the program ends.
 inline std::string enterScratchDir(const std::string& dir) {
-    if (chdir(dir.c_str()) != 0) return "";
+    static std::string entered;
+    if (dir.empty() || chdir(dir.c_str()) != 0) return "";
+    if (entered.empty()) std::atexit([] { nftw(entered.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS); });
+    entered = dir;
     return dir;
 }
 
