@@ -1,4 +1,4 @@
-// Test helpers for the fight: a fresh game at a level and seed, pool views, and whole-game pilots.
+// Test helpers for the fight: a new game at a level and seed, pool views, and whole-game pilots.
 #pragma once
 
 #include "flow/GameMain.h"
@@ -11,12 +11,15 @@
 #include "objects/World.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
 
 namespace fight {
+
+constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LEFT = 276;
 
 // Media once per program, the one scene once, then a new game at this level with this seed.
 inline void newGame(int lvl, uint64_t seed = 1) {
@@ -60,52 +63,39 @@ inline double headingOf(const Token& t) {
 inline double speedOf(const Token& t) {
     return std::hypot(t.vx, t.vy);
 }
-
 // Smallest difference between two angles in degrees.
 inline double angleGap(double a, double b) {
     double d = std::fmod(std::fabs(a - b), 360.0);
     return d > 180 ? 360 - d : d;
 }
 
-// Whole games: a pilot presses keys through the real input snapshot, one frame after another.
-constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LEFT = 276;
-
-enum class Pilot {
-    RANDOM,  // wanders and fires at random until the end, whatever it is
-    CHARMED, // the same, but bullets and minions close to the ship vanish: it always reaches the
-             // clear
-};
+// Whole games. RANDOM wanders and fires at random to whatever end; CHARMED does the same, but
+// bullets and minions close to the ship vanish, so it always reaches the clear.
+enum class Pilot { RANDOM, CHARMED };
 
 struct Outcome {
-    int state = -1;
-    int score = 0;
-    int time = 0;
-    int frames = 0;
+    int state = -1, score = 0, time = 0, frames = 0;
     uint64_t rand = 0;
-    int badCoordinates = 0;
-    int maxBullets = 0;
-    int maxEnemies = 0;
-    int maxParticles = 0;
+    int badCoordinates = 0, maxBullets = 0, maxEnemies = 0, maxParticles = 0;
     bool crazy = false;
 };
 
-template <class T> inline void inspect(TokenManager<T>* pool, Outcome& o, int& maxCount) {
+// The pool's live objects; those with a coordinate that is not a number are counted in `o`.
+template <class T> int inspect(TokenManager<T>* pool, Outcome& o) {
     int n = 0;
-    for (T& t : *pool) {
-        if (!t.exists) continue;
-        ++n;
-        if (!std::isfinite(t.x) || !std::isfinite(t.y)) ++o.badCoordinates;
-    }
-    if (n > maxCount) maxCount = n;
+    for (T& t : *pool)
+        if (t.exists) {
+            ++n;
+            o.badCoordinates += !std::isfinite(t.x) || !std::isfinite(t.y);
+        }
+    return n;
 }
 
 inline void clearAroundShip() {
     for (Bullet& b : *bulletManager)
-        if (b.exists && std::fabs(b.x - player->x) < 30 && std::fabs(b.y - player->y) < 30)
-            b.exists = false;
+        if (std::fabs(b.x - player->x) < 30 && std::fabs(b.y - player->y) < 30) b.exists = false;
     for (Enemy& e : *enemyManager)
-        if (e.exists && e.kind != 0 && std::fabs(e.x - player->x) < 40 &&
-            std::fabs(e.y - player->y) < 40)
+        if (e.kind != 0 && std::fabs(e.x - player->x) < 40 && std::fabs(e.y - player->y) < 40)
             e.exists = false;
 }
 
@@ -115,8 +105,7 @@ inline Outcome drive(int lvl, uint64_t seed, Pilot pilot) {
     int dx = 0, dy = 0;
     bool fire = false;
     Outcome o;
-    int dummy = 0;
-    while (o.frames < 6000) {
+    while (o.frames < 6000 && gameMain->state != GM_OVER && gameMain->state != GM_CLEAR_WAIT) {
         if (o.frames % 12 == 0) {
             dx = static_cast<int>(hands() % 3) - 1;
             // The charmed ship keeps to the lower field, away from the boss.
@@ -124,27 +113,23 @@ inline Outcome drive(int lvl, uint64_t seed, Pilot pilot) {
         }
         if (o.frames % 4 == 0) fire = hands() % 5 < 3;
         testsupport::releaseAllKeys();
-        if (dx < 0) testsupport::setKey(KEY_LEFT, true);
-        if (dx > 0) testsupport::setKey(KEY_RIGHT, true);
-        if (dy < 0) testsupport::setKey(KEY_UP, true);
-        if (dy > 0) testsupport::setKey(KEY_DOWN, true);
-        if (fire) testsupport::setKey(KEY_Z, true);
+        testsupport::setKey(dx < 0 ? KEY_LEFT : KEY_RIGHT, dx != 0);
+        testsupport::setKey(dy < 0 ? KEY_UP : KEY_DOWN, dy != 0);
+        testsupport::setKey(KEY_Z, fire);
         testsupport::snapshot();
         if (pilot == Pilot::CHARMED) clearAroundShip();
         gameMain->run();
         ++o.frames;
-
-        inspect(bulletManager, o, o.maxBullets);
-        inspect(enemyManager, o, o.maxEnemies);
-        inspect(particleManager, o, o.maxParticles);
-        inspect(shotManager, o, dummy);
-        inspect(itemManager, o, dummy);
-        inspect(bombManager, o, dummy);
-        if (player->exists && (!std::isfinite(player->x) || !std::isfinite(player->y)))
-            ++o.badCoordinates;
+        o.maxBullets = std::max(o.maxBullets, inspect(bulletManager, o));
+        o.maxEnemies = std::max(o.maxEnemies, inspect(enemyManager, o));
+        o.maxParticles = std::max(o.maxParticles, inspect(particleManager, o));
+        inspect(shotManager, o);
+        inspect(itemManager, o);
+        inspect(bombManager, o);
+        o.badCoordinates +=
+            player->exists && !(std::isfinite(player->x) && std::isfinite(player->y));
         for (Particle& p : *particleManager)
-            if (p.exists && std::strcmp(p.text, "CRAZY MODE") == 0) o.crazy = true;
-        if (gameMain->state == GM_OVER || gameMain->state == GM_CLEAR_WAIT) break;
+            o.crazy |= p.exists && std::strcmp(p.text, "CRAZY MODE") == 0;
     }
     testsupport::releaseAllKeys();
     testsupport::snapshot();
