@@ -5,7 +5,7 @@ PACKAGES=(
   build-essential cmake pkg-config git
   libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick valgrind
+  libx11-dev xvfb xdotool x11-utils imagemagick valgrind
   dpkg-dev file
 )
 missing=()
