@@ -13,6 +13,12 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/../damaged/lsan.supp:print_suppressions=0"
 failures=0
+# Says which build this is, so a run against an unsanitized simulator is not mistaken for the real soak.
+if ldd "$sim" 2>/dev/null | grep -q libasan; then
+    echo "soak: $sim is a sanitizer build"
+else
+    echo "soak: $sim has no sanitizers: only crashes, broken checks and missing games can fail it"
+fi
 
 for input in random bot; do
     "$sim" --all-levels --seed "$seed" --input "$input" --check \
