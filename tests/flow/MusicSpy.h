@@ -1,6 +1,5 @@
-// Records the music calls the game makes to SDL_mixer, then passes each on to the real library.
-// Include from exactly one file of a test program: the definitions here take the place of the
-// library's for the game code linked into that program.
+// Records the game's music calls to SDL_mixer and passes each on to the real library. Include it
+// from exactly one file of a test program: its definitions take the place of the library's.
 #pragma once
 
 #include <SDL/SDL_mixer.h>
@@ -8,32 +7,18 @@
 #include <string>
 #include <vector>
 
-namespace musicspy {
-
-struct Call {
-    std::string name; // "play" or "fadeOut"
-    int arg;          // loops for play, milliseconds for fadeOut
-};
-
-inline std::vector<Call>& calls() {
-    static std::vector<Call> log;
-    return log;
-}
-
-template <class F> F real(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-} // namespace musicspy
+// "play <loops>" and "fadeOut <ms>", in the order the game made them.
+inline std::vector<std::string> musicCalls;
 
 extern "C" int Mix_PlayMusic(Mix_Music* music, int loops) {
-    musicspy::calls().push_back({"play", loops});
-    static auto next = musicspy::real<int (*)(Mix_Music*, int)>("Mix_PlayMusic");
+    musicCalls.push_back("play " + std::to_string(loops));
+    static auto next =
+        reinterpret_cast<int (*)(Mix_Music*, int)>(dlsym(RTLD_NEXT, "Mix_PlayMusic"));
     return next(music, loops);
 }
 
 extern "C" int Mix_FadeOutMusic(int ms) {
-    musicspy::calls().push_back({"fadeOut", ms});
-    static auto next = musicspy::real<int (*)(int)>("Mix_FadeOutMusic");
+    musicCalls.push_back("fadeOut " + std::to_string(ms));
+    static auto next = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "Mix_FadeOutMusic"));
     return next(ms);
 }
