@@ -17,6 +17,15 @@ cmp -s "$scratch/a.txt" "$scratch/b.txt" || fail "two runs differ: $(diff "$scra
 grep -Eqv '^level=6 seed=1[123] outcome=(clear|over@[0-9]+) score=[0-9]+ time=[0-9]+ maxRatio=[0-9]+ hash=[0-9a-f]{16}$' \
     "$scratch/a.txt" && fail "malformed line in: $(cat "$scratch/a.txt")"
 
+# On a terminal the same run draws its progress bar there, one step per game, and clears it at the end.
+if command -v script >/dev/null; then
+    script -qc "'$sim' --level 50 --games 3 >/dev/null" /dev/null </dev/null | tr '\r' '\n' >"$scratch/tty.txt"
+    for n in 1 2 3; do
+        grep -q "] $n/3 games" "$scratch/tty.txt" || fail "no progress step $n/3 on a terminal: $(head -c 300 "$scratch/tty.txt")"
+    done
+    [ "$(grep -c 'games' "$scratch/tty.txt")" -eq 3 ] || fail "the bar should show exactly 3 steps"
+fi
+
 # Record random games at three levels, replay the file: the very same lines.
 "$sim" --level 20 --seed 4 --games 2 --record "$scratch/rec.txt" >"$scratch/live.txt" || fail "recording run failed"
 "$sim" --input "$scratch/rec.txt" >"$scratch/replay.txt" || fail "replay run failed"
