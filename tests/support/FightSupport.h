@@ -61,8 +61,7 @@ inline double headingOf(const Token& t) {
 inline double speedOf(const Token& t) {
     return std::hypot(t.vx, t.vy);
 }
-// Smallest difference between two angles in degrees.
-inline double angleGap(double a, double b) {
+inline double angleGap(double a, double b) { // the smaller way round, in degrees
     double d = std::fmod(std::fabs(a - b), 360.0);
     return d > 180 ? 360 - d : d;
 }
