@@ -20,6 +20,34 @@ Uint32 topLeftPixel(const SDL_Surface* surface) {
     }
 }
 
+// On a palettized screen SDL_MapRGB searches the whole palette on every call, and a frame of play
+// fills hundreds of boxes in a handful of colours; remember the answers until the format changes.
+struct ColourCache {
+    static constexpr int SIZE = 256;
+    const SDL_PixelFormat* format = nullptr;
+    const SDL_Palette* palette = nullptr;
+    Uint32 rgb[SIZE] = {}; // packed colour + 1, so 0 marks an empty slot
+    Uint32 pixel[SIZE] = {};
+};
+ColourCache colourCache;
+
+Uint32 screenColour(const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b) {
+    if (format->BytesPerPixel != 1) return SDL_MapRGB(format, r, g, b);
+    ColourCache& c = colourCache;
+    if (c.format != format || c.palette != format->palette) {
+        c = ColourCache();
+        c.format = format;
+        c.palette = format->palette;
+    }
+    Uint32 packed = (Uint32(r) << 16 | Uint32(g) << 8 | b) + 1;
+    int slot = int((r * 7u + g * 3u + b) & (ColourCache::SIZE - 1));
+    if (c.rgb[slot] != packed) {
+        c.rgb[slot] = packed;
+        c.pixel[slot] = SDL_MapRGB(format, r, g, b);
+    }
+    return c.pixel[slot];
+}
+
 } // namespace
 
 void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green, int blue) {
@@ -62,5 +90,5 @@ void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {
         rect.w = Uint16(m.videoWidth);
         rect.h = Uint16(m.videoHeight);
     }
-    SDL_FillRect(m.screen, &rect, SDL_MapRGB(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
+    SDL_FillRect(m.screen, &rect, screenColour(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
 }
