@@ -91,8 +91,7 @@ TEST(WholeGame, EveryLevelPlaysToTheClearCleanlyTheSameTwiceWithoutAllocating) {
         Outcome o = play(lvl, 1000 + lvl);
         EXPECT_EQ(o.allocated, 0) << "level " << lvl << " over " << o.frames << " frames";
         EXPECT_TRUE(o.badCoordinates == 0 && !o.overCapacity) << "level " << lvl;
-        EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT)
-            << "level " << lvl << ": clearAroundShip saves it";
+        EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT) << "level " << lvl;
         // The bombs brought the boss down, or it ended itself at 3600 after "CRAZY MODE".
         EXPECT_TRUE(o.time < 3600 || (o.time == 3600 && o.crazy)) << "level " << lvl;
         Outcome again = play(lvl, 1000 + lvl);

@@ -21,9 +21,10 @@ TEST(Item, PopsUpSlowsAndFallsOutOfTheField) {
     newGame(0);
     Item::create(160, 200, 270, -2, 0, 0);
     Item& it = itemManager->getTokens()[0];
-    EXPECT_TRUE(it.width == 40 && it.height == 40 && it.drawWidth == 16);
-    float top = it.y, lastY = it.y;
-    int topFrame = 0, frames = 0;
+    it.move(); // the drag, then the pull
+    EXPECT_EQ(it.vy, static_cast<float>(static_cast<float>(-2 * 0.98) + 0.06));
+    float top = 200, lastY = it.y;
+    int topFrame = 0, frames = 1;
     for (; it.exists && frames < 1000; ++frames) {
         lastY = it.y;
         it.move();
