@@ -26,7 +26,7 @@ namespace {
 using namespace fight;
 
 struct Outcome {
-    int score = 0, time = 0, frames = 0, badCoordinates = 0, allocated = 0; // after the start
+    int frames = 0, badCoordinates = 0, allocated = 0; // allocated after the start
     bool overCapacity = false, crazy = false;
     uint64_t rand = 0;
 };
@@ -74,8 +74,6 @@ Outcome play(int lvl, uint64_t seed) {
             o.crazy |= p.exists && std::strcmp(p.text, "CRAZY MODE") == 0;
     }
     o.allocated = static_cast<int>(allocations - before);
-    o.score = gameMain->score;
-    o.time = gameMain->time;
     o.rand = randState();
     return o;
 }
@@ -83,19 +81,17 @@ Outcome play(int lvl, uint64_t seed) {
 } // namespace
 
 TEST(WholeGame, EveryLevelPlaysToTheClearCleanlyTheSameTwiceWithoutAllocating) {
-    long before = allocations;
-    static int* volatile kept = new int(3); // the counter does see an allocation
-    EXPECT_EQ(allocations - before, 1);
-    delete kept;
+    EXPECT_GT(allocations.load(), 0) << "the counter sees the test program's own allocations";
     for (int lvl : {0, 4, 9, 10, 15, 20, 21, 22, 23, 49, 50}) {
         Outcome o = play(lvl, 1000 + lvl);
+        int score = gameMain->score, time = gameMain->time;
         EXPECT_EQ(o.allocated, 0) << "level " << lvl << " over " << o.frames << " frames";
         EXPECT_TRUE(o.badCoordinates == 0 && !o.overCapacity) << "level " << lvl;
         EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT) << "level " << lvl;
         // The bombs brought the boss down, or it ended itself at 3600 after "CRAZY MODE".
-        EXPECT_TRUE(o.time < 3600 || (o.time == 3600 && o.crazy)) << "level " << lvl;
+        EXPECT_TRUE(time < 3600 || (time == 3600 && o.crazy)) << "level " << lvl;
         Outcome again = play(lvl, 1000 + lvl);
-        EXPECT_TRUE(again.score == o.score && again.time == o.time && again.rand == o.rand)
+        EXPECT_TRUE(gameMain->score == score && gameMain->time == time && again.rand == o.rand)
             << "level " << lvl << ": the same seed and input give the same game";
     }
 }

@@ -61,7 +61,6 @@ TEST(Item, ReachesTwentyOnePixelsAndBringsThePodsBack) {
 
 TEST(Bomb, HitsForFortyBurstsAndFliesOnThroughTheClear) {
     inPlay();
-    particleManager->clear();
     Enemy::create(1, 100, 200, 32, 32, 0, 0);
     Bomb::create(100, 210, 90, 0, 0, 0);
     gameMain->run();

@@ -107,8 +107,7 @@ TEST(MinionLife, EachKindGlidesOutUnderItsOwnDamping) {
         for (e.age = 0; e.age < s.dampedUntil - 1; e.move())
             vx = static_cast<float>(vx * s.damping); // the factor in double, the product a float
         EXPECT_EQ(e.vx, vx) << "kind " << s.kind;
-        // Then it keeps its speed; kind 13 slows sideways, kind 11 turns towards the middle.
-        e.move();
+        e.move(); // then it keeps its speed, but 13 slows sideways and 11 turns to the middle
         if (s.kind == 2 || s.kind == 3 || s.kind == 4) continue; // a dash or a sink begins
         float steady = s.kind == 13 ? static_cast<float>(vx * 0.89) : vx;
         EXPECT_EQ(e.vx, s.kind == 11 ? 1.5f : steady) << "kind " << s.kind;

@@ -11,6 +11,7 @@
 #include "objects/World.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
