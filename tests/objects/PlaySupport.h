@@ -1,81 +1,36 @@
-// Helpers for tests of a game in play: a fresh GameMain per test, keys per frame, pool views,
-// pixels.
+// Prelude of the tests of a game in play: a new game per test, and keys held frame by frame.
 #pragma once
 
-#include "flow/GameMain.h"
-#include "objects/Random.h"
-#include "objects/World.h"
-#include "support/TestSupport.h"
+#include "plix/Plix.h"
+#include "support/FightSupport.h"
 
-#include <SDL/SDL.h>
+#include <algorithm>
 #include <gtest/gtest.h>
-#include <initializer_list>
-#include <memory>
-#include <vector>
 
-namespace play {
+using namespace fight; // each test program is one file: the fight helpers read as its own
 
-constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LEFT = 276;
-
-template <class T> std::vector<T*> alive(TokenManager<T>* pool) {
-    std::vector<T*> out;
-    for (T& t : *pool)
-        if (t.exists) out.push_back(&t);
-    return out;
+// Exactly these keys are down in the next snapshot, taken the way the frame loop takes it.
+inline void keys(std::initializer_list<int> held) {
+    testsupport::releaseAllKeys();
+    for (int k : held)
+        testsupport::setKey(k, true);
+    testsupport::snapshot();
+}
+inline void frames(int n, std::initializer_list<int> held = {}) {
+    for (int i = 0; i < n; ++i) {
+        keys(held);
+        gameMain->run();
+    }
+}
+// Runs frames while the state stays; how many ran until it changed (or the limit).
+inline int framesIn(int state, int limit = 1000) {
+    int n = 0;
+    for (; gameMain->state == state && n < limit; ++n)
+        frames(1);
+    return n;
 }
 
-// One screen pixel against a colour, whatever depth the video driver chose (the dummy one is
-// 8-bit).
-inline bool pixelIs(int x, int y, int r, int g, int b) {
-    SDL_Surface* s = SDL_GetVideoSurface();
-    SDL_LockSurface(s);
-    const Uint8* p =
-        static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
-    Uint32 raw = s->format->BytesPerPixel == 1   ? p[0]
-                 : s->format->BytesPerPixel == 2 ? *reinterpret_cast<const Uint16*>(p)
-                                                 : *reinterpret_cast<const Uint32*>(p) & 0xffffff;
-    SDL_UnlockSurface(s);
-    return raw == (SDL_MapRGB(s->format, Uint8(r), Uint8(g), Uint8(b)) & 0xffffff);
-}
-
-// A new game with a fixed seed and no key held; the scene is freed after each test.
-class PlayTest : public ::testing::Test {
-  protected:
-    std::unique_ptr<GameMain> game;
-
-    void SetUp() override {
-        testsupport::initMedia();
-        keys({});
-        keys({});
-        randSeed(20261206);
-        game = std::make_unique<GameMain>();
-    }
-    void TearDown() override {
-        game.reset();
-        keys({});
-        keys({});
-        level = 0;
-    }
-    // Exactly these keys are down in the next snapshot, taken the way the frame loop takes it.
-    static void keys(std::initializer_list<int> held) {
-        testsupport::releaseAllKeys();
-        for (int k : held)
-            testsupport::setKey(k, true);
-        testsupport::snapshot();
-    }
-    void frames(int n, std::initializer_list<int> held = {}) {
-        for (int i = 0; i < n; ++i) {
-            keys(held);
-            game->run();
-        }
-    }
-    // Runs frames while the state stays; how many ran until it changed (or the limit).
-    int framesIn(int state, int limit = 1000) {
-        int n = 0;
-        for (; game->state == state && n < limit; ++n)
-            frames(1);
-        return n;
-    }
+// Each test begins a new game at level 0 with a fixed seed and no key held.
+struct PlayTest : ::testing::Test {
+    void SetUp() override { newGame(0, 20261206); }
 };
-
-} // namespace play
