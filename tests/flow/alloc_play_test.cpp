@@ -1,23 +1,6 @@
 // No heap allocation during play: global operator new is counted over thousands of frames.
 #include "objects/PlaySupport.h"
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-// The library's array and nothrow forms end in these.
-static std::atomic<long> allocations{0};
-void* operator new(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "support/CountingNew.h"
 
 // Bursts of fire (each burst a capture push), sweeps left and right, now and then up or down; z
 // also restarts after a game over and confirms a clear.

@@ -1,25 +1,9 @@
 // Whole games played headless at many levels, every operator new counted: play allocates nothing.
+#include "support/CountingNew.h"
 #include "support/FightSupport.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
 #include <random>
-
-// The library's array, nothrow and sized forms all end in these.
-static std::atomic<long> allocations{0};
-void* operator new(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 

@@ -1,27 +1,9 @@
 // The media calls made in every frame of play allocate nothing from the C++ heap.
 #include "plix/Plix.h"
+#include "support/CountingNew.h"
 #include "support/TestSupport.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 TEST(NoAllocTest, FrameCallsDoNotAllocate) {
     testsupport::initMedia();
