@@ -18,10 +18,9 @@ int main(int argc, char** argv) {
             Plix_flip();
             Plix_update(16);
         }
-    } catch (const PlixError& e) {
-        Plix_log(e);
     } catch (const std::exception& e) {
-        // Not one of the layer's own failures (out of memory, say), but it ends the run the same way.
+        // The media layer's failures and its quit request (PlixError); anything else, out of memory
+        // say, ends the run the same way rather than with an abort.
         Plix_log(e);
     }
     Plix_quit();
