@@ -7,7 +7,8 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build" -j "$(nproc)"
 cd "$root/build"
 # The soak and the damaged-resources runs come below, against the sanitizer build.
-ctest --output-on-failure -j "$(nproc)" -LE 'soak|damaged'
+ctest --output-on-failure -j "$(nproc)" -LE 'soak|damaged' | tee "$root/build/ctest-summary.log"
+unit_count="$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$root/build/ctest-summary.log" | tail -n 1)"
 
 # Second stage: the game and the simulator built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # the soak at every level and the damaged-resources runs use them and fail on any sanitizer report.
@@ -16,3 +17,5 @@ cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_SANITIZE
 cmake --build "$asan" --target zorvane zorvane-sim -j "$(nproc)"
 (cd "$asan" && bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim")
 bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" "$root/build/tests/damaged/sdl_error_probe"
+# Reaching this line means every stage passed: the CTest programs and scripts, the soak and the damaged runs.
+echo "total: $((unit_count + 2)) passed, 0 failed"
