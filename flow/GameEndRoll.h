@@ -1,8 +1,6 @@
 // GameEndRoll: the credits that scroll up after a cleared game, then "END" with the score and time.
 #pragma once
 
-#include <string>
-
 class GameEndRoll {
   public:
     static constexpr int ROWS = 17;

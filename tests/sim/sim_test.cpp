@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,17 @@ GameResult play(int level, uint64_t seed, InputSource& input, int maxFrames = 0,
     o.maxFrames = maxFrames;
     o.record = record;
     return runGame(level, seed, input, o);
+}
+
+// The first alive and the first free bullet of the pool, either nullptr when there is none.
+std::pair<Bullet*, Bullet*> firstLiveAndFreeBullet() {
+    Bullet* live = nullptr;
+    Bullet* free = nullptr;
+    for (Bullet& b : *bulletManager) {
+        if (b.exists && !live) live = &b;
+        if (!b.exists && !free) free = &b;
+    }
+    return {live, free};
 }
 
 TEST_F(SimTest, SameSeedAndInputGiveTheSameLineEvenAfterOtherGames) {
@@ -105,12 +117,7 @@ TEST_F(SimTest, HashSeesLiveObjectsAndIgnoresFreeSlots) {
     DodgeBot bot;
     play(20, 3, bot, 600);
     const uint64_t before = hashWorld();
-    Bullet* live = nullptr;
-    Bullet* free = nullptr;
-    for (Bullet& b : *bulletManager) {
-        if (b.exists && !live) live = &b;
-        if (!b.exists && !free) free = &b;
-    }
+    auto [live, free] = firstLiveAndFreeBullet();
     ASSERT_TRUE(live && free);
     free->x += 3;
     free->age += 1;
@@ -135,12 +142,7 @@ TEST_F(SimTest, CheckFindsNaNOnLiveObjectsOnly) {
     play(30, 8, bot, 600);
     EXPECT_EQ("", checkWorld());
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    Bullet* live = nullptr;
-    Bullet* free = nullptr;
-    for (Bullet& b : *bulletManager) {
-        if (b.exists && !live) live = &b;
-        if (!b.exists && !free) free = &b;
-    }
+    auto [live, free] = firstLiveAndFreeBullet();
     ASSERT_TRUE(live && free);
     free->y = nan;
     EXPECT_EQ("", checkWorld());
