@@ -1,6 +1,8 @@
 // Plix: the media layer, a set of free functions over SDL 1.2 and SDL_mixer; the only door to the platform.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -62,3 +64,14 @@ bool Plix_joyDown(int direction);
 bool Plix_joyPushed(int direction);
 bool Plix_joyButtonDown(int button);
 bool Plix_joyButtonPushed(int button);
+
+// --- trace, for tests and the simulator; the game itself never starts one -------------------
+// Starts a fresh trace: from now on every Plix_fillRect, Plix_draw, Plix_drawText, Plix_playWAV,
+// Plix_playBgm, Plix_stopBgm and Plix_flip, with its arguments, is folded into a 64-bit hash, and
+// written to text (when given) as one line, in one block per frame.
+void Plix_traceStart(std::FILE* text);
+// Ends the trace and flushes its text; the hash stays readable.
+void Plix_traceStop();
+uint64_t Plix_traceHash();
+// Adds an event of the caller's, a scene switch say, to the trace; nothing when no trace runs.
+void Plix_traceMark(const char* what, int value);

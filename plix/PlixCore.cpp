@@ -22,14 +22,14 @@ constexpr const char* SCREENSHOT_FILE = "screenshot.bmp";
 
 void waitFrame(int periodMs) {
     PlixMedia& m = plixMedia;
-    if (m.lastFrameTick == 0) m.lastFrameTick = SDL_GetTicks();
+    if (m.lastFrameTick == 0) m.lastFrameTick = m.devices.ticks();
     Uint32 now;
     for (;;) {
-        now = SDL_GetTicks();
+        now = m.devices.ticks();
         Uint32 remaining = m.lastFrameTick + static_cast<Uint32>(periodMs) - now;
         if (remaining < 1 || remaining > MAX_WAIT_MS) break;
         // A yield, not a sleep: a sleep overshoots by the scheduler's granularity.
-        SDL_Delay(0);
+        m.devices.delay(0);
     }
     // Measured from when the wait really ended, so a late frame is never made up.
     m.lastFrameTick = now;
@@ -90,7 +90,10 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
     m.initialized = true;
 }
 
-void Plix_flip() { SDL_Flip(plixMedia.screen); }
+void Plix_flip() {
+    if (plixTraceOn) traceFlip();
+    SDL_Flip(plixMedia.screen);
+}
 
 void Plix_update(int periodMs) {
     waitFrame(periodMs);

@@ -42,6 +42,7 @@ void loadFont() {
 }
 
 void Plix_drawText(const char* text, int x, int y, int alpha) {
+    if (plixTraceOn) traceText(text, x, y, alpha);
     PlixMedia& m = plixMedia;
     int px = x;
     for (const char* p = text; *p; ++p) {

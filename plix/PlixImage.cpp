@@ -69,6 +69,7 @@ void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, 
 }
 
 void Plix_draw(const char* key, int x, int y, int srcX, int srcY, int srcW, int srcH) {
+    if (plixTraceOn) traceDraw(key, x, y, srcX, srcY, srcW, srcH);
     PlixMedia& m = plixMedia;
     auto found = m.images.find(key);
     if (found == m.images.end()) throw PlixError(std::string("Plix_draw: Has exist key: ") + key);
@@ -84,6 +85,7 @@ void Plix_draw(const char* key, int x, int y, int srcX, int srcY, int srcW, int 
 }
 
 void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {
+    if (plixTraceOn) traceFill(x, y, w, h, red, green, blue);
     PlixMedia& m = plixMedia;
     SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
     if (w == 0 && h == 0) {

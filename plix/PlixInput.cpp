@@ -37,13 +37,13 @@ void Plix_takeSnapshot() {
     SDL_JoystickUpdate();
     for (int i = 0; i < m.joyButtonCount; ++i) {
         m.joyButtonBefore[i] = m.joyButtonNow[i];
-        m.joyButtonNow[i] = SDL_JoystickGetButton(m.joystick, i) == 1;
+        m.joyButtonNow[i] = m.devices.joyButton(m.joystick, i) == 1;
     }
     m.joyAxisBefore[AXIS_HORIZONTAL] = m.joyAxisNow[AXIS_HORIZONTAL];
     m.joyAxisBefore[AXIS_VERTICAL] = m.joyAxisNow[AXIS_VERTICAL];
     if (m.joystick) {
-        m.joyAxisNow[AXIS_HORIZONTAL] = SDL_JoystickGetAxis(m.joystick, AXIS_HORIZONTAL);
-        m.joyAxisNow[AXIS_VERTICAL] = SDL_JoystickGetAxis(m.joystick, AXIS_VERTICAL);
+        m.joyAxisNow[AXIS_HORIZONTAL] = m.devices.joyAxis(m.joystick, AXIS_HORIZONTAL);
+        m.joyAxisNow[AXIS_VERTICAL] = m.devices.joyAxis(m.joystick, AXIS_VERTICAL);
     }
 }
 

@@ -11,7 +11,17 @@
 
 constexpr int PLIX_KEY_COUNT = 323; // SDLK_LAST in SDL 1.2
 
+// The raw devices the layer reads, as plain functions: a test can stand in a clock it steers, or a
+// joystick, which SDL 1.2 has no way to fake.
+struct PlixDevices {
+    Uint32 (*ticks)() = SDL_GetTicks;
+    void (*delay)(Uint32 ms) = SDL_Delay;
+    Uint8 (*joyButton)(SDL_Joystick* joystick, int button) = SDL_JoystickGetButton;
+    Sint16 (*joyAxis)(SDL_Joystick* joystick, int axis) = SDL_JoystickGetAxis;
+};
+
 struct PlixMedia {
+    PlixDevices devices;
     bool initialized = false;
     int videoWidth = 0;
     int videoHeight = 0;
@@ -48,3 +58,13 @@ void loadFont();
 void Plix_takeSnapshot();
 void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup);
 void Plix_toggleCursor();
+
+// The trace: when on, each traced call records itself before it does its work.
+extern bool plixTraceOn;
+void traceFill(int x, int y, int w, int h, int red, int green, int blue);
+void traceDraw(const char* key, int x, int y, int srcX, int srcY, int srcW, int srcH);
+void traceText(const char* text, int x, int y, int alpha);
+void traceWAV(const char* key, int loops);
+void traceBgm(const char* fileName, int loops, int fadeMs);
+void traceStopBgm(int fadeMs);
+void traceFlip();

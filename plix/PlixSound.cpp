@@ -11,6 +11,7 @@ void Plix_loadWAV(const std::string& key, const std::string& fileName) {
 }
 
 void Plix_playWAV(const char* key, int loops) {
+    if (plixTraceOn) traceWAV(key, loops);
     auto found = plixMedia.sounds.find(key);
     if (found == plixMedia.sounds.end()) throw PlixError(std::string("Plix_playWAV: Has exist key: ") + key);
     // With every channel busy the effect is simply not heard.
@@ -18,6 +19,7 @@ void Plix_playWAV(const char* key, int loops) {
 }
 
 void Plix_playBgm(const char* fileName, int loops, int fadeMs) {
+    if (plixTraceOn) traceBgm(fileName, loops, fadeMs);
     PlixMedia& m = plixMedia;
     if (m.music) {
         Mix_HaltMusic();
@@ -31,6 +33,7 @@ void Plix_playBgm(const char* fileName, int loops, int fadeMs) {
 }
 
 void Plix_stopBgm(int fadeMs) {
+    if (plixTraceOn) traceStopBgm(fadeMs);
     PlixMedia& m = plixMedia;
     if (!m.music) return;
     if (fadeMs <= 0) {
