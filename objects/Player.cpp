@@ -36,6 +36,10 @@ void Player::init(float x_, float y_, float drawWidth_, float drawHeight_) {
     // The pods start on the ship and swing out to their places in the first step.
     podLeft.set(x_, y_, POD_SIZE, POD_SIZE, POD_SIZE, POD_SIZE, 0, 0, 0, 0);
     podRight.set(x_, y_, POD_SIZE, POD_SIZE, POD_SIZE, POD_SIZE, 0, 0, 0, 0);
+    // Only a capture places the boxes, and it tests them at once; left over from the last game they
+    // would make two equal games look different to anyone who reads them in between.
+    catchLeft = Token();
+    catchRight = Token();
 }
 
 void Player::move() {
