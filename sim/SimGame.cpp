@@ -3,6 +3,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "flow/Title.h"
 #include "objects/Random.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
@@ -33,12 +34,23 @@ void simApplyKeys(uint8_t keys) {
         if (SDL_CODES[bit] < n) state[SDL_CODES[bit]] = (keys >> bit) & 1;
 }
 
-GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptions& options) {
-    // Both snapshots empty, so a key held in the first frame counts as pushed, as after a quiet title.
+void simFrame(uint8_t keys) {
+    simApplyKeys(keys);
+    Plix_update(0);
+    const int before = scene;
+    sceneStep();
+    if (scene != before) Plix_traceMark("scene", scene);
+    Plix_flip();
+}
+
+namespace {
+
+// What a fresh program has before its first frame: both snapshots empty, so a key held in the first
+// frame counts as pushed, and the generator seeded.
+void freshStart(int level_, uint64_t seed, const SimOptions& options) {
     simApplyKeys(0);
     Plix_update(0);
     Plix_update(0);
-
     // The ship's volley count and shot wait outlive a game by the rules, so a later game would depend
     // on the ones before it. Every simulated game starts as the first game of a fresh program.
     if (player) {
@@ -47,6 +59,21 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     }
     level = level_;
     randSeed(seed);
+    Plix_traceStart(options.traceText);
+}
+
+std::string hex(uint64_t v) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v));
+    return text;
+}
+
+} // namespace
+
+GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptions& options) {
+    if (options.traceText)
+        std::fprintf(options.traceText, "# game %d %llu\n", level_, static_cast<unsigned long long>(seed));
+    freshStart(level_, seed, options);
     if (!gameMain)
         gameMain = new GameMain();
     else
@@ -77,10 +104,7 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
         // The same order as the game's loop, rotated: the snapshot that ends one frame is what the
         // next frame's scene step reads.
         if (options.observer) options.observer->beforeFrame();
-        simApplyKeys(keys);
-        Plix_update(0);
-        sceneStep();
-        Plix_flip();
+        simFrame(keys);
         if (options.observer) options.observer->afterFrame();
         r.frames = frame + 1;
         if (options.check) {
@@ -100,16 +124,48 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     r.time = gameMain->time;
     r.maxRatio = gameMain->maxRatio;
     r.hash = hashWorld();
+    r.trace = Plix_traceHash();
+    Plix_traceStop();
     return r;
+}
+
+CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
+    if (options.traceText)
+        std::fprintf(options.traceText, "# cycle %d %llu\n", script.level,
+                     static_cast<unsigned long long>(script.seed));
+    freshStart(script.level, script.seed, options);
+    scene = SCENE_TITLE;
+    levelKeyWait = 0;
+    static const char* const NAMES[] = {"title", "game", "end-roll"};
+    CycleResult r;
+    r.path = "title@0";
+    for (uint8_t keys : script.keys) {
+        const int before = scene;
+        simFrame(keys);
+        ++r.frames;
+        if (scene != before) r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
+        if (options.check && gameMain) {
+            std::string bad = checkWorld();
+            if (!bad.empty()) throw SimCheckError("frame " + std::to_string(r.frames) + ": " + bad);
+        }
+    }
+    r.hash = hashWorld();
+    r.trace = Plix_traceHash();
+    Plix_traceStop();
+    return r;
+}
+
+std::string formatCycle(const RecordedGame& script, const CycleResult& r) {
+    return "cycle start=" + std::to_string(script.level) + " seed=" + std::to_string(script.seed) +
+           " frames=" + std::to_string(r.frames) + " level=" + std::to_string(level) + " path=" + r.path +
+           " hash=" + hex(r.hash) + " trace=" + hex(r.trace);
 }
 
 std::string formatResult(const GameResult& r) {
     std::string outcome = r.outcome == GameResult::CLEAR ? "clear"
                           : r.outcome == GameResult::OVER ? "over@" + std::to_string(r.frames)
                                                            : "cut@" + std::to_string(r.frames);
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(r.hash));
     return "level=" + std::to_string(r.level) + " seed=" + std::to_string(r.seed) + " outcome=" + outcome +
            " score=" + std::to_string(r.score) + " time=" + std::to_string(r.time) +
-           " maxRatio=" + std::to_string(r.maxRatio) + " hash=" + hash;
+           " maxRatio=" + std::to_string(r.maxRatio) + " hash=" + hex(r.hash) + " trace=" + hex(r.trace);
 }

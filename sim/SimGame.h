@@ -4,6 +4,7 @@
 #include "sim/SimInput.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +14,10 @@ void simInitMedia();
 
 // Sets SDL's own key state to exactly these keys; the next Plix_update snapshot sees them.
 void simApplyKeys(uint8_t keys);
+
+// One frame as the game's loop runs it, rotated so the keys come first: the keys, the snapshot that
+// ends the previous frame, the scene's step and the flip. A scene switch is marked in the trace.
+void simFrame(uint8_t keys);
 
 // Told around each frame's own work (keys, snapshot, scene step, flip), not the input source's.
 class FrameObserver {
@@ -27,6 +32,7 @@ struct SimOptions {
     int maxFrames = 0;   // 0: until the game ends; otherwise the game is cut after this many frames
     RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
     FrameObserver* observer = nullptr;
+    std::FILE* traceText = nullptr; // when set, receives the trace of every call, frame by frame
 };
 
 struct GameResult {
@@ -37,7 +43,8 @@ struct GameResult {
     int score = 0;
     int time = 0;
     int maxRatio = 0;
-    uint64_t hash = 0;
+    uint64_t hash = 0;  // the world as the game ends
+    uint64_t trace = 0; // everything drawn and played on the way
 };
 
 // A broken invariant found by the check mode.
@@ -54,5 +61,18 @@ constexpr int SIM_FRAME_LIMIT = 100000;
 // clear sequence reaches its waiting state, or until maxFrames. Throws SimCheckError.
 GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options);
 
-// "level=3 seed=7 outcome=over@1234 score=5600 time=1100 maxRatio=2 hash=00ff..."
+// "level=3 seed=7 outcome=over@1234 score=5600 time=1100 maxRatio=2 hash=00ff... trace=12ab..."
 std::string formatResult(const GameResult& r);
+
+// A run of the whole program from its title screen: the scene machine as a fresh program has it,
+// the title at the script's level, the generator seeded with its seed, then one frame per key line.
+struct CycleResult {
+    int frames = 0;
+    std::string path; // each scene with the frame it began in: "title@0,game@31,end-roll@2950"
+    uint64_t hash = 0;
+    uint64_t trace = 0;
+};
+CycleResult runCycle(const RecordedGame& script, const SimOptions& options);
+
+// "cycle start=0 seed=1 frames=6000 level=3 path=title@0,game@31 hash=... trace=..."
+std::string formatCycle(const RecordedGame& script, const CycleResult& r);

@@ -123,9 +123,14 @@ uint8_t DodgeBot::next(int) {
     bool z = false;
     if (player->hasPods) {
         if (!zLast && player->charge >= Player::CHARGE_COST && bulletManager) {
+            // The boxes a capture would place now, around the pods where they stand.
+            const float size = Player::CATCH_SIZE;
+            Token boxLeft, boxRight;
+            boxLeft.set(player->podLeft.x, player->podLeft.y, size, size, size, size, 0, 0, 0, 0);
+            boxRight.set(player->podRight.x, player->podRight.y, size, size, size, size, 0, 0, 0, 0);
             for (int i = 0; i < bulletManager->capacity() && !z; ++i) {
                 const Bullet& b = bulletManager->getTokens()[i];
-                z = b.exists && (b.hits(player->catchLeft) || b.hits(player->catchRight));
+                z = b.exists && (b.hits(boxLeft) || b.hits(boxRight));
             }
         }
     } else {
@@ -219,13 +224,19 @@ std::vector<RecordedGame> readInputFile(std::istream& in) {
     return games;
 }
 
-void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games) {
+void writeInputHeader(std::ostream& out) {
     out << "# zorvane-sim input: \"game LEVEL SEED\", then one line per frame with the keys held ("
         << SIM_KEY_LETTERS << "), '-' for none\n";
-    for (const RecordedGame& g : games) {
-        out << "game " << g.level << ' ' << g.seed << '\n';
-        for (uint8_t k : g.keys) out << formatKeys(k) << '\n';
-    }
+}
+
+void writeRecordedGame(std::ostream& out, const RecordedGame& game) {
+    out << "game " << game.level << ' ' << game.seed << '\n';
+    for (uint8_t k : game.keys) out << formatKeys(k) << '\n';
+}
+
+void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games) {
+    writeInputHeader(out);
+    for (const RecordedGame& g : games) writeRecordedGame(out, g);
 }
 
 uint8_t Replay::next(int frame) {

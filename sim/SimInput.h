@@ -77,6 +77,9 @@ struct RecordedGame {
 // game. Throws SimInputError naming the line on anything else.
 std::vector<RecordedGame> readInputFile(std::istream& in);
 void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games);
+// The same file a piece at a time: the comment that opens it, then one game after another.
+void writeInputHeader(std::ostream& out);
+void writeRecordedGame(std::ostream& out, const RecordedGame& game);
 
 // Plays back one recorded game; after its last frame no key is held.
 class Replay : public InputSource {

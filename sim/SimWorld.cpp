@@ -1,6 +1,9 @@
 // The world's hash, its invariant checks and its snapshot.
 #include "sim/SimWorld.h"
 
+#include "flow/GameEndRoll.h"
+#include "flow/Scene.h"
+#include "flow/Title.h"
 #include "objects/Random.h"
 #include "objects/World.h"
 
@@ -113,6 +116,14 @@ uint64_t hashWorld() {
         const GameMain& g = *gameMain;
         for (int v : {g.score, g.state, g.timer, g.gauge, g.maxRatio, g.bonus, g.time}) h.i(v);
         h.i(g.toEndRoll);
+    }
+    // The scene machine around the game: the title's key wait, and the end roll while it runs.
+    h.i(scene);
+    h.i(levelKeyWait);
+    if (scene == SCENE_END_ROLL && gameEndRoll) {
+        h.i(gameEndRoll->scroll);
+        h.i(gameEndRoll->finished);
+        h.i(gameEndRoll->nextLine);
     }
     h.i(static_cast<int64_t>(randState()));
     return h.value;

@@ -13,7 +13,8 @@
 #include <vector>
 
 // FNV-1a (64 bit) over every existing object of the six pools with its slot, the player, the fields of
-// gameMain, the level and the random generator's state. Free slots do not count: what a dead object
+// gameMain, the level, the scene with the title's key wait and a running end roll, and the random
+// generator's state. Free slots do not count: what a dead object
 // left behind is not part of the game.
 uint64_t hashWorld();
 

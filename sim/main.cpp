@@ -16,15 +16,20 @@ namespace {
 const char* USAGE =
     "usage: zorvane-sim [--level N | --all-levels] [--seed S] [--games N]\n"
     "                   [--input random|bot|FILE] [--record FILE] [--check] [--max-frames N]\n"
+    "                   [--from-title] [--trace FILE]\n"
     "  --level N       difficulty 0 to 50 (default 0); --all-levels plays 0 to 50 in turn\n"
     "  --seed S        seed of the first game; game i of a level uses S + i (default 1)\n"
     "  --games N       games per level (default 1)\n"
     "  --input SRC     random player (default), dodging bot, or a recorded input file; a file\n"
     "                  with \"game LEVEL SEED\" lines replays those games and takes no level or seed\n"
-    "  --record FILE   writes every game's keys, frame by frame, in the input file format\n"
+    "  --record FILE   writes every game's keys, frame by frame, in the input file format, each\n"
+    "                  game as soon as it ends\n"
     "  --check         verifies the pools and every object's coordinates after each frame;\n"
     "                  the first violation ends the run with status 2\n"
     "  --max-frames N  cuts each game after N frames (outcome cut@N)\n"
+    "  --from-title    runs each game of the --input FILE as a script for the whole program, from\n"
+    "                  its title screen (LEVEL is where the title starts) to the script's last frame\n"
+    "  --trace FILE    writes every drawing, sound and scene call as text, one block per frame\n"
     "Runs in the current directory, which must hold resource/; writes run.log there.\n";
 
 struct Args {
@@ -39,6 +44,8 @@ struct Args {
     std::string record;
     bool check = false;
     long maxFrames = 0;
+    bool fromTitle = false;
+    std::string trace;
 };
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -90,6 +97,10 @@ Args parse(int argc, char** argv) {
             a.record = take();
         } else if (opt == "--check") {
             a.check = true;
+        } else if (opt == "--from-title") {
+            a.fromTitle = true;
+        } else if (opt == "--trace") {
+            a.trace = take();
         } else if (opt == "--max-frames") {
             a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
         } else if (opt == "--help" || opt == "-h") {
@@ -100,6 +111,10 @@ Args parse(int argc, char** argv) {
         }
     }
     if (a.allLevels && a.levelGiven) usageError("--level and --all-levels exclude each other");
+    if (a.fromTitle && (a.input == "random" || a.input == "bot"))
+        usageError("--from-title plays a script: give it --input FILE");
+    if (a.fromTitle && (a.allLevels || a.maxFrames || !a.record.empty()))
+        usageError("--from-title takes no --all-levels, --max-frames or --record");
     return a;
 }
 
@@ -158,44 +173,63 @@ int main(int argc, char** argv) {
     if (!args.record.empty()) {
         recordOut.open(args.record);
         if (!recordOut) usageError("cannot write the record file \"" + args.record + "\"");
+        writeInputHeader(recordOut);
+    }
+    std::FILE* traceOut = nullptr;
+    if (!args.trace.empty()) {
+        traceOut = std::fopen(args.trace.c_str(), "w");
+        if (!traceOut) usageError("cannot write the trace file \"" + args.trace + "\"");
     }
 
     int status = 0;
     try {
         simInitMedia();
         const bool bar = plan.size() > 1 && isatty(STDERR_FILENO);
-        // A game that broke a check is recorded too, up to its bad frame, so it can be replayed.
-        std::vector<RecordedGame> taken(args.record.empty() ? 0 : plan.size());
-        size_t played = 0;
         for (size_t i = 0; i < plan.size(); ++i) {
-            played = i + 1;
             SimOptions options;
             options.check = args.check;
             options.maxFrames = static_cast<int>(args.maxFrames);
-            options.record = taken.empty() ? nullptr : &taken[i];
+            options.traceText = traceOut;
+            RecordedGame taken;
+            options.record = recordOut.is_open() ? &taken : nullptr;
             Replay replay(plan[i].replay);
             InputSource& input = plan[i].replay ? static_cast<InputSource&>(replay) : *live;
-            GameResult r;
+            std::string line;
+            bool failed = false;
             try {
-                r = runGame(plan[i].level, plan[i].seed, input, options);
+                if (args.fromTitle) {
+                    RecordedGame script = *plan[i].replay;
+                    script.level = plan[i].level;
+                    script.seed = plan[i].seed;
+                    line = formatCycle(script, runCycle(script, options));
+                } else {
+                    line = formatResult(runGame(plan[i].level, plan[i].seed, input, options));
+                }
             } catch (const SimCheckError& e) {
                 if (bar) std::fprintf(stderr, "\n");
                 std::cerr << "zorvane-sim: check failed at level " << plan[i].level << " seed " << plan[i].seed
                           << ", " << e.what() << "\n";
                 status = 2;
-                break;
+                failed = true;
             }
-            std::cout << formatResult(r) << std::endl;
+            // Written as each game ends, so an interrupted run keeps every game it finished; a game
+            // that broke a check is written too, up to its bad frame, so it can be replayed.
+            if (recordOut.is_open()) {
+                writeRecordedGame(recordOut, taken);
+                recordOut.flush();
+                if (!recordOut) {
+                    std::cerr << "zorvane-sim: writing \"" << args.record << "\" failed\n";
+                    status = status ? status : 1;
+                    break;
+                }
+            }
+            if (failed) break;
+            std::cout << line << std::endl;
             if (bar) progress(i + 1, plan.size());
         }
-        if (recordOut.is_open()) {
-            taken.resize(played);
-            writeInputFile(recordOut, taken);
-            recordOut.close();
-            if (!recordOut) {
-                std::cerr << "zorvane-sim: writing \"" << args.record << "\" failed\n";
-                status = status ? status : 1;
-            }
+        if (traceOut && std::fclose(traceOut) != 0) {
+            std::cerr << "zorvane-sim: writing \"" << args.trace << "\" failed\n";
+            status = status ? status : 1;
         }
     } catch (const PlixError& e) {
         std::cerr << "zorvane-sim: " << e.what() << "\n";

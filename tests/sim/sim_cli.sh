@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 [ "$(wc -l <"$scratch/a.txt")" -eq 3 ] || fail "3 games should print 3 lines: $(cat "$scratch/a.txt")"
 cmp -s "$scratch/a.txt" "$scratch/b.txt" || fail "two runs differ: $(diff "$scratch/a.txt" "$scratch/b.txt")"
 [ ! -s "$scratch/a.err" ] || fail "stderr is not a terminal, yet got: $(head -c 200 "$scratch/a.err")"
-grep -Eqv '^level=6 seed=1[123] outcome=(clear|over@[0-9]+) score=[0-9]+ time=[0-9]+ maxRatio=[0-9]+ hash=[0-9a-f]{16}$' \
+grep -Eqv '^level=6 seed=1[123] outcome=(clear|over@[0-9]+) score=[0-9]+ time=[0-9]+ maxRatio=[0-9]+ hash=[0-9a-f]{16} trace=[0-9a-f]{16}$' \
     "$scratch/a.txt" && fail "malformed line in: $(cat "$scratch/a.txt")"
 
 # On a terminal the same run draws its progress bar there, one step per game, and clears it at the end.
