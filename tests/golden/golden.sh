@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# Golden traces: whole games and whole-program cycles of the simulator, compared with the lines a trusted build wrote.
+#
+#   golden.sh check SIM SET...   compares each SET; on a difference, names the first frame and call that differ
+#   golden.sh rewrite SIM        rewrites every golden file from SIM, then shows how the traces changed
+#   golden.sh diff SIM SET N     the text traces of game N of SET from the reference build and from SIM, diffed
+#
+# SETs: random and bot (levels 0 to 50 at seed 1, one line each), cycles (each script *.in here, played
+# from the title). SIM runs in the current directory, which must hold resource/.
+#
+# The reference build is the simulator of the commit that last changed tests/golden, built once into
+# $ZORVANE_GOLDEN_CACHE (default: build-golden-reference beside the sources); $ZORVANE_GOLDEN_REFERENCE
+# names a simulator to use instead. ZORVANE_GOLDEN_QUICK=1 skips the search for the first difference.
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+SETS=(random bot cycles)
+
+die() { echo "golden: $*" >&2; exit 2; }
+
+# The set's lines from a simulator, in the golden file's order.
+run_set() { # sim set
+    local sim="$1" set="$2" script
+    case "$set" in
+    random | bot) "$sim" --all-levels --input "$set" --seed 1 ;;
+    cycles)
+        for script in "$here"/*.in; do
+            printf '%s ' "$(basename "$script" .in)"
+            "$sim" --from-title --input "$script" || return 1
+        done
+        ;;
+    *) die "unknown set $set" ;;
+    esac
+}
+
+# Game N of a set on its own, with its text trace written to a file.
+trace_game() { # sim set n file
+    local sim="$1" set="$2" n="$3" file="$4"
+    case "$set" in
+    random | bot) "$sim" --level "$n" --input "$set" --seed 1 --trace "$file" >/dev/null ;;
+    cycles) "$sim" --from-title --input "$here/$n.in" --trace "$file" >/dev/null ;;
+    esac
+}
+
+# What names game N in a golden line: the level, or the script.
+game_of() { # set line
+    case "$1" in
+    cycles) echo "${2%% *}" ;;
+    *) echo "$2" | sed -n 's/^level=\([0-9]*\) .*/\1/p' ;;
+    esac
+}
+
+reference_sim() {
+    if [ -n "${ZORVANE_GOLDEN_REFERENCE:-}" ]; then
+        echo "$ZORVANE_GOLDEN_REFERENCE"
+        return 0
+    fi
+    local commit cache src
+    commit="$(git -C "$root" log -1 --format=%H -- tests/golden 2>/dev/null)" || commit=""
+    [ -n "$commit" ] || { echo "golden: no commit has golden files yet, so there is no reference build" >&2; return 1; }
+    cache="${ZORVANE_GOLDEN_CACHE:-$root/build-golden-reference}/$commit"
+    if [ ! -x "$cache/build/sim/zorvane-sim" ]; then
+        echo "golden: building the reference simulator of ${commit:0:12} in $cache" >&2
+        src="$cache/src"
+        rm -rf "$cache" && mkdir -p "$src" || return 1
+        git -C "$root" archive "$commit" | tar -x -C "$src" || return 1
+        { cmake -S "$src" -B "$cache/build" -DZORVANE_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+            cmake --build "$cache/build" --target zorvane-sim -j "$(nproc)"; } >"$cache/build.log" 2>&1 ||
+            { echo "golden: the reference build failed; see $cache/build.log" >&2; return 1; }
+    fi
+    echo "$cache/build/sim/zorvane-sim"
+}
+
+# The first frame and call where two text traces part, with the calls before it for context.
+first_difference() { # expected-trace actual-trace
+    awk -v want="$1" '
+        BEGIN { while ((getline line < want) > 0) w[++nw] = line }
+        { got[NR] = $0; if ($0 ~ /^frame /) { frame = $2; call = 0 } else ++call }
+        w[NR] != $0 && !shown { report(NR); shown = 1 }
+        END {
+            if (!shown && NR != nw) report(NR < nw ? NR + 1 : nw + 1)
+            if (!shown && NR == nw) print "  the calls agree; only the state of the world differs"
+        }
+        function report(n,   i) {
+            print "  first difference: frame " frame ", call " call " of that frame (trace line " n ")"
+            for (i = (n > 4 ? n - 4 : 1); i < n; ++i) print "      " w[i]
+            print "    - " (n in w ? w[n] : "(the reference trace ends here)")
+            print "    + " (n in got ? got[n] : "(this trace ends here)")
+        }' "$2"
+}
+
+diff_game() { # sim set n [full]
+    local sim="$1" set="$2" n="$3" ref scratch
+    ref="$(reference_sim)" || return 1
+    scratch="$(mktemp -d /tmp/zorvane-golden-XXXXXX)"
+    trace_game "$ref" "$set" "$n" "$scratch/reference.txt"
+    trace_game "$sim" "$set" "$n" "$scratch/this.txt"
+    if [ "${4:-}" = full ]; then
+        diff -u --label "reference $set $n" --label "this build $set $n" "$scratch/reference.txt" "$scratch/this.txt" |
+            head -n "${ZORVANE_GOLDEN_DIFF_LINES:-80}"
+    else
+        first_difference "$scratch/reference.txt" "$scratch/this.txt"
+    fi
+    rm -rf "$scratch"
+}
+
+check_set() { # sim set
+    local sim="$1" set="$2" expected="$here/$2.txt" actual bad n
+    [ -f "$expected" ] || die "no golden file $expected"
+    actual="$(run_set "$sim" "$set")" || { echo "FAIL $set: the simulator failed"; return 1; }
+    bad="$(paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2' | wc -l)"
+    if [ "$bad" -eq 0 ]; then
+        echo "ok   $set: $(wc -l <"$expected") lines agree"
+        return 0
+    fi
+    echo "FAIL $set: $bad of $(wc -l <"$expected") lines differ"
+    paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2 { print "  - " $1; print "  + " $2; exit }'
+    n="$(game_of "$set" "$(paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2 { print $1; exit }')")"
+    [ "${ZORVANE_GOLDEN_QUICK:-0}" = 1 ] || [ -z "$n" ] || diff_game "$sim" "$set" "$n"
+    return 1
+}
+
+# A game must not depend on the games played before it in the same process.
+check_alone() { # sim
+    local sim="$1" level line want status=0
+    for level in 0 23 50; do
+        line="$("$sim" --level "$level" --input bot --seed 1)"
+        want="$(sed -n "$((level + 1))p" "$here/bot.txt")"
+        if [ "$line" != "$want" ]; then
+            echo "FAIL bot: level $level alone is not the game it is after the levels before it"
+            echo "  - $want"
+            echo "  + $line"
+            status=1
+        fi
+    done
+    return "$status"
+}
+
+mode="${1:-}"
+sim="$(readlink -f "${2:-}")"
+[ -x "$sim" ] || die "usage: golden.sh check|rewrite|diff SIM [SET...]"
+shift 2
+case "$mode" in
+check)
+    [ $# -gt 0 ] || set -- "${SETS[@]}"
+    status=0
+    for set in "$@"; do
+        check_set "$sim" "$set" || status=1
+        if [ "$set" = bot ] && [ "$status" -eq 0 ]; then check_alone "$sim" || status=1; fi
+    done
+    exit "$status"
+    ;;
+rewrite)
+    for set in "${SETS[@]}"; do
+        old="$(cat "$here/$set.txt" 2>/dev/null)"
+        run_set "$sim" "$set" >"$here/$set.txt" || die "the simulator failed on $set"
+        changed="$(paste -d '\t' <(echo "$old") "$here/$set.txt" | awk -F'\t' '$1 != $2' | wc -l)"
+        echo "$set: $changed line(s) rewritten"
+        [ "$changed" -eq 0 ] && continue
+        first="$(paste -d '\t' <(echo "$old") "$here/$set.txt" | awk -F'\t' '$1 != $2 { print $2; exit }')"
+        n="$(game_of "$set" "$first")"
+        [ -z "$n" ] || diff_game "$sim" "$set" "$n" full
+    done
+    ;;
+diff)
+    [ $# -eq 2 ] || die "usage: golden.sh diff SIM SET N"
+    diff_game "$sim" "$1" "$2" full
+    ;;
+*) die "usage: golden.sh check|rewrite|diff SIM [SET...]" ;;
+esac
