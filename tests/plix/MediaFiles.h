@@ -59,12 +59,29 @@ inline std::string messageOf(const std::function<void()>& call) {
     return "(nothing thrown)";
 }
 
-// Stands in for an attached two-button joystick by writing the snapshot fields directly; no
-// snapshot may be taken while it lives, since SDL would be handed the fake handle.
+// Stands in for an attached joystick: a handle SDL never sees, and raw device reads that return
+// what the test puts in buttons and axes. Snapshots read it through the layer's device functions.
 struct FakeStick {
+    static inline FakeStick* current = nullptr;
     int storage = 0;
-    FakeStick() { set(reinterpret_cast<SDL_Joystick*>(&storage), 2); }
-    ~FakeStick() { set(nullptr, 0); }
+    bool buttons[8] = {};
+    Sint16 axes[2] = {0, 0};
+    int highestButtonRead = -1;
+
+    explicit FakeStick(int buttonCount = 2) {
+        current = this;
+        set(reinterpret_cast<SDL_Joystick*>(&storage), buttonCount);
+        plixMedia.devices.joyButton = [](SDL_Joystick*, int i) -> Uint8 {
+            if (i > current->highestButtonRead) current->highestButtonRead = i;
+            return i >= 0 && i < 8 && current->buttons[i];
+        };
+        plixMedia.devices.joyAxis = [](SDL_Joystick*, int axis) { return current->axes[axis]; };
+    }
+    ~FakeStick() {
+        set(nullptr, 0);
+        plixMedia.devices = PlixDevices();
+        current = nullptr;
+    }
     static void set(SDL_Joystick* handle, int buttons) {
         plixMedia.joystick = handle;
         plixMedia.joyButtonCount = buttons;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <string>
 #include <tuple>
+#include <vector>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -33,27 +35,50 @@ class CoreTest : public ::testing::Test {
     }
 };
 
-TEST_F(CoreTest, FrameWaitUsesUnsignedArithmeticAndEndsAtTheNowThatStoppedIt) {
-    // Case, whether it is the run's first call, lastFrameTick relative to now, period, least wait.
-    const std::tuple<const char*, bool, Sint32, int, Uint32> cases[] = {
-        {"the first call waits a full period", true, 0, 16, 16},
-        {"a clock 30 ms back lengthens the wait", false, 30, 16, 46},
-        {"a late frame does not wait", false, -40, 16, 0},
-        {"a deadline 10 s or more ahead is none", false, 20000, 16, 0},
-        // 100 ms ahead keeps the remaining time at 10000 or more while the clock ticks.
-        {"a period of 10000 never waits", false, 100, 10000, 0},
-        {"a period of 0 never waits", false, 0, 0, 0},
+// A clock the test steers: every delay is recorded and moves time on by the step.
+struct FakeClock {
+    static inline Uint32 now = 0;
+    static inline Uint32 step = 1;
+    static inline std::vector<Uint32> delays;
+    FakeClock(Uint32 start, Uint32 stepMs) {
+        now = start;
+        step = stepMs;
+        delays.clear();
+        plixMedia.devices.ticks = [] { return now; };
+        plixMedia.devices.delay = [](Uint32 ms) {
+            delays.push_back(ms);
+            now += step;
+        };
+    }
+    ~FakeClock() { plixMedia.devices = PlixDevices(); }
+};
+
+TEST_F(CoreTest, FrameWaitYieldsUntilThePeriodHasPassedAndEndsAtTheNowThatStoppedIt) {
+    // Case, lastFrameTick relative to a clock at 50000 (FIRST: 0, as before the run's first call),
+    // the period, the clock's step per yield, how many yields, and the lastFrameTick left behind.
+    constexpr int FIRST = -50000;
+    const std::tuple<const char*, int, int, Uint32, size_t, Uint32> cases[] = {
+        {"the first call waits a full period from its start", FIRST, 16, 1, 16, 50016},
+        {"the wait ends at the now that stopped it, not the deadline", 0, 16, 7, 3, 50021},
+        {"a frame half gone waits out the rest", -10, 16, 1, 6, 50006},
+        {"a late frame does not wait at all", -40, 16, 1, 0, 50000},
+        {"a frame exactly on time does not wait", -16, 16, 1, 0, 50000},
+        {"a clock 30 ms back lengthens the wait to 46", 30, 16, 1, 46, 50046},
+        {"9999 ms left is still waited out", 9983, 16, 100, 100, 60000},
+        {"10000 ms left is no wait at all", 9984, 16, 1, 0, 50000},
+        {"a period of 10000 never waits", 0, 10000, 1, 0, 50000},
+        {"a period of 0 never waits", 0, 0, 1, 0, 50000},
     };
-    for (const auto& [name, first, lastFromNow, period, leastWait] : cases) {
+    for (const auto& [name, lastFromNow, period, step, yields, after] : cases) {
         SCOPED_TRACE(name);
-        Uint32 start = SDL_GetTicks();
-        plixMedia.lastFrameTick = first ? 0 : start + lastFromNow;
+        FakeClock clock(50000, step);
+        plixMedia.lastFrameTick = Uint32(50000 + lastFromNow);
         Plix_update(period);
-        Uint32 end = SDL_GetTicks();
-        EXPECT_GE(plixMedia.lastFrameTick - start, leastWait);
-        EXPECT_LE(plixMedia.lastFrameTick - start, end - start);
-        // Far more than any right wait here takes, far less than the 10 s of a wrong one.
-        EXPECT_LT(end - start, 5000u);
+        EXPECT_EQ(FakeClock::delays.size(), yields);
+        EXPECT_EQ(plixMedia.lastFrameTick, after);
+        // A yield, never a sleep for the time that is left.
+        for (Uint32 ms : FakeClock::delays)
+            ASSERT_EQ(ms, 0u);
     }
 }
 
@@ -137,6 +162,36 @@ TEST_F(CoreTest, JoystickQuestionsNeedAnOpenStickBeyondTheStrictThreshold) {
     plixMedia.joyButtonBefore = {false, true};
     EXPECT_TRUE(Plix_joyButtonPushed(0) && Plix_joyButtonDown(1) && !Plix_joyButtonPushed(1));
     EXPECT_FALSE(Plix_joyButtonDown(2) || Plix_joyButtonDown(-1) || Plix_joyButtonPushed(2));
+}
+
+TEST_F(CoreTest, SnapshotCopiesNowIntoBeforeForEveryButtonAndBothAxes) {
+    mediafiles::FakeStick stick(3);
+    const int far = 32767;
+    // Per frame: buttons 0-2 held, the stick (x, y); then what the questions answer: buttons as
+    // P pushed / D down / - up, and the directions up, down, right, left the same way.
+    const std::tuple<const char*, int, int, const char*, const char*> frames[] = {
+        {"--x", 0, 0, "--P", "----"},          {"x-x", -far, 0, "P-D", "---P"},
+        {"xxx", -far, 0, "DPD", "---D"},       {"-x-", far, 0, "-D-", "--P-"},
+        {"---", far, -far, "---", "P-D-"},     {"x--", 0, far, "P--", "-P--"},
+        {"x--", 0, -far - 1, "D--", "P---"},   {"---", 0, 0, "---", "----"},
+    };
+    int n = 0;
+    for (const auto& [held, x, y, buttons, directions] : frames) {
+        SCOPED_TRACE("frame " + std::to_string(++n));
+        for (int i = 0; i < 3; ++i)
+            stick.buttons[i] = held[i] == 'x';
+        stick.axes[0] = Sint16(x);
+        stick.axes[1] = Sint16(y);
+        snapshot();
+        std::string b = "---", d = "----";
+        for (int i = 0; i < 3; ++i)
+            b[i] = Plix_joyButtonPushed(i) ? 'P' : Plix_joyButtonDown(i) ? 'D' : '-';
+        for (int dir = JOY_UP; dir <= JOY_LEFT; ++dir)
+            d[dir] = Plix_joyPushed(dir) ? 'P' : Plix_joyDown(dir) ? 'D' : '-';
+        EXPECT_EQ(b, buttons);
+        EXPECT_EQ(d, directions);
+    }
+    EXPECT_EQ(stick.highestButtonRead, 2) << "every button of the stick, and no more, is read";
 }
 
 } // namespace

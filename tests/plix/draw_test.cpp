@@ -1,0 +1,159 @@
+// Images and rectangles to the pixel: the fill rule, the three colour-key rules and source rectangles.
+#include "MediaFiles.h"
+#include "plix/Plix.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <tuple>
+#include <unistd.h>
+
+namespace {
+
+// The colours of the test pictures, and the letter each shows as.
+const std::map<Uint32, char> LETTERS = {
+    {0x202020, '.'}, {0xff00ff, 'M'}, {0xff0000, 'R'}, {0x00ff00, 'G'}, {0x0000ff, 'B'},
+    {0xffffff, 'W'}, {0x000000, 'K'}, {0x010203, 'c'},
+};
+
+class DrawTest : public ::testing::Test {
+  protected:
+    SDL_Surface* dummyScreen = nullptr;
+    SDL_Surface* canvas = nullptr;
+
+    void SetUp() override {
+        if (!plixMedia.initialized) {
+            ASSERT_EQ(chdir(mediafiles::scratchDir("draw").c_str()), 0);
+            Plix_init("draw", 320, 480, false);
+        }
+        // The dummy driver's screen is palettized; on a 32-bit one every colour reads back exactly.
+        canvas = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 480, 32, 0xff0000, 0xff00, 0xff, 0);
+        dummyScreen = plixMedia.screen;
+        plixMedia.screen = canvas;
+        Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
+    }
+    void TearDown() override {
+        plixMedia.screen = dummyScreen;
+        SDL_FreeSurface(canvas);
+    }
+
+    static Uint32 pixel(int x, int y) {
+        const SDL_Surface* s = plixMedia.screen;
+        return static_cast<const Uint32*>(s->pixels)[y * s->pitch / 4 + x] & 0xffffff;
+    }
+    // Rows y to y + h - 1 of columns x to x + w - 1 as letters, rows separated by '|'.
+    static std::string area(int x, int y, int w, int h) {
+        std::string out;
+        for (int row = y; row < y + h; ++row) {
+            if (row > y) out += '|';
+            for (int col = x; col < x + w; ++col) {
+                auto found = LETTERS.find(pixel(col, row));
+                out += found == LETTERS.end() ? '?' : found->second;
+            }
+        }
+        return out;
+    }
+    // How many pixels of the whole screen are not the clear grey.
+    static int painted() {
+        int n = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 320; ++x)
+                n += pixel(x, y) != 0x202020;
+        return n;
+    }
+};
+
+TEST_F(DrawTest, FillsTheRectangleExactlyAndOnlyBothSizesZeroMeanToTheFarEdges) {
+    // x, y, w, h, what the 6 x 4 area at (8, 8) shows, and how many pixels of the screen are painted.
+    const std::tuple<int, int, int, int, const char*, int> cases[] = {
+        {10, 9, 3, 2, "......|..ccc.|..ccc.|......", 6},
+        {12, 10, 0, 0, "......|......|....cc|....cc", 308 * 470},
+        {10, 9, 0, 5, "......|......|......|......", 0},
+        {10, 9, 5, 0, "......|......|......|......", 0},
+        {-2, 8, 4, 1, "......|......|......|......", 2},
+        {316, 476, 10, 10, "......|......|......|......", 16},
+    };
+    for (const auto& [x, y, w, h, shows, count] : cases) {
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(w) + ", " +
+                     std::to_string(h));
+        Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
+        Plix_fillRect(x, y, w, h, 1, 2, 3);
+        EXPECT_EQ(area(8, 8, 6, 4), shows);
+        EXPECT_EQ(painted(), count);
+    }
+    // Red, green and blue land in their own channels.
+    Plix_fillRect(0, 0, 0, 0, 200, 100, 50);
+    EXPECT_EQ(pixel(0, 0), 0xc86432u);
+    EXPECT_EQ(pixel(319, 479), 0xc86432u);
+}
+
+TEST_F(DrawTest, APalettizedScreenGetsTheColourSdlWouldMapEveryTime) {
+    plixMedia.screen = dummyScreen;
+    ASSERT_EQ(dummyScreen->format->BytesPerPixel, 1);
+    // (1, 0, 0) and (0, 0, 7) share a slot of the colour memory; each must still get its own pixel.
+    const Uint8 colours[][3] = {{1, 0, 0}, {0, 0, 7}, {1, 0, 0}, {255, 255, 0}, {0, 0, 7}, {32, 32, 32}};
+    for (const auto& c : colours) {
+        Plix_fillRect(5, 5, 1, 1, c[0], c[1], c[2]);
+        const Uint8* p = static_cast<const Uint8*>(dummyScreen->pixels);
+        EXPECT_EQ(p[5 * dummyScreen->pitch + 5], SDL_MapRGB(dummyScreen->format, c[0], c[1], c[2]))
+            << int(c[0]) << ", " << int(c[1]) << ", " << int(c[2]);
+    }
+    plixMedia.screen = canvas;
+}
+
+// A 4 x 2 picture: magenta top-left, a black pixel, red, green, blue and white.
+//   M R K G
+//   B M W R
+bool writePicture(const std::string& path, int depth) {
+    SDL_Surface* s = depth == 8 ? SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 8, 0, 0, 0, 0)
+                                : SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 24, 0xff0000, 0xff00, 0xff, 0);
+    if (!s) return false;
+    const Uint32 rgb[2][4] = {{0xff00ff, 0xff0000, 0x000000, 0x00ff00}, {0x0000ff, 0xff00ff, 0xffffff, 0xff0000}};
+    if (depth == 8) {
+        SDL_Color palette[6] = {{255, 0, 255, 0}, {255, 0, 0, 0}, {0, 0, 0, 0},
+                                {0, 255, 0, 0},   {0, 0, 255, 0}, {255, 255, 255, 0}};
+        SDL_SetColors(s, palette, 0, 6);
+    }
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) {
+            SDL_Rect r = {Sint16(x), Sint16(y), 1, 1};
+            Uint32 c = rgb[y][x];
+            SDL_FillRect(s, &r, SDL_MapRGB(s->format, c >> 16, (c >> 8) & 0xff, c & 0xff));
+        }
+    bool ok = SDL_SaveBMP(s, path.c_str()) == 0;
+    SDL_FreeSurface(s);
+    return ok;
+}
+
+TEST_F(DrawTest, ColourKeysTopLeftGivenOrNoneAndSourceRectangles) {
+    for (int depth : {8, 24})
+        ASSERT_TRUE(writePicture("picture" + std::to_string(depth) + ".bmp", depth));
+    // Key, file depth, red green blue of the load, then srcX srcY srcW srcH of the draw, and what
+    // the 6 x 2 area at (9, 20) shows after a draw at (10, 20).
+    const std::tuple<const char*, int, int, int, int, int, int, int, int, const char*> cases[] = {
+        {"top-left 24, green and blue ignored", 24, -1, 9, 9, 0, 0, 0, 0, "..RKG.|.B.WR."},
+        {"top-left 8", 8, -1, 0, 0, 0, 0, 0, 0, "..RKG.|.B.WR."},
+        {"red", 24, 255, 0, 0, 0, 0, 0, 0, ".M.KG.|.BMW.."},
+        {"black", 8, 0, 0, 0, 0, 0, 0, 0, ".MR.G.|.BMWR."},
+        {"opaque", 24, -2, 0, 0, 0, 0, 0, 0, ".MRKG.|.BMWR."},
+        {"opaque too", 8, -7, 0, 0, 0, 0, 0, 0, ".MRKG.|.BMWR."},
+        {"a part", 24, -2, 0, 0, 1, 1, 2, 1, ".MW...|......"},
+        {"one size 0: the whole size", 24, -2, 0, 0, 1, 0, 8, 0, ".RKG..|.MWR.."},
+        {"the other size 0", 24, -2, 0, 0, 2, 1, 0, 5, ".WR...|......"},
+    };
+    int n = 0;
+    for (const auto& [name, depth, red, green, blue, sx, sy, sw, sh, shows] : cases) {
+        SCOPED_TRACE(name);
+        const std::string key = "picture " + std::to_string(++n);
+        Plix_loadBMP(key, "picture" + std::to_string(depth) + ".bmp", red, green, blue);
+        Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
+        Plix_draw(key.c_str(), 10, 20, sx, sy, sw, sh);
+        EXPECT_EQ(area(9, 20, 6, 2), shows);
+    }
+    // The visible right-hand part of a picture that starts left of the screen.
+    Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
+    Plix_draw("picture 5", -2, 0, 0, 0, 0, 0);
+    EXPECT_EQ(area(0, 0, 3, 2), "KG.|WR.");
+    EXPECT_EQ(painted(), 4);
+}
+
+} // namespace
