@@ -11,18 +11,12 @@ using namespace fight;
 
 struct Outcome {
     int frames = 0, badCoordinates = 0, allocated = 0; // allocated after the start
-    bool overCapacity = false, crazy = false;
-    uint64_t rand = 0;
+    bool crazy = false;
 };
 
-template <class T> void inspect(TokenManager<T>* pool, int capacity, Outcome& o) {
-    int n = 0;
+template <class T> void inspect(TokenManager<T>* pool, Outcome& o) {
     for (T& t : *pool)
-        if (t.exists) {
-            ++n;
-            o.badCoordinates += !std::isfinite(t.x + t.y);
-        }
-    o.overCapacity |= n > capacity;
+        if (t.exists) o.badCoordinates += !std::isfinite(t.x + t.y);
 }
 
 // A new game through the real key snapshot, firing and roaming the lower field at random.
@@ -47,35 +41,31 @@ Outcome play(int lvl, uint64_t seed) {
         testsupport::snapshot();
         clearAroundShip();
         gameMain->run();
-        inspect(bulletManager, BULLET_CAPACITY, o);
-        inspect(enemyManager, ENEMY_CAPACITY, o);
-        inspect(particleManager, PARTICLE_CAPACITY, o);
-        inspect(shotManager, SHOT_CAPACITY, o);
-        inspect(itemManager, ITEM_CAPACITY, o);
-        inspect(bombManager, BOMB_CAPACITY, o);
+        inspect(bulletManager, o);
+        inspect(enemyManager, o);
+        inspect(particleManager, o);
+        inspect(shotManager, o);
+        inspect(itemManager, o);
+        inspect(bombManager, o);
         o.badCoordinates += player->exists && !std::isfinite(player->x + player->y);
         for (Particle& p : *particleManager)
             o.crazy |= p.exists && std::strcmp(p.text, "CRAZY MODE") == 0;
     }
     o.allocated = static_cast<int>(allocations - before);
-    o.rand = randState();
     return o;
 }
 
 } // namespace
 
-TEST(WholeGame, EveryLevelPlaysToTheClearCleanlyTheSameTwiceWithoutAllocating) {
+// That the same seed gives the same game, in every build, is the golden traces' part.
+TEST(WholeGame, EveryLevelPlaysToTheClearCleanlyWithoutAllocating) {
     EXPECT_GT(allocations.load(), 0) << "the counter sees the test program's own allocations";
     for (int lvl : {0, 4, 9, 10, 15, 20, 21, 22, 23, 49, 50}) {
         Outcome o = play(lvl, 1000 + lvl);
-        int score = gameMain->score, time = gameMain->time;
         EXPECT_EQ(o.allocated, 0) << "level " << lvl << " over " << o.frames << " frames";
-        EXPECT_TRUE(o.badCoordinates == 0 && !o.overCapacity) << "level " << lvl;
+        EXPECT_EQ(o.badCoordinates, 0) << "level " << lvl;
         EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT) << "level " << lvl;
         // The bombs brought the boss down, or it ended itself at 3600 after "CRAZY MODE".
-        EXPECT_TRUE(time < 3600 || (time == 3600 && o.crazy)) << "level " << lvl;
-        Outcome again = play(lvl, 1000 + lvl);
-        EXPECT_TRUE(gameMain->score == score && gameMain->time == time && again.rand == o.rand)
-            << "level " << lvl << ": the same seed and input give the same game";
+        EXPECT_TRUE(gameMain->time < 3600 || (gameMain->time == 3600 && o.crazy)) << "level " << lvl;
     }
 }

@@ -121,13 +121,13 @@ check_set() { # sim set
 }
 
 # A game must not depend on the games played before it in the same process.
-check_alone() { # sim
-    local sim="$1" level line want status=0
+check_alone() { # sim set
+    local sim="$1" set="$2" level line want status=0
     for level in 0 23 50; do
-        line="$("$sim" --level "$level" --input bot --seed 1)"
-        want="$(sed -n "$((level + 1))p" "$here/bot.txt")"
+        line="$("$sim" --level "$level" --input "$set" --seed 1)"
+        want="$(sed -n "$((level + 1))p" "$here/$set.txt")"
         if [ "$line" != "$want" ]; then
-            echo "FAIL bot: level $level alone is not the game it is after the levels before it"
+            echo "FAIL $set: level $level alone is not the game it is after the levels before it"
             echo "  - $want"
             echo "  + $line"
             status=1
@@ -145,8 +145,11 @@ check)
     [ $# -gt 0 ] || set -- "${SETS[@]}"
     status=0
     for set in "$@"; do
-        check_set "$sim" "$set" || status=1
-        if [ "$set" = bot ] && [ "$status" -eq 0 ]; then check_alone "$sim" || status=1; fi
+        if check_set "$sim" "$set"; then
+            [ "$set" = cycles ] || check_alone "$sim" "$set" || status=1
+        else
+            status=1
+        fi
     done
     exit "$status"
     ;;

@@ -33,6 +33,22 @@ cmp -s "$scratch/live.txt" "$scratch/replay.txt" ||
     fail "replay differs: $(diff "$scratch/live.txt" "$scratch/replay.txt")"
 [ "$(grep -c '^game ' "$scratch/rec.txt")" -eq 2 ] || fail "the record should hold 2 games"
 
+# Stopped half way, a recording keeps every game it finished, and they replay to the golden lines.
+"$sim" --all-levels --input bot --record "$scratch/cut.rec" >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 1 1200); do
+    [ "$(cat "$scratch/cut.rec" 2>/dev/null | grep -c '^game ')" -ge 3 ] && break
+    sleep 0.05
+done
+kill -TERM "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+kept="$(grep -c '^game ' "$scratch/cut.rec")"
+[ "$kept" -ge 3 ] && [ "$kept" -lt 51 ] || fail "an interrupted recording kept $kept games"
+"$sim" --input "$scratch/cut.rec" >"$scratch/cut.out" || fail "the kept games do not replay"
+golden="$(dirname "${BASH_SOURCE[0]}")/../golden/bot.txt"
+head -n "$kept" "$golden" | cmp -s - "$scratch/cut.out" ||
+    fail "the kept games replay differently: $(head -n "$kept" "$golden" | diff - "$scratch/cut.out" | head -4)"
+
 # A headerless input file drives the game at the level and seed given.
 grep -v '^game ' "$scratch/rec.txt" | head -n 400 >"$scratch/plain.txt"
 "$sim" --input "$scratch/plain.txt" --level 9 --max-frames 300 --games 2 >"$scratch/plain.out" ||
@@ -57,6 +73,8 @@ printf 'game 3 1\nz\nzk\n' >"$scratch/bad.txt"
 expect_error "input line 3: unknown key 'k'" --input "$scratch/bad.txt"
 expect_error 'names its own levels and seeds' --input "$scratch/rec.txt" --seed 3
 expect_error 'cannot write the record file' --record "$scratch/no/such/dir/rec.txt"
+expect_error '--from-title plays a script: give it --input FILE' --from-title
+expect_error 'cannot write the trace file' --trace "$scratch/no/such/dir/trace.txt"
 
 echo "sim_cli: $failures failure(s)"
 [ "$failures" -eq 0 ]
