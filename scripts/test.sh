@@ -16,6 +16,17 @@ asan="$root/build-asan"
 cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_SANITIZE=ON -DZORVANE_TESTS=OFF
 cmake --build "$asan" --target zorvane zorvane-sim -j "$(nproc)"
 (cd "$asan" && bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim")
+(cd "$asan" && bash "$root/tests/golden/golden.sh" check "$asan/sim/zorvane-sim" cycles)
 bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" "$root/build/tests/damaged/sdl_error_probe"
-# Reaching this line means every stage passed: the CTest programs and scripts, the soak and the damaged runs.
-echo "total: $((unit_count + 2)) passed, 0 failed"
+
+# Third stage: the same golden lines from an optimised Release build and from one for this very CPU,
+# where the compiler may use every instruction it has (fused multiply-adds included, unless told not to).
+for variant in release:"" native:"-march=native"; do
+    dir="$root/build-${variant%%:*}"
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DZORVANE_TESTS=OFF -DCMAKE_CXX_FLAGS="${variant#*:}"
+    cmake --build "$dir" --target zorvane-sim -j "$(nproc)"
+    (cd "$dir" && bash "$root/tests/golden/golden.sh" check "$dir/sim/zorvane-sim")
+done
+# Reaching this line means every stage passed: the CTest programs and scripts, the soak with the
+# sanitizer build's golden lines, the damaged runs, and the golden lines of the two Release builds.
+echo "total: $((unit_count + 5)) passed, 0 failed"

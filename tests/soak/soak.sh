@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Soak: one game at every level 0 to 50 with random input and one with the dodging bot (long games
 # through CRAZY MODE and the boss's end), all under the simulator's per-frame checks. Meant for the
-# sanitizer build; fails on a sanitizer report, a broken check, a crash or a missing game line.
+# sanitizer build; fails on a sanitizer report, a broken check, a crash, a missing game line, or (at
+# seed 1) a line other than the golden one.
 # Usage: bash soak.sh ZORVANE_SIM   (run in a directory that holds resource/; SOAK_SEED picks the seed)
 set -u
 sim="$1"
@@ -42,6 +43,13 @@ for input in random bot; do
             echo "      its input is kept in /tmp/zorvane-soak-$input-failed.rec"
     fi
     awk '{ split($3, o, "[=@]"); n[o[2]]++ } END { for (k in n) printf "      %s: %d\n", k, n[k] }' "$scratch/$input.out"
+    # At seed 1 these are the golden games: this build must play them as the trusted one did.
+    golden="$here/../golden/$input.txt"
+    if [ "$seed" = 1 ] && ! cmp -s "$golden" "$scratch/$input.out"; then
+        echo "FAIL: $input: the lines differ from $golden, first at:"
+        diff "$golden" "$scratch/$input.out" | head -n 4 | sed 's/^/      /'
+        failures=$((failures + 1))
+    fi
 done
 
 echo "soak: $failures failure(s)"
