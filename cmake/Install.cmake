@@ -1,32 +1,27 @@
 # Install rules and the Debian package: one layout for `cmake --install` into any prefix and for the .deb.
 #
 #   games/zorvane                          launcher (what the player types and the menu runs)
-#   games/zorvane-bin                      the game itself
+#   lib/games/zorvane/zorvane              the game itself, off the PATH: it needs the launcher
 #   share/games/zorvane/resource/          read-only data
 #   share/applications/zorvane.desktop     menu entry
 #   share/icons/hicolor/NxN/apps/zorvane.png
 #
 # The game reads resource/ and writes run.log beside it in its working directory; the launcher gives it a
-# writable per-user directory holding a link to the installed data. The launcher finds the data relative
-# to its own location, so installing into another prefix needs no reconfiguring.
+# writable per-user directory holding a link to the installed data. The launcher finds the game and the
+# data relative to its own location, so installing into another prefix needs no reconfiguring.
 
 set(ZORVANE_GAMES_DIR games)
+set(ZORVANE_LIB_DIR lib/games/zorvane)
 set(ZORVANE_DATA_DIR share/games/zorvane)
-set(ZORVANE_BIN_NAME zorvane-bin)
 
 # The launcher is configured with the names and relative places above, never with the prefix.
 file(RELATIVE_PATH ZORVANE_DATA_FROM_GAMES
   /prefix/${ZORVANE_GAMES_DIR} /prefix/${ZORVANE_DATA_DIR})
+file(RELATIVE_PATH ZORVANE_BIN_FROM_GAMES
+  /prefix/${ZORVANE_GAMES_DIR} /prefix/${ZORVANE_LIB_DIR}/zorvane)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane.in ${PROJECT_BINARY_DIR}/packaging/zorvane @ONLY)
 
-# The build target stays `zorvane` (tests and scripts run build/zorvane); installed, the name belongs
-# to the launcher, so the game takes another.
-install(PROGRAMS $<TARGET_FILE:zorvane> DESTINATION ${ZORVANE_GAMES_DIR} RENAME ${ZORVANE_BIN_NAME})
-# install(PROGRAMS) ignores --strip (and so the package's CPACK_STRIP_FILES); honour it by hand.
-install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-  execute_process(COMMAND \"${CMAKE_STRIP}\"
-    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZORVANE_GAMES_DIR}/${ZORVANE_BIN_NAME}\" COMMAND_ERROR_IS_FATAL ANY)
-endif()")
+install(TARGETS zorvane RUNTIME DESTINATION ${ZORVANE_LIB_DIR})
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/zorvane DESTINATION ${ZORVANE_GAMES_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resource DESTINATION ${ZORVANE_DATA_DIR})
 

@@ -19,11 +19,12 @@ for lib in libc6 libsdl1.2debian libsdl-mixer1.2 libstdc++6; do
 done
 if grep -q -- '-dev$' <<<"$depends"; then fail "Depends names a -dev package: $(field Depends)"; fi
 
-# Every file and its mode: launcher and game in /usr/games, the data under /usr/share/games/zorvane.
+# Every file and its mode: the launcher in /usr/games, the game in /usr/lib/games/zorvane, the data under
+# /usr/share/games/zorvane.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort >"$tmp/files"
 {
     echo "-rwxr-xr-x root/root ./usr/games/zorvane"
-    echo "-rwxr-xr-x root/root ./usr/games/zorvane-bin"
+    echo "-rwxr-xr-x root/root ./usr/lib/games/zorvane/zorvane"
     echo "-rw-r--r-- root/root ./usr/share/applications/zorvane.desktop"
     echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/apps/zorvane.png"
     echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/zorvane.png"
@@ -35,6 +36,6 @@ diff -u "$tmp/expected" "$tmp/files" || fail "file list differs (expected, got)"
 dpkg-deb -x "$deb" "$tmp/root"
 expect_eq "menu command" "$(grep -m1 '^Exec=' "$tmp/root/usr/share/applications/zorvane.desktop")" \
     "Exec=/usr/games/zorvane"
-kind=$(file -b "$tmp/root/usr/games/zorvane-bin")
+kind=$(file -b "$tmp/root/usr/lib/games/zorvane/zorvane")
 [[ $kind == ELF* && $kind != *"not stripped"* ]] || fail "the packaged game is not a stripped program: $kind"
 echo "package checks passed"
