@@ -25,9 +25,11 @@ install(TARGETS zorvane RUNTIME DESTINATION ${ZORVANE_LIB_DIR})
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/zorvane DESTINATION ${ZORVANE_GAMES_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resource DESTINATION ${ZORVANE_DATA_DIR})
 
-foreach(size 32 48)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/icons/zorvane-${size}.png
-    DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zorvane.png)
+# The asset generator decides the sizes; every one it drew goes to its place in the icon theme.
+file(GLOB ZORVANE_ICONS ${PROJECT_SOURCE_DIR}/packaging/icons/zorvane-*.png)
+foreach(icon ${ZORVANE_ICONS})
+  string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size "${icon}")
+  install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zorvane.png)
 endforeach()
 
 # A menu only finds `Exec=zorvane` when games/ is on PATH, which holds for /usr/games but not for a

@@ -26,8 +26,9 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort >"$tmp/files"
     echo "-rwxr-xr-x root/root ./usr/games/zorvane"
     echo "-rwxr-xr-x root/root ./usr/lib/games/zorvane/zorvane"
     echo "-rw-r--r-- root/root ./usr/share/applications/zorvane.desktop"
-    echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/apps/zorvane.png"
-    echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/zorvane.png"
+    for size in 16 24 32 48 64 128 256; do
+        echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/zorvane.png"
+    done
     (cd "$src/resource" && find . -type f | sed 's|^\.|-rw-r--r-- root/root ./usr/share/games/zorvane/resource|')
 } | sort >"$tmp/expected"
 diff -u "$tmp/expected" "$tmp/files" || fail "file list differs (expected, got)"

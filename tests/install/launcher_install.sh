@@ -13,9 +13,13 @@ bin="$prefix/lib/games/zorvane/zorvane"
 [ -x "$bin" ] || fail "game not installed executable"
 expect_eq "programs in games/" "$(ls "$prefix/games")" zorvane
 expect_eq "installed data" "$(cd "$data" && find . -type f | sort)" "$(cd "$src/resource" && find . -type f | sort)"
-for size in 32 48; do
+# Each icon size the theme looks for: a PNG with an alpha channel, clear in the corner, solid on the ship.
+expect_eq "icon sizes" "$(ls "$prefix/share/icons/hicolor" | sort -n | paste -sd ' ')" \
+    "16x16 24x24 32x32 48x48 64x64 128x128 256x256"
+for size in 16 24 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x$size/apps/zorvane.png"
-    expect_eq "icon $size" "$(identify -format '%m %wx%h' "$icon")" "PNG ${size}x$size"
+    expect_eq "icon $size" "$(identify -format '%m %wx%h %[channels]' "$icon")" "PNG ${size}x$size srgba"
+    expect_eq "icon $size opacity" "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h*13/16}.a]' info:)" "0 1"
 done
 entry="$prefix/share/applications/zorvane.desktop"
 expect_eq "menu category" "$(grep '^Categories=' "$entry")" "Categories=Game;ArcadeGame;"
