@@ -6,7 +6,7 @@ PACKAGES=(
   libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev libpng-dev
   libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils imagemagick valgrind
-  dpkg-dev file
+  dpkg-dev file lintian appstream desktop-file-utils man-db groff-base bsdextrautils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,7 +1,7 @@
-# Installs into a prefix with a space and a dollar in its name and checks the layout, the menu entry and
-# how the launcher answers for itself and picks, refuses or prepares the per-user directory. The game is
-# swapped for a stand-in that records where and how it was started, so no window is needed. Arguments:
-# the build and source directory.
+# Installs into a prefix with a space and a dollar in its name and checks the layout, the menu entry, the
+# manual page and the AppStream metadata, and how the launcher answers for itself and picks, refuses or
+# prepares the per-user directory. The game is swapped for a stand-in that records where and how it was
+# started, so no window is needed. Arguments: the build and source directory.
 source "$(dirname "$0")/lib.sh"
 build=$1 src=$2
 prefix="$tmp/pre fix\$1"
@@ -23,10 +23,34 @@ for size in 16 24 32 48 64 128 256; do
 done
 entry="$prefix/share/applications/zorvane.desktop"
 expect_eq "menu category" "$(grep '^Categories=' "$entry")" "Categories=Game;ArcadeGame;"
+expect_eq "window class" "$(grep '^StartupWMClass=' "$entry")" "StartupWMClass=zorvane"
 # Quoted for the menu, with the dollar escaped once for the argument and once for the value.
 quoted="Exec=\"$tmp/pre fix\\\\\$1/games/zorvane\""
 expect_eq "menu command" "$(grep '^Exec=' "$entry")" "$quoted
 $quoted wide"
+
+# The manual page renders without a warning from man or groff, covers what a player looks it up for,
+# and names this version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+page="$prefix/share/man/man6/zorvane.6.gz"
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>"$tmp/man.err" | col -bx >"$tmp/man.txt"
+zcat "$page" | groff -man -ww -z 2>>"$tmp/man.err"
+expect_eq "manual page warnings" "$(cat "$tmp/man.err")" ""
+for text in "^SYNOPSIS" "^DESCRIPTION" "^CONTROLS" "F12" "^FILES" "run.log" "screenshot.bmp" \
+    "^ *resource$" "^ENVIRONMENT" "XDG_DATA_HOME" "SDL_VIDEODRIVER" "SDL_AUDIODRIVER" \
+    "^EXIT STATUS" "^zorvane $version "; do
+    grep -q -- "$text" "$tmp/man.txt" || fail "the manual page lacks $text"
+done
+# The menu entry, quoted for this odd prefix, and the AppStream metadata pass their validators
+# (--no-net: the homepage and screenshot are not reachable from here). The newest release listed is this
+# version, and the metadata names the entry that exists.
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+appstreamcli validate-tree --pedantic --no-net "$prefix" >"$tmp/appstream.log" 2>&1 ||
+    { cat "$tmp/appstream.log"; fail "appstreamcli validate-tree"; }
+metainfo=$(echo "$prefix"/share/metainfo/*.metainfo.xml)
+expect_eq "newest release" "$(grep -m1 -o '<release version="[^"]*"' "$metainfo")" "<release version=\"$version\""
+launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+expect_file "$prefix/share/applications/$launchable"
 
 # The stand-in prints its working directory, the window class it was given and each argument on a line
 # of its own, and ends with the status it is told (3 unless told).
@@ -52,7 +76,6 @@ expect_eq "link" "$(readlink -f "$tmp/xdg/zorvane/resource")" "$(readlink -f "$d
 
 # The launcher answers --help and --version itself, needing no per-user directory (nor HOME); every
 # other first word, and these anywhere else, go to the game.
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 launch env -u HOME -u XDG_DATA_HOME "$prefix/games/zorvane" --version
 expect_eq "--version" "$status:$(cat "$tmp/out")" "0:zorvane $version"
 launch env -u HOME -u XDG_DATA_HOME "$prefix/games/zorvane" --help
