@@ -125,7 +125,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ZORVANE_HOMEPAGE})
 # Build trees configured before hold the old default, an address lintian rejects; they take the new one.
-if(ZORVANE_MAINTAINER MATCHES "@localhost>$")
+if(ZORVANE_MAINTAINER STREQUAL "ZORVANE developers <zorvane@localhost>")
   unset(ZORVANE_MAINTAINER CACHE)
 endif()
 set(ZORVANE_MAINTAINER "The ZORVANE developers <developers@zorvane.example.org>" CACHE STRING
