@@ -1,39 +1,81 @@
 # Install rules and the Debian package: one layout for `cmake --install` into any prefix and for the .deb.
 #
 #   games/zorvane                          launcher (what the player types and the menu runs)
-#   games/zorvane-bin                      the game itself
+#   lib/games/zorvane/zorvane              the game itself, off the PATH: it needs the launcher
 #   share/games/zorvane/resource/          read-only data
 #   share/applications/zorvane.desktop     menu entry
 #   share/icons/hicolor/NxN/apps/zorvane.png
+#   share/man/man6/zorvane.6.gz            manual page
+#   share/doc/zorvane/                     copyright and changelog.Debian.gz
+#   share/metainfo/org.example.zorvane.metainfo.xml    AppStream metadata for software centres
 #
 # The game reads resource/ and writes run.log beside it in its working directory; the launcher gives it a
-# writable per-user directory holding a link to the installed data. The launcher finds the data relative
-# to its own location, so installing into another prefix needs no reconfiguring.
+# writable per-user directory holding a link to the installed data. The launcher finds the game and the
+# data relative to its own location, so installing into another prefix needs no reconfiguring.
 
 set(ZORVANE_GAMES_DIR games)
+set(ZORVANE_LIB_DIR lib/games/zorvane)
 set(ZORVANE_DATA_DIR share/games/zorvane)
-set(ZORVANE_BIN_NAME zorvane-bin)
 
 # The launcher is configured with the names and relative places above, never with the prefix.
 file(RELATIVE_PATH ZORVANE_DATA_FROM_GAMES
   /prefix/${ZORVANE_GAMES_DIR} /prefix/${ZORVANE_DATA_DIR})
+file(RELATIVE_PATH ZORVANE_BIN_FROM_GAMES
+  /prefix/${ZORVANE_GAMES_DIR} /prefix/${ZORVANE_LIB_DIR}/zorvane)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane.in ${PROJECT_BINARY_DIR}/packaging/zorvane @ONLY)
 
-# The build target stays `zorvane` (tests and scripts run build/zorvane); installed, the name belongs
-# to the launcher, so the game takes another.
-install(PROGRAMS $<TARGET_FILE:zorvane> DESTINATION ${ZORVANE_GAMES_DIR} RENAME ${ZORVANE_BIN_NAME})
-# install(PROGRAMS) ignores --strip (and so the package's CPACK_STRIP_FILES); honour it by hand.
-install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-  execute_process(COMMAND \"${CMAKE_STRIP}\"
-    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZORVANE_GAMES_DIR}/${ZORVANE_BIN_NAME}\" COMMAND_ERROR_IS_FATAL ANY)
-endif()")
+install(TARGETS zorvane RUNTIME DESTINATION ${ZORVANE_LIB_DIR})
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/zorvane DESTINATION ${ZORVANE_GAMES_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resource DESTINATION ${ZORVANE_DATA_DIR})
 
-foreach(size 32 48)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/icons/zorvane-${size}.png
-    DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zorvane.png)
+# The asset generator decides the sizes; every one it drew goes to its place in the icon theme.
+file(GLOB ZORVANE_ICONS ${PROJECT_SOURCE_DIR}/packaging/icons/zorvane-*.png)
+foreach(icon ${ZORVANE_ICONS})
+  string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size "${icon}")
+  install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME zorvane.png)
 endforeach()
+
+# The project has no public home yet: a name under the documentation domain example.org stands in
+# for the homepage, the package's source and the AppStream id.
+set(ZORVANE_HOMEPAGE "https://zorvane.example.org/")
+set(ZORVANE_APPSTREAM_ID org.example.zorvane)
+
+# Documents and metadata, made at configure time in one staging directory: the manual page and the
+# AppStream file carry the version and homepage, the copyright file the licence terms of LICENSE.
+set(ZORVANE_DOC_STAGE ${PROJECT_BINARY_DIR}/packaging/doc)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/zorvane.6.in ${ZORVANE_DOC_STAGE}/zorvane.6 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${ZORVANE_APPSTREAM_ID}.metainfo.xml.in
+  ${ZORVANE_DOC_STAGE}/${ZORVANE_APPSTREAM_ID}.metainfo.xml @ONLY)
+# The licence as a DEP-5 paragraph: every line indented by one space, empty lines as " .".
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE ZORVANE_LICENCE_TERMS)
+string(REGEX REPLACE "^.*\nCopyright [^\n]*\n\n" "" ZORVANE_LICENCE_TERMS "${ZORVANE_LICENCE_TERMS}")
+string(STRIP "${ZORVANE_LICENCE_TERMS}" ZORVANE_LICENCE_TERMS)
+string(REPLACE "\n\n" "\n.\n" ZORVANE_LICENCE_TERMS "${ZORVANE_LICENCE_TERMS}")
+string(REPLACE "\n" "\n " ZORVANE_LICENCE_TERMS " ${ZORVANE_LICENCE_TERMS}")
+# These two open with a line saying what they are, which the Debian formats have no place for.
+foreach(doc copyright.in changelog.Debian)
+  file(READ ${PROJECT_SOURCE_DIR}/packaging/${doc} text)
+  string(REGEX REPLACE "^#[^\n]*\n" "" text "${text}")
+  string(REPLACE ".in" "" doc ${doc})
+  file(CONFIGURE OUTPUT ${ZORVANE_DOC_STAGE}/${doc} CONTENT "${text}" @ONLY)
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/packaging/copyright.in
+  ${PROJECT_SOURCE_DIR}/packaging/changelog.Debian)
+# Debian wants the manual page and the changelog compressed; -n keeps the build's time out of them.
+foreach(doc zorvane.6 changelog.Debian)
+  execute_process(COMMAND gzip -9n -c ${doc} WORKING_DIRECTORY ${ZORVANE_DOC_STAGE}
+    OUTPUT_FILE ${ZORVANE_DOC_STAGE}/${doc}.gz COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+install(FILES ${ZORVANE_DOC_STAGE}/zorvane.6.gz DESTINATION share/man/man6)
+install(FILES ${ZORVANE_DOC_STAGE}/copyright ${ZORVANE_DOC_STAGE}/changelog.Debian.gz
+  DESTINATION share/doc/zorvane)
+install(FILES ${ZORVANE_DOC_STAGE}/${ZORVANE_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo)
+# lintian reads its overrides only from a package, which installs into /usr.
+install(CODE "if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/lintian/overrides\" TYPE FILE
+    RENAME zorvane FILES \"${PROJECT_SOURCE_DIR}/packaging/lintian-overrides\")
+endif()")
 
 # A menu only finds `Exec=zorvane` when games/ is on PATH, which holds for /usr/games but not for a
 # prefix like ~/.local or /opt/zorvane. So the entry is written at install time with the launcher's
@@ -61,13 +103,18 @@ install(CODE [[
     PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ FILES "${stage}")
 ]])
 
-# Debian package: `cpack -G DEB` in the build directory gives zorvane_<version>_<arch>.deb.
+# Debian package: `cpack -G DEB` in the build directory gives zorvane_<version>-<revision>_<arch>.deb,
+# the revision being the one at the top of packaging/changelog.Debian.
 # Installing and packaging take what is built instead of first building everything (tests, tools,
 # simulator): the package holds only the game, so building the `zorvane` target is enough.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zorvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog.Debian ZORVANE_CHANGELOG_TOP
+  REGEX "^zorvane \\(" LIMIT_COUNT 1)
+string(REGEX REPLACE "^zorvane \\([^)]*-([^)-]+)\\).*" "\\1" CPACK_DEBIAN_PACKAGE_RELEASE
+  "${ZORVANE_CHANGELOG_TOP}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade shooter where captured bullets become bombs")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -76,12 +123,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(ZORVANE_MAINTAINER "ZORVANE developers <zorvane@localhost>" CACHE STRING
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ZORVANE_HOMEPAGE})
+# Build trees configured before hold the old default, an address lintian rejects; they take the new one.
+if(ZORVANE_MAINTAINER STREQUAL "ZORVANE developers <zorvane@localhost>")
+  unset(ZORVANE_MAINTAINER CACHE)
+endif()
+set(ZORVANE_MAINTAINER "The ZORVANE developers <developers@zorvane.example.org>" CACHE STRING
   "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZORVANE_MAINTAINER}")
 # The summary above is the synopsis line; this is the long text under it.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "One boss stands at the top of the field and sends out waves of minions that fire
-bullet patterns. While its two pods are attached the ship cannot shoot, but a push
-of the fire button captures every enemy bullet near the pods and turns each into a
-bomb. Survive 3600 frames or shoot the boss down. Difficulty runs from 0 to 50.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "One boss stands at the top of the field and sends out waves of
+minions that fire bullet patterns. While its two pods are attached the
+ship cannot shoot, but a push of the fire button captures every enemy
+bullet near the pods and turns each into a bomb. Survive 3600 frames or
+shoot the boss down. Difficulty runs from 0 to 50.")
 include(CPack)

@@ -3,10 +3,10 @@
 set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git
-  libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev
+  libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev libpng-dev
   libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils imagemagick valgrind
-  dpkg-dev file
+  dpkg-dev file lintian appstream desktop-file-utils man-db groff-base bsdextrautils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

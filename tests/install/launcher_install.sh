@@ -1,42 +1,90 @@
-# Installs into a prefix with a space and a dollar in its name and checks the layout, the menu entry and
-# how the launcher picks and prepares the per-user directory. The game is swapped for a stand-in that
-# records where and how it was started, so no window is needed. Arguments: the build and source directory.
+# Installs into a prefix with a space and a dollar in its name and checks the layout, the menu entry, the
+# manual page and the AppStream metadata, and how the launcher answers for itself and picks, refuses or
+# prepares the per-user directory. The game is swapped for a stand-in that records where and how it was
+# started, so no window is needed. Arguments: the build and source directory.
 source "$(dirname "$0")/lib.sh"
 build=$1 src=$2
 prefix="$tmp/pre fix\$1"
 install_into "$build" "$prefix"
 
 data="$prefix/share/games/zorvane/resource"
+bin="$prefix/lib/games/zorvane/zorvane"
 [ -x "$prefix/games/zorvane" ] || fail "launcher not installed executable"
-[ -x "$prefix/games/zorvane-bin" ] || fail "game not installed executable"
+[ -x "$bin" ] || fail "game not installed executable"
+expect_eq "programs in games/" "$(ls "$prefix/games")" zorvane
 expect_eq "installed data" "$(cd "$data" && find . -type f | sort)" "$(cd "$src/resource" && find . -type f | sort)"
-for size in 32 48; do
+# Each icon size the theme looks for: a PNG with an alpha channel, clear in the corner, solid on the ship.
+expect_eq "icon sizes" "$(ls "$prefix/share/icons/hicolor" | sort -n | paste -sd ' ')" \
+    "16x16 24x24 32x32 48x48 64x64 128x128 256x256"
+for size in 16 24 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x$size/apps/zorvane.png"
-    expect_eq "icon $size" "$(identify -format '%m %wx%h' "$icon")" "PNG ${size}x$size"
+    expect_eq "icon $size" "$(identify -format '%m %wx%h %[channels]' "$icon")" "PNG ${size}x$size srgba"
+    expect_eq "icon $size opacity" "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h*13/16}.a]' info:)" "0 1"
 done
 entry="$prefix/share/applications/zorvane.desktop"
 expect_eq "menu category" "$(grep '^Categories=' "$entry")" "Categories=Game;ArcadeGame;"
+expect_eq "window class" "$(grep '^StartupWMClass=' "$entry")" "StartupWMClass=zorvane"
 # Quoted for the menu, with the dollar escaped once for the argument and once for the value.
 quoted="Exec=\"$tmp/pre fix\\\\\$1/games/zorvane\""
 expect_eq "menu command" "$(grep '^Exec=' "$entry")" "$quoted
 $quoted wide"
 
-# The stand-in prints its working directory and each argument on a line of its own.
-mv "$prefix/games/zorvane-bin" "$tmp/real-bin"
-printf '#!/bin/sh\npwd -P\nfor a in "$@"; do echo "[$a]"; done\nexit 3\n' >"$prefix/games/zorvane-bin"
-chmod +x "$prefix/games/zorvane-bin"
+# The manual page renders without a warning from man or groff, covers what a player looks it up for,
+# and names this version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+page="$prefix/share/man/man6/zorvane.6.gz"
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>"$tmp/man.err" | col -bx >"$tmp/man.txt"
+zcat "$page" | groff -man -ww -z 2>>"$tmp/man.err"
+expect_eq "manual page warnings" "$(cat "$tmp/man.err")" ""
+for text in "^SYNOPSIS" "^DESCRIPTION" "^CONTROLS" "F12" "^FILES" "run.log" "screenshot.bmp" \
+    "^ *resource$" "^ENVIRONMENT" "XDG_DATA_HOME" "SDL_VIDEODRIVER" "SDL_AUDIODRIVER" \
+    "^EXIT STATUS" "^zorvane $version "; do
+    grep -q -- "$text" "$tmp/man.txt" || fail "the manual page lacks $text"
+done
+# The menu entry, quoted for this odd prefix, and the AppStream metadata pass their validators
+# (--no-net: the homepage and screenshot are not reachable from here). The newest release listed is this
+# version, and the metadata names the entry that exists.
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+appstreamcli validate-tree --pedantic --no-net "$prefix" >"$tmp/appstream.log" 2>&1 ||
+    { cat "$tmp/appstream.log"; fail "appstreamcli validate-tree"; }
+metainfo=$(echo "$prefix"/share/metainfo/*.metainfo.xml)
+expect_eq "newest release" "$(grep -m1 -o '<release version="[^"]*"' "$metainfo")" "<release version=\"$version\""
+launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+expect_file "$prefix/share/applications/$launchable"
+
+# The stand-in prints its working directory, the window class it was given and each argument on a line
+# of its own, and ends with the status it is told (3 unless told).
+mv "$bin" "$tmp/real-bin"
+printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\nexit ${STAND_IN_STATUS:-3}\n' >"$bin"
+chmod +x "$bin"
 launch() { (cd "$tmp/cwd" && "$@" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?; }
 mkdir "$tmp/cwd" "$tmp/home"
 export HOME="$tmp/home"
 
-# XDG_DATA_HOME wins; arguments pass through untouched; the game's exit status is the launcher's.
-launch env XDG_DATA_HOME="$tmp/xdg" "$prefix/games/zorvane" wide "two words" ""
-expect_eq "status" "$status" 3
+# XDG_DATA_HOME wins; arguments pass through untouched; the game's exit status, whatever it is, is the
+# launcher's.
+for code in 0 1 3; do
+    launch env XDG_DATA_HOME="$tmp/xdg" STAND_IN_STATUS=$code "$prefix/games/zorvane" wide "two words" ""
+    expect_eq "status" "$status" $code
+done
 expect_eq "run" "$(cat "$tmp/out")" "$tmp/xdg/zorvane
+zorvane
 [wide]
 [two words]
 []"
 expect_eq "link" "$(readlink -f "$tmp/xdg/zorvane/resource")" "$(readlink -f "$data")"
+
+# The launcher answers --help and --version itself, needing no per-user directory (nor HOME); every
+# other first word, and these anywhere else, go to the game.
+launch env -u HOME -u XDG_DATA_HOME "$prefix/games/zorvane" --version
+expect_eq "--version" "$status:$(cat "$tmp/out")" "0:zorvane $version"
+launch env -u HOME -u XDG_DATA_HOME "$prefix/games/zorvane" --help
+expect_eq "--help status" "$status" 0
+[[ $(head -1 "$tmp/out") == "Usage: zorvane "* ]] && grep -q "zorvane(6)" "$tmp/out" || fail "--help: $(cat "$tmp/out")"
+for args in "-h" "--Version" "wide --help" "-- --version"; do
+    launch env XDG_DATA_HOME="$tmp/xdg" "$prefix/games/zorvane" $args
+    expect_eq "passed on: $args" "$status:$(tail -n +3 "$tmp/out" | tr -d '[]' | paste -sd ' ')" "3:$args"
+done
 
 # Unset, empty and relative XDG_DATA_HOME all mean ~/.local/share.
 for xdg in "-u XDG_DATA_HOME" "XDG_DATA_HOME=" "XDG_DATA_HOME=rel/data"; do
@@ -45,7 +93,7 @@ for xdg in "-u XDG_DATA_HOME" "XDG_DATA_HOME=" "XDG_DATA_HOME=rel/data"; do
 done
 [ ! -e "$tmp/cwd/rel" ] || fail "relative XDG_DATA_HOME used"
 launch env -u XDG_DATA_HOME -u HOME "$prefix/games/zorvane"
-[ "$status" -ne 0 ] && [ ! -s "$tmp/out" ] || fail "started without HOME or XDG_DATA_HOME"
+[ "$status" = 1 ] && [ ! -s "$tmp/out" ] || fail "started without HOME or XDG_DATA_HOME"
 
 # Started through a link elsewhere, and by name on PATH, it still finds its prefix.
 user="$tmp/home/.local/share/zorvane"
@@ -54,6 +102,28 @@ launch env -u XDG_DATA_HOME "$tmp/bin/zv"
 expect_eq "via link" "$status:$(readlink -f "$user/resource")" "3:$(readlink -f "$data")"
 launch env -u XDG_DATA_HOME PATH="$prefix/games:$PATH" zorvane
 expect_eq "via PATH" "$status" 3
+
+# The per-user directory must be the player's own directory: a link (even to the player's own directory),
+# a file, or another user's directory stops the launch with the reason, and nothing is made there.
+mkdir -p "$tmp/xdg-bad" "$tmp/elsewhere"
+refuse() { # refuse WHY: the launch fails before the game and says WHY
+    launch env XDG_DATA_HOME="$tmp/xdg-bad" "$prefix/games/zorvane"
+    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$1" "$tmp/err" || fail "not refused ($1): $status $(cat "$tmp/err")"
+    expect_eq "nothing made elsewhere" "$(ls -A "$tmp/elsewhere")" ""
+    rm -rf "$tmp/xdg-bad/zorvane"
+}
+ln -s "$tmp/elsewhere" "$tmp/xdg-bad/zorvane" && refuse "is a symbolic link"
+ln -s "$tmp/nowhere" "$tmp/xdg-bad/zorvane" && refuse "is a symbolic link"
+echo keep >"$tmp/xdg-bad/zorvane" && refuse "is not a directory"
+if [ "$(id -u)" = 0 ]; then
+    mkdir "$tmp/xdg-bad/zorvane" && chown nobody "$tmp/xdg-bad/zorvane" && refuse "belongs to another user"
+else
+    echo "not root: skipping the directory owned by another user"
+fi
+# Where the directory cannot be made at all, the launcher says so too.
+echo keep >"$tmp/xdg-file"
+launch env XDG_DATA_HOME="$tmp/xdg-file" "$prefix/games/zorvane"
+[ "$status" = 1 ] && grep -q "cannot make the directory" "$tmp/err" || fail "unmakeable directory: $(cat "$tmp/err")"
 
 # A stale link, or one into another install, is pointed at this install.
 mkdir -p "$tmp/other/share/games/zorvane/resource"
@@ -76,11 +146,15 @@ done
 # A plain file there stops the launch and is left untouched.
 rm "$user/resource" && echo keep >"$user/resource"
 launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-[ "$status" -ne 0 ] && [ ! -s "$tmp/out" ] || fail "started with a file in the way"
+[ "$status" = 1 ] && [ ! -s "$tmp/out" ] || fail "started with a file in the way"
 expect_eq "file in the way" "$(cat "$user/resource")" keep
 
-# Data gone from the install: a message, not a game that fails to load.
+# Data or game gone from the install: a message, not a game that fails to load.
+mv "$bin" "$tmp/bin-aside"
+launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
+[ "$status" = 1 ] && grep -q "game program is missing" "$tmp/err" || fail "missing game not reported"
+mv "$tmp/bin-aside" "$bin"
 mv "$data" "$tmp/data-aside"
 launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-[ "$status" -ne 0 ] && grep -q "data is missing" "$tmp/err" || fail "missing data not reported"
+[ "$status" = 1 ] && grep -q "data is missing" "$tmp/err" || fail "missing data not reported"
 echo "launcher checks passed"

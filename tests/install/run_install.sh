@@ -1,6 +1,7 @@
 # Installs into a temporary prefix and plays the installed launcher under Xvfb: the title shows (F12
-# shot), Escape quits with status 0, and run.log and the shot land in the per-user directory, first under
-# XDG_DATA_HOME and then under $HOME/.local/share. Arguments: the build and the source directory.
+# shot), the window's class matches the menu entry, Escape quits with status 0, and run.log and the shot
+# land in the per-user directory, first under XDG_DATA_HOME and then under $HOME/.local/share.
+# Arguments: the build and the source directory.
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_setup "$1/zorvane" "$2/resource"
 prefix="$E2E_SCRATCH/prefix"
@@ -18,6 +19,7 @@ play() {
         >"$E2E_SCRATCH/stdout.txt" 2>"$E2E_SCRATCH/stderr.txt") &
     E2E_GAME_PID=$!
     e2e_wait_window || exit 1
+    e2e_expect "window class" 'WM_CLASS(STRING) = "zorvane", "zorvane"' "$(xprop -id "$E2E_WID" WM_CLASS)"
     e2e_focus
     e2e_screenshot "$shot" || exit 1
     e2e_tap Escape

@@ -1,8 +1,9 @@
-// The title picture and the icon, drawn from flat rectangles like everything on the playfield.
+// The title picture and the icons, drawn from flat rectangles like everything on the playfield.
 #include "Assets.h"
 #include "Font.h"
 #include "Synth.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -219,8 +220,11 @@ Canvas makeTitle() {
     return c;
 }
 
-Canvas makeIcon(int size) {
-    // A 16-cell design, scaled whole: the ship with its pods under the boss and its fire.
+namespace {
+
+// A 16-cell design drawn with cells of k pixels at the top left: the ship with its pods under the
+// boss and its fire.
+void drawIconDesign(Canvas& c, int k) {
     // clang-format off
     static const char* ICON[16] = {
         "................",
@@ -241,9 +245,6 @@ Canvas makeIcon(int size) {
         "................",
     };
     // clang-format on
-    const int k = size / 16;
-    Canvas c(size, size);
-    spaceBackground(c, 0x49434F4E, 0);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
             Rgb p;
@@ -274,19 +275,42 @@ Canvas makeIcon(int size) {
             }
             c.fillRect(x * k, y * k, k, k, p);
         }
-    // Light the top edge and shade the bottom edge of every shape, one pixel deep, like the panels.
+    // Light the top edge and shade the bottom edge of every shape like the panels, deeper in larger
+    // cells. A cell is at least as tall as the edge is deep, so one look that far up or down finds
+    // whether the shape ends within it. One-pixel cells would be all edge and lose their colours.
+    if (k < 2) return;
     auto cell = [k](int px, int py) {
         return px < 0 || py < 0 || px >= 16 * k || py >= 16 * k ? '.' : ICON[py / k][px / k];
     };
+    const int depth = std::max(1, k / 4);
     const Canvas flat = c;
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
+    for (int y = 0; y < 16 * k; ++y)
+        for (int x = 0; x < 16 * k; ++x) {
             if (cell(x, y) == '.') continue;
-            if (cell(x, y - 1) != cell(x, y))
+            if (cell(x, y - depth) != cell(x, y))
                 c.set(x, y, mix(flat.get(x, y), {255, 255, 255}, 0.4f));
-            else if (cell(x, y + 1) != cell(x, y))
+            else if (cell(x, y + depth) != cell(x, y))
                 c.set(x, y, mix(flat.get(x, y), {0, 0, 0}, 0.35f));
         }
-    c.frameRect(0, 0, size, size, {90, 110, 190});
+}
+
+} // namespace
+
+Canvas makeWindowIcon() {
+    Canvas c(32, 32);
+    spaceBackground(c, 0x49434F4E, 0);
+    drawIconDesign(c, 2);
+    c.frameRect(0, 0, 32, 32, {90, 110, 190});
     return c;
+}
+
+Canvas makeIcon(int size) {
+    // Cells must be whole pixels; a size that is no multiple of 16 is drawn at a multiple and
+    // shrunk, which softens the cell edges instead of making some cells wider than others.
+    int over = 1;
+    while (size * over % 16 != 0)
+        ++over;
+    Canvas c = Canvas::clear(size * over, size * over);
+    drawIconDesign(c, size * over / 16);
+    return over == 1 ? c : c.shrunk(over);
 }

@@ -7,7 +7,9 @@
 #include <vector>
 
 Canvas makeTitle();
-// The window icon at 32 px, or a larger copy of the same design for desktop menus.
+// The window icon: the design on a framed patch of space, 32 px, opaque for SDL's BMP icon.
+Canvas makeWindowIcon();
+// The desktop icon: the same design alone on a transparent ground, size pixels square.
 Canvas makeIcon(int size);
 
 // Mono sound effects at SAMPLE_RATE, -1..1.

@@ -1,4 +1,4 @@
-// Canvas drawing and the BMP and PNG encoders.
+// Canvas drawing, shrinking and the BMP encoder.
 #include "Canvas.h"
 
 #include <algorithm>
@@ -15,16 +15,29 @@ Rgb mix(Rgb a, Rgb b, float t) {
 }
 
 Canvas::Canvas(int width, int height, Rgb fill)
-    : w(width), h(height), pixels(static_cast<size_t>(width) * height, fill) {}
+    : w(width), h(height), pixels(static_cast<size_t>(width) * height, fill),
+      opacity(pixels.size(), 255) {}
+
+Canvas Canvas::clear(int width, int height) {
+    Canvas c(width, height);
+    std::fill(c.opacity.begin(), c.opacity.end(), 0);
+    return c;
+}
 
 Rgb Canvas::get(int x, int y) const {
     if (x < 0 || y < 0 || x >= w || y >= h) return {};
     return pixels[static_cast<size_t>(y) * w + x];
 }
 
+uint8_t Canvas::alpha(int x, int y) const {
+    if (x < 0 || y < 0 || x >= w || y >= h) return 0;
+    return opacity[static_cast<size_t>(y) * w + x];
+}
+
 void Canvas::set(int x, int y, Rgb c) {
     if (x < 0 || y < 0 || x >= w || y >= h) return;
     pixels[static_cast<size_t>(y) * w + x] = c;
+    opacity[static_cast<size_t>(y) * w + x] = 255;
 }
 
 void Canvas::blend(int x, int y, Rgb c, float alpha) {
@@ -60,42 +73,35 @@ void Canvas::paste(const Canvas& src, int x, int y, Rgb key) {
             if (!(src.get(i, j) == key)) set(x + i, y + j, src.get(i, j));
 }
 
+Canvas Canvas::shrunk(int factor) const {
+    Canvas out = clear(w / factor, h / factor);
+    const int area = factor * factor;
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x) {
+            int r = 0, g = 0, b = 0, a = 0;
+            for (int j = 0; j < factor; ++j)
+                for (int i = 0; i < factor; ++i) {
+                    const Rgb p = get(x * factor + i, y * factor + j);
+                    const int pa = alpha(x * factor + i, y * factor + j);
+                    r += p.r * pa;
+                    g += p.g * pa;
+                    b += p.b * pa;
+                    a += pa;
+                }
+            if (a == 0) continue;
+            auto channel = [a](int sum) { return static_cast<uint8_t>((sum + a / 2) / a); };
+            out.set(x, y, {channel(r), channel(g), channel(b)});
+            out.opacity[static_cast<size_t>(y) * out.w + x] =
+                static_cast<uint8_t>((a + area / 2) / area);
+        }
+    return out;
+}
+
 namespace {
 
 void putLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void putBE(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 3; i >= 0; --i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-uint32_t crc32(const uint8_t* data, size_t n) {
-    static uint32_t table[256];
-    static bool ready = false;
-    if (!ready) {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[i] = c;
-        }
-        ready = true;
-    }
-    uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i)
-        c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-    putBE(out, static_cast<uint32_t>(data.size()));
-    std::vector<uint8_t> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    out.insert(out.end(), body.begin(), body.end());
-    putBE(out, crc32(body.data(), body.size()));
 }
 
 } // namespace
@@ -130,44 +136,6 @@ std::vector<uint8_t> encodeBMP(const Canvas& c) {
         for (uint32_t pad = c.width() * 3; pad < rowBytes; ++pad)
             out.push_back(0);
     }
-    return out;
-}
-
-std::vector<uint8_t> encodePNG(const Canvas& c) {
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < c.height(); ++y) {
-        raw.push_back(0); // filter: none
-        for (int x = 0; x < c.width(); ++x) {
-            Rgb p = c.get(x, y);
-            raw.insert(raw.end(), {p.r, p.g, p.b});
-        }
-    }
-    std::vector<uint8_t> z = {0x78, 0x01};
-    size_t pos = 0;
-    do {
-        const size_t len = std::min<size_t>(65535, raw.size() - pos);
-        const bool last = pos + len == raw.size();
-        z.push_back(last ? 1 : 0);
-        putLE(z, static_cast<uint32_t>(len), 2);
-        putLE(z, static_cast<uint32_t>(~len & 0xFFFF), 2);
-        z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + len);
-        pos += len;
-    } while (pos < raw.size());
-    uint32_t a = 1, b = 0;
-    for (uint8_t v : raw) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
-    }
-    putBE(z, (b << 16) | a);
-
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> ihdr;
-    putBE(ihdr, c.width());
-    putBE(ihdr, c.height());
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter set, no interlace
-    putChunk(out, "IHDR", ihdr);
-    putChunk(out, "IDAT", z);
-    putChunk(out, "IEND", {});
     return out;
 }
 

@@ -1,5 +1,5 @@
-// Canvas: an RGB picture in memory, with the few drawing operations the artwork needs and BMP/PNG
-// output.
+// Canvas: an RGB picture with opacity in memory, the few drawing operations the artwork needs, and
+// BMP output.
 #pragma once
 
 #include <cstdint>
@@ -18,13 +18,19 @@ Rgb mix(Rgb a, Rgb b, float t);
 
 class Canvas {
   public:
+    // Opaque throughout.
     Canvas(int width, int height, Rgb fill = {});
+    // Fully transparent until drawn on: the ground of desktop icons.
+    static Canvas clear(int width, int height);
 
     int width() const { return w; }
     int height() const { return h; }
     // Out-of-range reads give black, out-of-range writes are dropped, so art may overhang the
     // edges.
     Rgb get(int x, int y) const;
+    // 0 transparent to 255 opaque; 0 out of range.
+    uint8_t alpha(int x, int y) const;
+    // Drawing makes a pixel opaque; blending onto a transparent one mixes with its colour, black.
     void set(int x, int y, Rgb c);
     void blend(int x, int y, Rgb c, float alpha);
     void fillRect(int x, int y, int rw, int rh, Rgb c);
@@ -33,16 +39,18 @@ class Canvas {
     void frameRect(int x, int y, int rw, int rh, Rgb c);
     // Copies src with its top-left corner at (x, y); pixels equal to key are skipped.
     void paste(const Canvas& src, int x, int y, Rgb key);
+    // A copy factor times smaller, each pixel the average of a factor-square block weighted by
+    // opacity, so transparent pixels lend no colour to the edges.
+    Canvas shrunk(int factor) const;
 
   private:
     int w, h;
     std::vector<Rgb> pixels;
+    std::vector<uint8_t> opacity;
 };
 
 // 24-bit uncompressed BMP, bottom-up rows padded to four bytes: what SDL_LoadBMP reads most simply.
 std::vector<uint8_t> encodeBMP(const Canvas& c);
-// 8-bit RGB PNG with stored (uncompressed) deflate blocks; small pictures need no real compression.
-std::vector<uint8_t> encodePNG(const Canvas& c);
 
 // Writes the bytes, creating missing directories; throws std::runtime_error on failure.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -1,11 +1,15 @@
 // zorvane-assetgen: writes the game's font, pictures, sounds and music under an output root.
 #include "Assets.h"
 #include "Font.h"
+#include "Png.h"
 #include "Synth.h"
 
 #include <exception>
 #include <iostream>
 #include <string>
+
+// The sizes desktops ask the icon theme for, from panels to software centres.
+constexpr int ICON_SIZES[] = {16, 24, 32, 48, 64, 128, 256};
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -18,9 +22,10 @@ int main(int argc, char** argv) {
             writeFile(root + "/resource/font/" + std::to_string(code) + ".bmp",
                       encodeBMP(renderGlyph(code)));
         writeFile(root + "/resource/image/zorvane.bmp", encodeBMP(makeTitle()));
-        writeFile(root + "/resource/plix.bmp", encodeBMP(makeIcon(32)));
-        writeFile(root + "/packaging/icons/zorvane-32.png", encodePNG(makeIcon(32)));
-        writeFile(root + "/packaging/icons/zorvane-48.png", encodePNG(makeIcon(48)));
+        writeFile(root + "/resource/plix.bmp", encodeBMP(makeWindowIcon()));
+        for (int size : ICON_SIZES)
+            writeFile(root + "/packaging/icons/zorvane-" + std::to_string(size) + ".png",
+                      encodePNG(makeIcon(size)));
         const std::string sound = root + "/resource/sound/";
         writeFile(sound + "kreel.wav", encodeWAV(makeKreel(), 1));
         writeFile(sound + "damage.wav", encodeWAV(makeDamage(), 1));
