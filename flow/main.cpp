@@ -8,6 +8,8 @@
 
 int main(int argc, char** argv) {
     (void)argv;
+    // A quit is the normal end; every failure says so to whoever started the game.
+    int status = 0;
     try {
         // Any word after the program's name widens the window; the field stays the left 320 columns.
         Plix_init("/+++ ZORVANE +++/", argc > 1 ? 640 : 320, 480, false);
@@ -18,11 +20,14 @@ int main(int argc, char** argv) {
             Plix_flip();
             Plix_update(16);
         }
+    } catch (const PlixQuit& quit) {
+        Plix_log(quit);
     } catch (const std::exception& e) {
-        // The media layer's failures and its quit request (PlixError); anything else, out of memory
-        // say, ends the run the same way rather than with an abort.
+        // The media layer's failures (PlixError); anything else, out of memory say, ends the run the
+        // same way rather than with an abort.
         Plix_log(e);
+        status = 1;
     }
     Plix_quit();
-    return 0;
+    return status;
 }

@@ -13,6 +13,12 @@ class PlixError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The quit request (Escape, the window's close button, SIGTERM, SIGHUP): a normal end, not a failure.
+class PlixQuit : public PlixError {
+  public:
+    using PlixError::PlixError;
+};
+
 // Stick directions for Plix_joyDown / Plix_joyPushed.
 enum PlixJoyDir { JOY_UP = 0, JOY_DOWN = 1, JOY_RIGHT = 2, JOY_LEFT = 3 };
 constexpr int JOY_AXIS_THRESHOLD = 26214; // about 80 % of the axis range; exactly this is still centred
@@ -31,7 +37,7 @@ void Plix_flip();
 void Plix_update(int periodMs);
 // Releases the joystick, sounds, music and SDL. Called once by the entry on every way out.
 void Plix_quit();
-// Writes the message of a caught failure to standard output and appends it to "run.log".
+// Writes the message of a caught failure or quit to standard output and appends it to "run.log".
 void Plix_log(const std::exception& error);
 
 // --- images and rectangles ------------------------------------------------------------------

@@ -2,7 +2,10 @@
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 PlixMedia& plixMedia = *new PlixMedia();
 
@@ -19,6 +22,7 @@ constexpr Uint32 MAX_WAIT_MS = 9999;
 constexpr const char* ICON_FILE = "resource/plix.bmp";
 constexpr const char* LOG_FILE = "run.log";
 constexpr const char* SCREENSHOT_FILE = "screenshot.bmp";
+constexpr const char* SILENT_AUDIO_DRIVER = "dummy";
 
 void waitFrame(int periodMs) {
     PlixMedia& m = plixMedia;
@@ -35,11 +39,60 @@ void waitFrame(int periodMs) {
     m.lastFrameTick = now;
 }
 
+// A closed terminal asks the game to quit as SIGTERM does; SDL itself turns SIGTERM into SDL_QUIT.
+volatile std::sig_atomic_t hangUp = 0;
+extern "C" void onHangUp(int) { hangUp = 1; }
+
+void installSignals() {
+    // A standard output that is a closed pipe must not kill the run before run.log gets its line.
+    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction action = {};
+    action.sa_handler = onHangUp;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
+}
+
 void pumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) plixMedia.quitRequested = true;
     }
+    if (hangUp) plixMedia.quitRequested = true;
+}
+
+// SDL falls back to drawing in the terminal when no display answers; nobody can play that, so such a
+// driver is only used when the player named it.
+bool textModeFallback() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen) return false;
+    char name[32] = "";
+    if (!SDL_VideoDriverName(name, sizeof name)) return false;
+    return std::strcmp(name, "aalib") == 0 || std::strcmp(name, "caca") == 0;
+}
+
+// Without a sound device the game plays on in silence, on SDL's dummy driver; only when even that
+// cannot open is it a failure.
+void openAudio() {
+    if (Mix_OpenAudio(AUDIO_RATE, AUDIO_S16LSB, AUDIO_CHANNELS, AUDIO_CHUNK) >= 0) return;
+    const char* chosen = std::getenv("SDL_AUDIODRIVER");
+    if (chosen && std::strcmp(chosen, SILENT_AUDIO_DRIVER) == 0)
+        throw PlixError(std::string("Plix_init: ") + SDL_GetError());
+    const std::string reason = *SDL_GetError() ? SDL_GetError() : "unknown";
+    // SDL's dummy driver offers itself only when the environment names it.
+    setenv("SDL_AUDIODRIVER", SILENT_AUDIO_DRIVER, 1);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0 ||
+        Mix_OpenAudio(AUDIO_RATE, AUDIO_S16LSB, AUDIO_CHANNELS, AUDIO_CHUNK) < 0)
+        throw PlixError(std::string("Plix_init: ") + SDL_GetError());
+    std::fprintf(stderr, "zorvane: no sound device (%s); playing without sound\n", reason.c_str());
+}
+
+// A screenshot that cannot be written is not worth stopping the game for.
+void saveScreenshot() {
+    std::FILE* file = openOutput(SCREENSHOT_FILE, false);
+    if (!file) return;
+    SDL_SaveBMP_RW(plixMedia.screen, SDL_RWFromFP(file, 1), 1);
 }
 
 void handleHotKeys() {
@@ -47,8 +100,7 @@ void handleHotKeys() {
     if (Plix_keyPushed(SDLK_F5)) SDL_WM_IconifyWindow();
     if (Plix_keyPushed(SDLK_F9)) Plix_toggleFullScreen(m.screen, m.screenBackup);
     if (Plix_keyPushed(SDLK_F10)) Plix_toggleCursor();
-    // A screenshot that cannot be written is not worth stopping the game for.
-    if (Plix_keyPushed(SDLK_F12)) SDL_SaveBMP(m.screen, SCREENSHOT_FILE);
+    if (Plix_keyPushed(SDLK_F12)) saveScreenshot();
     if (Plix_keyDown(SDLK_ESCAPE)) m.quitRequested = true;
 }
 
@@ -57,6 +109,7 @@ void handleHotKeys() {
 void Plix_init(const std::string& title, int width, int height, bool fullScreen) {
     PlixMedia& m = plixMedia;
     if (m.initialized) return;
+    installSignals();
     m.videoWidth = width;
     m.videoHeight = height;
     m.videoBpp = 0;
@@ -64,19 +117,19 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
     if (fullScreen) m.videoFlags |= SDL_FULLSCREEN;
 
     if (SDL_Init(SDL_SUBSYSTEMS) < 0) throw PlixError("Plix_init: Couldn't initialize SDL");
+    if (textModeFallback()) throw PlixError("Plix_init: Couldn't set video mode");
     m.screen = SDL_SetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
     if (!m.screen) throw PlixError("Plix_init: Couldn't set video mode");
     SDL_WM_SetCaption(title.c_str(), nullptr);
-    // The window simply goes without an icon when the file is missing.
-    m.icon = SDL_LoadBMP(ICON_FILE);
+    // The window simply goes without an icon when the file is missing or is no file.
+    m.icon = resourceProblem(ICON_FILE) ? nullptr : SDL_LoadBMP(ICON_FILE);
     if (m.icon) SDL_WM_SetIcon(m.icon, nullptr);
     m.screenBackup = SDL_ConvertSurface(m.screen, m.screen->format, m.videoFlags);
     if (!m.screenBackup) throw PlixError("Plix_init: Couldn't set video mode");
-    if (Mix_OpenAudio(AUDIO_RATE, AUDIO_S16LSB, AUDIO_CHANNELS, AUDIO_CHUNK) < 0)
-        throw PlixError(std::string("Plix_init: ") + SDL_GetError());
+    openAudio();
 
     // Emptied only now, so an earlier failure lands at the end of the previous run's log.
-    if (std::FILE* log = std::fopen(LOG_FILE, "w")) std::fclose(log);
+    if (std::FILE* log = openOutput(LOG_FILE, false)) std::fclose(log);
 
     if (SDL_NumJoysticks() > 0) {
         m.joystick = SDL_JoystickOpen(0);
@@ -103,7 +156,8 @@ void Plix_update(int periodMs) {
     if (plixMedia.quitRequested) {
         // The request ends with this call; only the throw carries it on.
         plixMedia.quitRequested = false;
-        throw PlixError(PLIX_QUIT_MESSAGE);
+        hangUp = 0;
+        throw PlixQuit(PLIX_QUIT_MESSAGE);
     }
 }
 
@@ -147,7 +201,7 @@ void Plix_log(const std::exception& error) {
     std::fputs(message, stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-    if (std::FILE* log = std::fopen(LOG_FILE, "a")) {
+    if (std::FILE* log = openOutput(LOG_FILE, true)) {
         std::fputs(message, log);
         std::fputc('\n', log);
         std::fclose(log);

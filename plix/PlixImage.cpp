@@ -53,6 +53,8 @@ Uint32 screenColour(const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b) {
 void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green, int blue) {
     PlixMedia& m = plixMedia;
     if (m.images.count(key)) throw PlixError("Plix_loadBMP: Has exist key: " + key);
+    if (const char* problem = resourceProblem(fileName.c_str()))
+        throw PlixError(std::string("Plix_loadBMP: ") + problem + ": " + fileName);
     SDL_Surface* surface = SDL_LoadBMP(fileName.c_str());
     if (!surface) throw PlixError(std::string("Plix_loadBMP: ") + SDL_GetError());
     if (red == KEY_TOP_LEFT) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,23 @@ void loadFont();
 void Plix_takeSnapshot();
 void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup);
 void Plix_toggleCursor();
+
+// Files. A resource that exists but is not a regular file (a directory, a FIFO, a device) is
+// refused with this reason, before SDL could block on it or read nonsense.
+constexpr const char* PLIX_NOT_A_FILE = "not a regular file";
+// Why the resource at path cannot be loaded, or nullptr when it can be tried; a path that does not
+// open at all is left to SDL, whose own words then name the problem.
+const char* resourceProblem(const char* path);
+// run.log and screenshot.bmp: opened for writing, emptied unless appending, only when the name is a
+// regular file of its own or new; never through a link, never waiting. nullptr otherwise.
+std::FILE* openOutput(const char* path, bool append);
+// What is wrong with a WAV file's bytes for the mixer, or nullptr: RIFF WAVE, PCM, 1 or 2 channels,
+// 8 or 16 bits, 4000 to 192000 Hz, and a data chunk inside the file.
+const char* wavProblem(const Uint8* data, size_t size);
+// What is wrong with an Ogg Vorbis file's streams for the mixer, or nullptr: every stream 1 or 2
+// channels at 4000 to 192000 Hz. A file that is no Ogg Vorbis at all is left to SDL_mixer.
+// Allocates nothing, since a game's start plays the music.
+const char* oggProblem(const char* fileName);
 
 // The trace: when on, each traced call records itself before it does its work.
 extern bool plixTraceOn;

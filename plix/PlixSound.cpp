@@ -2,10 +2,39 @@
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
 
+#include <vector>
+
+namespace {
+
+// Every file is read whole before SDL sees it: its header is checked first, since SDL crashes on some
+// hostile ones (a sample rate of 0, or of 100 MHz) instead of refusing them.
+Mix_Chunk* loadCheckedWAV(const std::string& fileName, std::vector<Uint8>& bytes) {
+    if (const char* problem = resourceProblem(fileName.c_str())) throw PlixError(problem);
+    SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
+    // What cannot be opened goes to SDL_mixer as it is, for its own message.
+    if (!file) return Mix_LoadWAV_RW(file, 1);
+    const int size = SDL_RWseek(file, 0, RW_SEEK_END);
+    bytes.resize(size > 0 ? size_t(size) : 0);
+    const bool read = size >= 0 && SDL_RWseek(file, 0, RW_SEEK_SET) == 0 &&
+                      (bytes.empty() || SDL_RWread(file, bytes.data(), bytes.size(), 1) == 1);
+    SDL_RWclose(file);
+    if (!read) throw PlixError("cannot be read");
+    if (const char* problem = wavProblem(bytes.data(), bytes.size())) throw PlixError(problem);
+    return Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
+}
+
+} // namespace
+
 void Plix_loadWAV(const std::string& key, const std::string& fileName) {
     PlixMedia& m = plixMedia;
     if (m.sounds.count(key)) throw PlixError("Plix_loadWAV: Has exist key: " + key);
-    Mix_Chunk* chunk = Mix_LoadWAV(fileName.c_str());
+    std::vector<Uint8> bytes;
+    Mix_Chunk* chunk = nullptr;
+    try {
+        chunk = loadCheckedWAV(fileName, bytes);
+    } catch (const PlixError& refused) {
+        throw PlixError(std::string("Plix_loadWAV: ") + refused.what() + " (" + fileName + ")");
+    }
     if (!chunk) throw PlixError(std::string("Plix_loadWAV: ") + SDL_GetError() + " (" + fileName + ")");
     m.sounds.emplace(key, chunk);
 }
@@ -26,6 +55,11 @@ void Plix_playBgm(const char* fileName, int loops, int fadeMs) {
         Mix_FreeMusic(m.music);
         m.music = nullptr;
     }
+    if (const char* problem = resourceProblem(fileName))
+        throw PlixError(std::string("Plix_playBgm: ") + problem + ": " + fileName);
+    // SDL_mixer crashes on its audio thread, once the music plays, when a stream's rate is absurd.
+    if (const char* problem = oggProblem(fileName))
+        throw PlixError(std::string("Plix_playBgm: ") + problem + ": " + fileName);
     m.music = Mix_LoadMUS(fileName);
     if (!m.music) throw PlixError(std::string("Plix_playBgm: ") + SDL_GetError());
     int result = fadeMs <= 0 ? Mix_PlayMusic(m.music, loops) : Mix_FadeInMusic(m.music, loops, fadeMs);
