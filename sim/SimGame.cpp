@@ -34,9 +34,9 @@ void simApplyKeys(uint8_t keys) {
         if (SDL_CODES[bit] < n) state[SDL_CODES[bit]] = (keys >> bit) & 1;
 }
 
-void simFrame(uint8_t keys) {
+void simFrame(uint8_t keys, int periodMs) {
     simApplyKeys(keys);
-    Plix_update(0);
+    Plix_update(periodMs);
     const int before = scene;
     sceneStep();
     if (scene != before) Plix_traceMark("scene", scene);
@@ -104,7 +104,7 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
         // The same order as the game's loop, rotated: the snapshot that ends one frame is what the
         // next frame's scene step reads.
         if (options.observer) options.observer->beforeFrame();
-        simFrame(keys);
+        simFrame(keys, options.periodMs);
         if (options.observer) options.observer->afterFrame();
         r.frames = frame + 1;
         if (options.check) {
@@ -141,7 +141,7 @@ CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
     r.path = "title@0";
     for (uint8_t keys : script.keys) {
         const int before = scene;
-        simFrame(keys);
+        simFrame(keys, options.periodMs);
         ++r.frames;
         if (scene != before) r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
         if (options.check && gameMain) {

@@ -16,8 +16,9 @@ void simInitMedia();
 void simApplyKeys(uint8_t keys);
 
 // One frame as the game's loop runs it, rotated so the keys come first: the keys, the snapshot that
-// ends the previous frame, the scene's step and the flip. A scene switch is marked in the trace.
-void simFrame(uint8_t keys);
+// ends the previous frame (after the frame wait of periodMs, 0 for none), the scene's step and the
+// flip. A scene switch is marked in the trace.
+void simFrame(uint8_t keys, int periodMs = 0);
 
 // Told around each frame's own work (keys, snapshot, scene step, flip), not the input source's.
 class FrameObserver {
@@ -33,6 +34,7 @@ struct SimOptions {
     RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
     FrameObserver* observer = nullptr;
     std::FILE* traceText = nullptr; // when set, receives the trace of every call, frame by frame
+    int periodMs = 0;               // the game's frame wait; 0 plays as fast as the machine can
 };
 
 struct GameResult {

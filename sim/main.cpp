@@ -16,7 +16,7 @@ namespace {
 const char* USAGE =
     "usage: zorvane-sim [--level N | --all-levels] [--seed S] [--games N]\n"
     "                   [--input random|bot|FILE] [--record FILE] [--check] [--max-frames N]\n"
-    "                   [--from-title] [--trace FILE]\n"
+    "                   [--from-title] [--trace FILE] [--pace MS]\n"
     "  --level N       difficulty 0 to 50 (default 0); --all-levels plays 0 to 50 in turn\n"
     "  --seed S        seed of the first game; game i of a level uses S + i (default 1)\n"
     "  --games N       games per level (default 1)\n"
@@ -30,6 +30,7 @@ const char* USAGE =
     "  --from-title    runs each game of the --input FILE as a script for the whole program, from\n"
     "                  its title screen (LEVEL is where the title starts) to the script's last frame\n"
     "  --trace FILE    writes every drawing, sound and scene call as text, one block per frame\n"
+    "  --pace MS       waits out MS milliseconds a frame, as the game does with 16 (default 0)\n"
     "Runs in the current directory, which must hold resource/; writes run.log there.\n";
 
 struct Args {
@@ -46,6 +47,7 @@ struct Args {
     long maxFrames = 0;
     bool fromTitle = false;
     std::string trace;
+    int pace = 0;
 };
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -101,6 +103,8 @@ Args parse(int argc, char** argv) {
             a.fromTitle = true;
         } else if (opt == "--trace") {
             a.trace = take();
+        } else if (opt == "--pace") {
+            a.pace = static_cast<int>(number(opt, take(), 0, 1000));
         } else if (opt == "--max-frames") {
             a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
         } else if (opt == "--help" || opt == "-h") {
@@ -190,6 +194,7 @@ int main(int argc, char** argv) {
             options.check = args.check;
             options.maxFrames = static_cast<int>(args.maxFrames);
             options.traceText = traceOut;
+            options.periodMs = args.pace;
             RecordedGame taken;
             options.record = recordOut.is_open() ? &taken : nullptr;
             Replay replay(plan[i].replay);
