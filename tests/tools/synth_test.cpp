@@ -1,4 +1,4 @@
-// The generator's sound building blocks: the peak limiter.
+// The generator's sound building blocks: centred oscillators and the peak limiter.
 #include "Synth.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +6,17 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+TEST(Osc, PulsesOfEveryWidthAreCentredOnZero) {
+    for (float width : {0.25f, 0.35f, 0.5f}) {
+        Osc osc;
+        double sum = 0;
+        const int n = SAMPLE_RATE; // a whole number of periods of 441 Hz
+        for (int i = 0; i < n; ++i)
+            sum += osc.pulse(441.0f, width);
+        EXPECT_NEAR(sum / n, 0.0, 0.002) << "width " << width;
+    }
+}
 
 // A quiet tone with loud bursts in it, one of them across the end and the start.
 static std::vector<float> burstsOn(int channels) {

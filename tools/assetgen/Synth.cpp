@@ -45,7 +45,8 @@ float Osc::pulse(float hz, float width) {
     float q = p - width;
     if (q < 0.0f) q += 1.0f;
     v -= polyBlep(q, dt);
-    return v;
+    // Centred on zero: a narrow pulse would otherwise carry a DC offset into every mix it joins.
+    return v + 1.0f - 2.0f * width;
 }
 
 float Osc::triangle(float hz) {
@@ -176,7 +177,7 @@ std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels) 
     put(dataBytes, 4);
     for (float s : samples) {
         const float c = std::clamp(s, -1.0f, 1.0f);
-        const auto v = static_cast<int16_t>(std::lround(c * 32000.0f)); // headroom below full scale
+        const auto v = static_cast<int16_t>(std::lround(c * 32767.0f));
         put(static_cast<uint16_t>(v), 2);
     }
     return out;
