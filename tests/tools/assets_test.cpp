@@ -1,5 +1,5 @@
 // The committed assets, checked the way the game uses them: SDL loads, font coverage, and sound
-// effects that leave the mixer headroom.
+// levels that leave the mixer headroom.
 #include "AssetFiles.h"
 #include "support/TestSupport.h"
 
@@ -100,27 +100,47 @@ TEST(Sounds, EffectsLoadAsMono16BitAt22050AndStartAndEndSilent) {
     }
 }
 
-// Effects are measured over each whole file; the mixer adds them at full volume.
-TEST(Sounds, EffectsPeakAtMostMinus3DBFSWithoutDC) {
-    for (const std::string& name : EFFECTS) {
-        SCOPED_TRACE(name);
-        const std::vector<int16_t> s = effect(name);
+// The mixer adds every playing effect to the music at full volume and clamps the sum. The levels
+// are measured over each whole file (the music as decoded, both channels).
+TEST(Sounds, LevelsLeaveTheMixerHeadroomAndLiftTheCuesOverTheMusic) {
+    const assets::Levels music = assets::levelsOf(assets::decodeOgg("resource/sound/bgm.ogg"));
+    EXPECT_TRUE(music.rmsDb >= -22 && music.rmsDb <= -18) << "music RMS " << music.rmsDb;
+    EXPECT_LE(music.peakDb, -6) << "music peak";
+    struct Cue {
+        std::string name;
+        bool overMusic; // the capture and the item must be heard through the music
+    };
+    const Cue cues[] = {{"kreel", true}, {"damage", false}, {"destroy1", false}, {"kin", true}};
+    std::vector<double> peaks;
+    for (const Cue& c : cues) {
+        SCOPED_TRACE(c.name);
+        const std::vector<int16_t> s = effect(c.name);
         ASSERT_FALSE(s.empty());
         const assets::Levels e = assets::levelsOf(s);
         EXPECT_LE(e.peakDb, -3);
-        EXPECT_GT(e.peakDb, -30) << "inaudible";
+        EXPECT_GT(e.peakDb, music.rmsDb) << "lost under the music";
         EXPECT_LE(std::abs(e.dc), 0.005);
+        if (c.overMusic) {
+            EXPECT_GE(e.rmsDb - music.rmsDb, 4) << "RMS " << e.rmsDb;
+        }
+        peaks.push_back(std::pow(10, e.peakDb / 20));
     }
+    // The two loudest effects at once, on top of the music's loudest moment, stay clear of full
+    // scale.
+    std::sort(peaks.rbegin(), peaks.rend());
+    EXPECT_LT(std::pow(10, music.peakDb / 20) + peaks[0] + peaks[1], 1.0);
 }
 
-TEST(Music, LoadsAndDecodesToOneToTwoMinutes) {
+TEST(Music, LoadsAndDecodesToAWholeNumberOfBarsInOneToTwoMinutes) {
     testsupport::initMedia();
     Mix_Music* music = Mix_LoadMUS("resource/sound/bgm.ogg");
     EXPECT_NE(music, nullptr) << Mix_GetError();
     if (music) Mix_FreeMusic(music);
     long rate = 0;
-    const double frames = assets::decodeOgg("resource/sound/bgm.ogg", &rate).size() / 2.0;
+    const size_t frames = assets::decodeOgg("resource/sound/bgm.ogg", &rate).size() / 2;
     ASSERT_GT(rate, 0) << "does not decode to the end as stereo";
-    const double seconds = frames / rate;
+    const double seconds = double(frames) / rate;
     EXPECT_TRUE(seconds >= 60 && seconds <= 120) << seconds << " s";
+    // At 150 beats a minute a bar of four is 1.6 s: a loop of whole bars comes round on the beat.
+    EXPECT_EQ(frames % (rate * 8 / 5), 0u) << frames << " frames";
 }

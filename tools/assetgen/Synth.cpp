@@ -62,16 +62,6 @@ float LowPass::run(float x, float hz) {
     return y;
 }
 
-void normalize(std::vector<float>& samples, float peak) {
-    float top = 0.0f;
-    for (float s : samples)
-        top = std::max(top, std::fabs(s));
-    if (top <= 0.0f) return;
-    const float k = peak / top;
-    for (float& s : samples)
-        s *= k;
-}
-
 float gainOf(float db) {
     return std::pow(10.0f, db / 20.0f);
 }

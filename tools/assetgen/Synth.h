@@ -58,10 +58,6 @@ class HighPass {
     LowPass lp;
 };
 
-// Scales so the loudest sample reaches peak (a fraction of full scale), keeping every sound clear
-// of clipping.
-void normalize(std::vector<float>& samples, float peak);
-
 // Levels are in dBFS: 0 is a full-scale sample, a full-scale sine has an RMS of -3.
 float gainOf(float db);
 float rmsDb(const std::vector<float>& samples);
