@@ -1,7 +1,10 @@
-// Ogg Vorbis decoding for the asset tests: the music is judged by what actually decodes.
+// Sound measurements for the asset tests: the music is judged by what actually decodes.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,25 @@ inline std::vector<int16_t> decodeOgg(const std::string& path, long* rate = null
     if (rate) *rate = n == 0 && ov_info(&vf, -1)->channels == 2 ? ov_info(&vf, -1)->rate : 0;
     ov_clear(&vf);
     return samples;
+}
+
+// Levels against 16-bit full scale (32768), over every sample given, all channels alike: RMS and
+// peak in dBFS (a full-scale sine has an RMS of -3), DC as the mean sample over full scale.
+struct Levels {
+    double rmsDb, peakDb, dc;
+};
+
+inline Levels levelsOf(const std::vector<int16_t>& samples) {
+    double sum = 0, squares = 0;
+    int peak = 0;
+    for (int16_t s : samples) {
+        sum += s;
+        squares += double(s) * s;
+        peak = std::max(peak, std::abs(int(s)));
+    }
+    const double n = std::max<size_t>(samples.size(), 1), full = 32768;
+    return {10 * std::log10(squares / n / (full * full)), 20 * std::log10(peak / full),
+            sum / n / full};
 }
 
 } // namespace assets

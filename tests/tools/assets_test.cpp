@@ -1,4 +1,5 @@
-// The committed assets, checked the way the game uses them: SDL loads, font coverage, clean sound.
+// The committed assets, checked the way the game uses them: SDL loads, font coverage, and sound
+// levels that leave the mixer headroom.
 #include "AssetFiles.h"
 #include "support/TestSupport.h"
 
@@ -7,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <set>
+#include <string>
+#include <vector>
 
 // Glyphs by code, loaded once for the whole run; null where the file is missing or unreadable.
 static SDL_Surface* glyph(unsigned char c) {
@@ -63,38 +68,79 @@ TEST(Pictures, LoadAndKeepTheirSizes) {
     }
 }
 
-TEST(Sounds, EffectsLoadAre16BitAt22050AndNeverClip) {
+// An effect's samples as the mixer gets them; empty when SDL cannot load it as 16-bit mono at
+// the mixer's rate.
+static std::vector<int16_t> effect(const std::string& name) {
+    SDL_AudioSpec spec;
+    Uint8* buf = nullptr;
+    Uint32 len = 0;
+    if (!SDL_LoadWAV(("resource/sound/" + name + ".wav").c_str(), &spec, &buf, &len)) return {};
+    std::vector<int16_t> s;
+    if (spec.freq == 22050 && spec.format == AUDIO_S16LSB && spec.channels == 1)
+        s.assign(reinterpret_cast<Sint16*>(buf), reinterpret_cast<Sint16*>(buf + len));
+    SDL_FreeWAV(buf);
+    return s;
+}
+
+static const std::string EFFECTS[] = {"kreel", "damage", "destroy1", "kin"};
+
+TEST(Sounds, EffectsLoadAsMono16BitAt22050AndStartAndEndSilent) {
     testsupport::initMedia(); // Mix_LoadWAV needs the mixer open
-    for (const std::string name : {"kreel", "damage", "destroy1", "kin"}) {
-        const std::string path = "resource/sound/" + name + ".wav";
-        SCOPED_TRACE(path);
-        Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    for (const std::string& name : EFFECTS) {
+        SCOPED_TRACE(name);
+        Mix_Chunk* chunk = Mix_LoadWAV(("resource/sound/" + name + ".wav").c_str());
         EXPECT_NE(chunk, nullptr) << Mix_GetError();
         Mix_FreeChunk(chunk);
-        SDL_AudioSpec spec;
-        Uint8* buf = nullptr;
-        Uint32 len = 0;
-        ASSERT_NE(SDL_LoadWAV(path.c_str(), &spec, &buf, &len), nullptr) << SDL_GetError();
-        EXPECT_TRUE(spec.freq == 22050 && spec.format == AUDIO_S16LSB) << spec.freq << " Hz";
-        const Sint16* s = reinterpret_cast<const Sint16*>(buf);
-        int peak = 0;
-        for (Uint32 i = 0; i < len / 2; ++i)
-            peak = std::max(peak, std::abs(int(s[i])));
-        EXPECT_TRUE(peak > 16000 && peak < 32767) << "peak " << peak << ": inaudible or clipped";
-        EXPECT_TRUE(name != "destroy1" || len / 2.0 / spec.channels / spec.freq < 0.5)
+        const std::vector<int16_t> s = effect(name);
+        ASSERT_FALSE(s.empty()) << "not 16-bit mono at 22050 Hz";
+        // A sound that starts or stops away from zero clicks.
+        EXPECT_TRUE(s.front() == 0 && s.back() == 0) << s.front() << " .. " << s.back();
+        EXPECT_TRUE(name != "destroy1" || s.size() < 22050 / 2)
             << "plays on every kill, so it must stay short";
-        SDL_FreeWAV(buf);
     }
 }
 
-TEST(Music, LoadsAndDecodesToOneToTwoMinutes) {
+// The mixer adds every playing effect to the music at full volume and clamps the sum. The levels
+// are measured over each whole file (the music as decoded, both channels).
+TEST(Sounds, LevelsLeaveTheMixerHeadroomAndLiftTheCuesOverTheMusic) {
+    const assets::Levels music = assets::levelsOf(assets::decodeOgg("resource/sound/bgm.ogg"));
+    EXPECT_TRUE(music.rmsDb >= -22 && music.rmsDb <= -18) << "music RMS " << music.rmsDb;
+    EXPECT_LE(music.peakDb, -6) << "music peak";
+    struct Cue {
+        std::string name;
+        bool overMusic; // the capture and the item must be heard through the music
+    };
+    const Cue cues[] = {{"kreel", true}, {"damage", false}, {"destroy1", false}, {"kin", true}};
+    std::vector<double> peaks;
+    for (const Cue& c : cues) {
+        SCOPED_TRACE(c.name);
+        const std::vector<int16_t> s = effect(c.name);
+        ASSERT_FALSE(s.empty());
+        const assets::Levels e = assets::levelsOf(s);
+        EXPECT_LE(e.peakDb, -3);
+        EXPECT_GT(e.peakDb, music.rmsDb) << "lost under the music";
+        EXPECT_LE(std::abs(e.dc), 0.005);
+        if (c.overMusic) {
+            EXPECT_GE(e.rmsDb - music.rmsDb, 4) << "RMS " << e.rmsDb;
+        }
+        peaks.push_back(std::pow(10, e.peakDb / 20));
+    }
+    // The two loudest effects at once, on top of the music's loudest moment, stay clear of full
+    // scale.
+    std::sort(peaks.rbegin(), peaks.rend());
+    EXPECT_LT(std::pow(10, music.peakDb / 20) + peaks[0] + peaks[1], 1.0);
+}
+
+TEST(Music, LoadsAndDecodesToAWholeNumberOfBarsInOneToTwoMinutes) {
     testsupport::initMedia();
     Mix_Music* music = Mix_LoadMUS("resource/sound/bgm.ogg");
     EXPECT_NE(music, nullptr) << Mix_GetError();
     if (music) Mix_FreeMusic(music);
     long rate = 0;
-    const double frames = assets::decodeOgg("resource/sound/bgm.ogg", &rate).size() / 2.0;
+    const size_t frames = assets::decodeOgg("resource/sound/bgm.ogg", &rate).size() / 2;
     ASSERT_GT(rate, 0) << "does not decode to the end as stereo";
-    const double seconds = frames / rate;
+    const double seconds = double(frames) / rate;
     EXPECT_TRUE(seconds >= 60 && seconds <= 120) << seconds << " s";
+    // At 150 beats a minute a bar of four is 1.6 s: a loop of whole bars comes round on the beat.
+    EXPECT_EQ(frames % (rate * 8 / 5), 0u) << frames << " frames";
 }

@@ -19,9 +19,20 @@ void softEdges(std::vector<float>& s) {
         s[s.size() - 1 - i] *= static_cast<float>(i) / out;
 }
 
-std::vector<float> finish(std::vector<float> s) {
+// Peak of each effect in dBFS. The mixer adds every playing effect to the music at full volume
+// and clamps the sum, so these are a budget. The music peaks near -10 dBFS; with the two loudest
+// effects on top it stays below full scale. kreel and kin are shaped to be dense, so they sit
+// over 4 dB above the music in RMS from those peaks. destroy1 is the lowest: a run of kills
+// starts it on frame after frame, and every copy begun within one mixer buffer of 1024 samples
+// starts on the same sample, so up to three add up exactly, with the ones from the buffers before.
+constexpr float KREEL_PEAK = -12.0f;
+constexpr float DAMAGE_PEAK = -12.0f;
+constexpr float DESTROY_PEAK = -17.0f;
+constexpr float KIN_PEAK = -10.5f;
+
+std::vector<float> finish(std::vector<float> s, float peak) {
     softEdges(s);
-    normalize(s, 0.85f);
+    scaleToPeak(s, peak);
     return s;
 }
 
@@ -31,20 +42,24 @@ std::vector<float> makeKreel() {
     std::vector<float> s = silence(0.55f);
     Osc lead, fifth, top;
     LowPass tone;
+    HighPass centre;
     Noise sparkle(0x4B524545);
     for (size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
         const float k = t / 0.55f;
         const float hz = 420.0f * std::pow(2.0f, 2.6f * k);
         // A fast flutter on top of the sweep makes it shimmer like charged particles.
-        const float flutter = 0.75f + 0.25f * std::sin(2.0f * PI * 28.0f * t);
-        float v = 0.5f * lead.pulse(hz, 0.25f) + 0.25f * fifth.saw(hz * 1.5f) +
+        const float flutter = 0.9f + 0.1f * std::sin(2.0f * PI * 28.0f * t);
+        // Not too narrow a pulse: a narrow one, centred, spikes far out on one side.
+        float v = 0.5f * lead.pulse(hz, 0.35f) + 0.25f * fifth.saw(hz * 1.5f) +
                   0.2f * top.sine(hz * 2.0f) + 0.08f * sparkle.white() * k;
-        v = tone.run(v, 1800.0f + 7000.0f * k) * flutter;
-        const float env = std::min(1.0f, t / 0.01f) * (k < 0.7f ? 1.0f : (1.0f - k) / 0.3f);
+        // Saturation packs the sweep towards a square, loud for its peak; the lopsided pulse
+        // comes out of it off centre, which the high-pass takes back.
+        v = tone.run(centre.run(std::tanh(4.0f * v), 60.0f), 1800.0f + 7000.0f * k) * flutter;
+        const float env = std::min(1.0f, t / 0.01f) * (k < 0.8f ? 1.0f : (1.0f - k) / 0.2f);
         s[i] = v * env;
     }
-    return finish(s);
+    return finish(s, KREEL_PEAK);
 }
 
 std::vector<float> makeDamage() {
@@ -68,7 +83,7 @@ std::vector<float> makeDamage() {
         // Distortion gives the crunch; the low-pass after it keeps the weight at the bottom.
         s[i] = heavy.run(std::tanh(2.5f * (0.9f * body + 0.35f * buzz + 0.8f * grit)), 3200.0f);
     }
-    return finish(s);
+    return finish(s, DAMAGE_PEAK);
 }
 
 std::vector<float> makeDestroy() {
@@ -80,22 +95,28 @@ std::vector<float> makeDestroy() {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
         const float noise = tone.run(burst.white(), 400.0f + 6500.0f * std::exp(-t / 0.06f));
         const float kick = thump.sine(40.0f + 120.0f * std::exp(-t / 0.03f)) * std::exp(-t / 0.06f);
-        const float env = std::min(1.0f, t / 0.002f) * std::exp(-t / 0.075f);
+        // A quick decay, so a run of kills does not pile up much of one burst under the next.
+        const float env = std::min(1.0f, t / 0.002f) * std::exp(-t / 0.06f);
         s[i] = std::tanh(1.8f * (1.2f * noise * env + 0.8f * kick));
     }
-    return finish(s);
+    // The first crack of the noise is the tallest peak; holding it 1.5 dB down lets the rest of
+    // the burst come up under the same peak.
+    limit(s, 1, peakDb(s) - 1.5f, 0.03f, false);
+    return finish(s, DESTROY_PEAK);
 }
 
 std::vector<float> makeKin() {
-    std::vector<float> s = silence(0.6f);
+    std::vector<float> s = silence(0.4f);
     // Partial ratios of a struck metal bar: inharmonic, which is what makes it sound metallic.
     const float ratios[] = {1.0f, 2.76f, 5.40f, 8.93f};
-    const float gains[] = {1.0f, 0.45f, 0.22f, 0.1f};
-    const float decays[] = {0.22f, 0.1f, 0.05f, 0.03f};
+    const float gains[] = {1.0f, 0.36f, 0.18f, 0.08f};
+    const float decays[] = {0.8f, 0.1f, 0.05f, 0.03f};
+    // The first bar is damped just before the second rings, so the two never pile up into one
+    // tall peak; the second rings on at an even level, which carries over the music.
     struct Strike {
-        float start, hz, gain;
+        float start, hz, gain, damped;
     };
-    const Strike strikes[] = {{0.0f, 1760.0f, 0.8f}, {0.055f, 2637.0f, 1.0f}};
+    const Strike strikes[] = {{0.0f, 1760.0f, 0.8f, 0.045f}, {0.055f, 2637.0f, 1.0f, 1.0f}};
     for (const Strike& k : strikes) {
         Osc partial[4];
         for (size_t i = static_cast<size_t>(k.start * SAMPLE_RATE); i < s.size(); ++i) {
@@ -104,8 +125,16 @@ std::vector<float> makeKin() {
             for (int p = 0; p < 4; ++p)
                 if (k.hz * ratios[p] < 10000.0f) // partials above that would fold back as noise
                     v += gains[p] * partial[p].sine(k.hz * ratios[p]) * std::exp(-t / decays[p]);
-            s[i] += k.gain * v * std::min(1.0f, t / 0.001f);
+            const float damping = t < k.damped ? 1.0f : std::exp(-(t - k.damped) / 0.012f);
+            s[i] += k.gain * v * std::min(1.0f, t / 0.001f) * damping;
         }
     }
-    return finish(s);
+    // The ring dies away over its last 120 ms instead of stopping.
+    const size_t fade = SAMPLE_RATE * 12 / 100;
+    for (size_t i = 0; i < fade; ++i)
+        s[s.size() - 1 - i] *= 0.5f - 0.5f * std::cos(PI * i / fade);
+    // Each strike's first ringing of its upper partials is held down to 6 dB over the RMS: the
+    // even ring then carries the level, loud enough over the music without a tall peak.
+    limit(s, 1, rmsDb(s) + 6.0f, 0.02f, false);
+    return finish(s, KIN_PEAK);
 }

@@ -16,6 +16,10 @@ constexpr int BAR = STEP * STEPS_PER_BAR;
 constexpr int BARS = 48;
 constexpr int LENGTH = BAR * BARS; // 76.8 s
 
+// Background music: quiet enough that the effects stand 4 dB above it and still have room on top.
+constexpr float MUSIC_RMS_DB = -21.5f;
+constexpr float MUSIC_CREST_DB = 9.0f; // the limiter's ceiling over the RMS
+
 enum Section { DRIVE, THEME, BRIDGE, BUILD };
 
 struct Chord {
@@ -323,15 +327,24 @@ std::vector<float> makeMusic() {
     playLead(ring);
     addEcho(ring);
 
+    // Notes cut off mid-cycle leave a little DC. Taking each channel's mean off a loop shifts
+    // every sample alike, so the join stays seamless.
+    for (std::vector<float>* side : {&ring.left, &ring.right}) {
+        double sum = 0.0;
+        for (float s : *side)
+            sum += s;
+        for (float& s : *side)
+            s -= static_cast<float>(sum / LENGTH);
+    }
     std::vector<float> out(2 * static_cast<size_t>(LENGTH));
     for (long i = 0; i < LENGTH; ++i) {
         out[2 * i] = ring.left[i];
         out[2 * i + 1] = ring.right[i];
     }
-    // Tame the drum peaks with a soft curve rather than letting them set the overall level.
-    normalize(out, 1.0f);
-    for (float& s : out)
-        s = std::tanh(1.4f * s) / std::tanh(1.4f);
-    normalize(out, 0.8f); // the codec's ringing adds a little on top; leave room for it
+    // The limiter holds the drum hits down so they do not set the level; setting the RMS again
+    // after it lifts the peaks a fraction of a dB over its ceiling, and the codec a little more.
+    scaleToRms(out, MUSIC_RMS_DB);
+    limit(out, 2, MUSIC_RMS_DB + MUSIC_CREST_DB, 0.08f, true);
+    scaleToRms(out, MUSIC_RMS_DB);
     return out;
 }

@@ -45,7 +45,8 @@ float Osc::pulse(float hz, float width) {
     float q = p - width;
     if (q < 0.0f) q += 1.0f;
     v -= polyBlep(q, dt);
-    return v;
+    // Centred on zero: a narrow pulse would otherwise carry a DC offset into every mix it joins.
+    return v + 1.0f - 2.0f * width;
 }
 
 float Osc::triangle(float hz) {
@@ -61,14 +62,86 @@ float LowPass::run(float x, float hz) {
     return y;
 }
 
-void normalize(std::vector<float>& samples, float peak) {
+float gainOf(float db) {
+    return std::pow(10.0f, db / 20.0f);
+}
+
+float rmsDb(const std::vector<float>& samples) {
+    double sum = 0.0;
+    for (float s : samples)
+        sum += static_cast<double>(s) * s;
+    return static_cast<float>(10.0 * std::log10(sum / std::max<size_t>(samples.size(), 1)));
+}
+
+float peakDb(const std::vector<float>& samples) {
     float top = 0.0f;
     for (float s : samples)
         top = std::max(top, std::fabs(s));
-    if (top <= 0.0f) return;
-    const float k = peak / top;
+    return 20.0f * std::log10(top);
+}
+
+namespace {
+
+void scaleBy(std::vector<float>& samples, float db) {
+    const float k = gainOf(db);
     for (float& s : samples)
         s *= k;
+}
+
+} // namespace
+
+void scaleToPeak(std::vector<float>& samples, float db) {
+    scaleBy(samples, db - peakDb(samples));
+}
+
+void scaleToRms(std::vector<float>& samples, float db) {
+    scaleBy(samples, db - rmsDb(samples));
+}
+
+void limit(std::vector<float>& samples, int channels, float ceilingDb, float release, bool loop) {
+    const long frames = static_cast<long>(samples.size()) / channels;
+    const long ahead = SAMPLE_RATE * 3 / 2000; // 1.5 ms: short enough to keep attacks crisp
+    const float ceiling = gainOf(ceilingDb);
+    // Outside a one-shot sound nothing needs holding down; a loop wraps round.
+    auto frameAt = [&](long f) { return loop ? ((f % frames) + frames) % frames : f; };
+    auto inside = [&](long f) { return loop || (f >= 0 && f < frames); };
+    std::vector<float> need(frames, 1.0f);
+    for (long f = 0; f < frames; ++f)
+        for (int c = 0; c < channels; ++c) {
+            const float a = std::fabs(samples[f * channels + c]);
+            if (a > ceiling) need[f] = std::min(need[f], ceiling / a);
+        }
+    // The lowest need over the look-ahead, then averaged over as many frames: every frame whose
+    // window covers a loud frame is no louder than that frame allows, and the gain slopes
+    // rather than steps.
+    auto lowestFrom = [&](long f) {
+        float g = 1.0f;
+        for (long k = f; k <= f + ahead; ++k)
+            if (inside(k)) g = std::min(g, need[frameAt(k)]);
+        return g;
+    };
+    std::vector<float> held(frames);
+    for (long f = 0; f < frames; ++f)
+        held[f] = lowestFrom(f);
+    std::vector<float> eased(frames);
+    for (long f = 0; f < frames; ++f) {
+        float sum = 0.0f;
+        for (long k = f - ahead; k <= f; ++k)
+            sum += inside(k) ? held[frameAt(k)] : lowestFrom(k);
+        eased[f] = sum / (ahead + 1);
+    }
+    // Tracked as the cut below unity, which decays all the way to nothing; a gain creeping up on
+    // 1 would stall a few ulps short of it.
+    const float keep = std::exp(-1.0f / (release * SAMPLE_RATE));
+    float cut = 0.0f;
+    // A loop takes two laps so the first frames recover from the last ones' reductions.
+    for (int lap = loop ? 2 : 1; lap > 0; --lap)
+        for (long f = 0; f < frames; ++f) {
+            cut = std::max(1.0f - eased[f], cut * keep);
+            if (lap == 1)
+                for (int c = 0; c < channels; ++c)
+                    samples[f * channels + c] *= 1.0f - cut;
+        }
 }
 
 std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels) {
@@ -94,7 +167,7 @@ std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels) 
     put(dataBytes, 4);
     for (float s : samples) {
         const float c = std::clamp(s, -1.0f, 1.0f);
-        const auto v = static_cast<int16_t>(std::lround(c * 32000.0f)); // headroom below full scale
+        const auto v = static_cast<int16_t>(std::lround(c * 32767.0f));
         put(static_cast<uint16_t>(v), 2);
     }
     return out;

@@ -58,9 +58,19 @@ class HighPass {
     LowPass lp;
 };
 
-// Scales so the loudest sample reaches peak (a fraction of full scale), keeping every sound clear
-// of clipping.
-void normalize(std::vector<float>& samples, float peak);
+// Levels are in dBFS: 0 is a full-scale sample, a full-scale sine has an RMS of -3.
+float gainOf(float db);
+float rmsDb(const std::vector<float>& samples);
+float peakDb(const std::vector<float>& samples);
+// Scales the whole sound so its loudest sample, or its RMS, lands on the given level.
+void scaleToPeak(std::vector<float>& samples, float db);
+void scaleToRms(std::vector<float>& samples, float db);
+
+// Look-ahead peak limiter over interleaved frames: the gain eases down just before any frame that
+// would pass the ceiling, so no sample does, and recovers over `release` seconds. It squeezes
+// the crest of a sound, letting it sound loud for its peak. With loop set the buffer is treated
+// as a ring, so the gain is the same on both sides of the join.
+void limit(std::vector<float>& samples, int channels, float ceilingDb, float release, bool loop);
 
 // 16-bit PCM WAV with the given channel count; samples interleaved, -1..1.
 std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels);
