@@ -1,6 +1,7 @@
 // Sound: WAV effects under string keys played on free mixer channels, and one music track at a time.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
 
 void Plix_loadWAV(const std::string& key, const std::string& fileName) {
     PlixMedia& m = plixMedia;
@@ -26,7 +27,8 @@ void Plix_playBgm(const char* fileName, int loops, int fadeMs) {
     }
     m.music = Mix_LoadMUS(fileName);
     if (!m.music) throw PlixError(std::string("Plix_playBgm: ") + SDL_GetError());
-    int result = fadeMs <= 0 ? Mix_PlayMusic(m.music, loops) : Mix_FadeInMusic(m.music, loops, fadeMs);
+    int result = fadeMs <= 0 ? Mix_PlayMusic(m.music, loops)
+                             : Plix_platformFadeInMusic(m.music, loops, fadeMs);
     if (result != 0) throw PlixError(std::string("Plix_playBgm: ") + SDL_GetError());
 }
 

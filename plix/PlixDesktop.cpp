@@ -1,0 +1,37 @@
+// The desktop side of PlixPlatform: each call is SDL 1.2 or SDL_mixer itself.
+#include "plix/PlixPlatform.h"
+
+namespace {
+constexpr Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
+}
+
+const Uint8* Plix_platformKeys(int* count) {
+    return SDL_GetKeyState(count);
+}
+
+void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
+    SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
+}
+
+int Plix_platformJoysticks() {
+    return SDL_NumJoysticks();
+}
+
+int Plix_platformFadeInMusic(Mix_Music* music, int loops, int fadeMs) {
+    return Mix_FadeInMusic(music, loops, fadeMs);
+}
+
+SDL_Surface* Plix_platformSetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    return SDL_SetVideoMode(width, height, bpp, flags);
+}
+
+void Plix_platformIconify() {
+    SDL_WM_IconifyWindow();
+}
+
+void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
+    SDL_SaveBMP(screen, fileName);
+}
+
+// The desktop's run.log and standard output are all there is.
+void Plix_platformLogLine(const char*) {}
