@@ -13,6 +13,10 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
 }
 
+void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {
+    SDL_FillRect(surface, rect, colour);
+}
+
 int Plix_platformJoysticks() {
     return SDL_NumJoysticks();
 }

@@ -90,5 +90,6 @@ void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {
         rect.w = Uint16(m.videoWidth);
         rect.h = Uint16(m.videoHeight);
     }
-    SDL_FillRect(m.screen, &rect, screenColour(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
+    Plix_platformFillRect(m.screen, &rect,
+                          screenColour(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
 }

@@ -21,6 +21,8 @@ const Uint8* Plix_platformKeys(int* count);
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
 // How many joysticks Plix_init may open; 0 when the first one cannot be used here.
 int Plix_platformJoysticks();
+// SDL_FillRect with a colour from SDL_MapRGB.
+void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour);
 // Mix_FadeInMusic.
 int Plix_platformFadeInMusic(Mix_Music* music, int loops, int fadeMs);
 // The full-screen toggle's mode change; returns the screen to restore the picture on, or none.
