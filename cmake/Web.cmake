@@ -1,5 +1,5 @@
 # The browser build (emcmake cmake): the game as zorvane.js, .wasm and .data beside our own page in
-# <build>/web. Driven by scripts/web.sh.
+# <build>/web, and the frame benchmark as bench.js beside bench.html. Driven by scripts/web.sh.
 set(ZORVANE_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 
 # The quit request and every failure travel as exceptions, which Emscripten leaves out by default.
@@ -14,6 +14,10 @@ file(GLOB ZORVANE_SOURCES CONFIGURE_DEPENDS
 list(REMOVE_ITEM ZORVANE_SOURCES ${PROJECT_SOURCE_DIR}/flow/main.cpp ${PROJECT_SOURCE_DIR}/plix/PlixDesktop.cpp)
 add_library(zorvane_core STATIC ${ZORVANE_SOURCES})
 target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
+
+# The simulator's library, for the benchmark; it reaches SDL's key state directly.
+add_subdirectory(sim EXCLUDE_FROM_ALL)
+target_compile_options(zorvane_sim PRIVATE -include ${PROJECT_SOURCE_DIR}/plix/PlixWebSdl.h)
 
 # ASYNCIFY lets the frame wait's SDL_Delay hand control back to the browser, so the blocking loop
 # stays as it is. The preload plugins have the browser decode the BMPs and sounds before main().
@@ -35,4 +39,10 @@ add_executable(zorvane-web flow/main.cpp)
 target_link_libraries(zorvane-web PRIVATE zorvane_core)
 zorvane_web_program(zorvane-web zorvane)
 
-configure_file(${PROJECT_SOURCE_DIR}/web/index.html ${ZORVANE_WEB_DIR}/index.html COPYONLY)
+add_executable(zorvane-web-bench bench/WebBench.cpp bench/Scenes.cpp)
+target_link_libraries(zorvane-web-bench PRIVATE zorvane_sim)
+zorvane_web_program(zorvane-web-bench bench)
+
+foreach(page index.html bench.html)
+  configure_file(${PROJECT_SOURCE_DIR}/web/${page} ${ZORVANE_WEB_DIR}/${page} COPYONLY)
+endforeach()
