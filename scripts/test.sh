@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs every test; exits non-zero when any test fails.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" --web
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build" -j "$(nproc)"
 cd "$root/build"
@@ -17,5 +17,17 @@ cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_SANITIZE
 cmake --build "$asan" --target zorvane zorvane-sim -j "$(nproc)"
 (cd "$asan" && bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim")
 bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" "$root/build/tests/damaged/sdl_error_probe"
-# Reaching this line means every stage passed: the CTest programs and scripts, the soak and the damaged runs.
-echo "total: $((unit_count + 2)) passed, 0 failed"
+
+# Third stage: the browser build (its download size printed), played in headless Chromium and held
+# against the native game's own pictures.
+web_count=0
+if command -v emcmake >/dev/null && command -v chromium >/dev/null && [ -d "$root/tests/web/node_modules/puppeteer-core" ]; then
+  bash "$root/scripts/web.sh"
+  bash "$root/tests/web/web_test.sh" "$root/build/zorvane" "$root/resource" "$root/build-web/web"
+  web_count=1
+else
+  echo "web: skipped, for want of Emscripten, Chromium or tests/web's npm packages"
+fi
+# Reaching this line means every stage passed: the CTest programs and scripts, the soak, the damaged
+# runs and the browser.
+echo "total: $((unit_count + 2 + web_count)) passed, 0 failed"
