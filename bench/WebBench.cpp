@@ -27,7 +27,7 @@ EM_JS(void, flushCanvas, (), { Module["canvas"].getContext("2d").getImageData(0,
 EM_JS(void, finish, (), { Module["benchDone"] = true; });
 
 struct Figures {
-    double mean = 0, median = 0, p90 = 0, worst = 0;
+    double mean = 0, best = 0, median = 0, p90 = 0, worst = 0;
 };
 
 Figures summarise(std::vector<double> us) {
@@ -36,6 +36,7 @@ Figures summarise(std::vector<double> us) {
     for (double u : us)
         f.mean += u;
     f.mean /= static_cast<double>(us.size());
+    f.best = us.front();
     f.median = us[us.size() / 2];
     f.p90 = us[us.size() * 9 / 10];
     f.worst = us.back();
@@ -43,8 +44,8 @@ Figures summarise(std::vector<double> us) {
 }
 
 void report(const std::string& name, const Figures& f) {
-    std::printf("%-32s %9.1f us %9.1f us %9.1f us %9.1f us %6d\n", name.c_str(), f.mean, f.median,
-                f.p90, f.worst, ITERATIONS);
+    std::printf("%-32s %9.1f us %9.1f us %9.1f us %9.1f us %9.1f us %6d\n", name.c_str(), f.mean,
+                f.best, f.median, f.p90, f.worst, ITERATIONS);
 }
 
 // As the native benchmark does: the same saved world and seed every iteration, sceneStep alone
@@ -80,8 +81,9 @@ void replay(const std::string& name, const std::function<std::string()>& build) 
 int main() {
     try {
         simInitMedia();
-        std::printf("%-32s %12s %12s %12s %12s %6s\n", "Benchmark", "mean", "median", "p90",
-                    "worst", "iters");
+        // The best time is the one least disturbed by whatever else the machine runs.
+        std::printf("%-32s %12s %12s %12s %12s %12s %6s\n", "Benchmark", "mean", "best", "median",
+                    "p90", "worst", "iters");
         replay("BM_FullPools/10", [] { return buildFullPools(10); });
         replay("BM_FullPools/50", [] { return buildFullPools(50); });
         replay("BM_BossDeathFullPools/50", [] { return buildBossDeath(50); });
