@@ -112,12 +112,16 @@ try {
   await (await page.$("#canvas")).screenshot({ path: join(outDir, "display.png") });
   await page.screenshot({ path: join(outDir, "page-title.png") });
 
-  // --- pace: at most 62.5 frames a second ----------------------------------------------------
-  const s0 = await snapshots(page);
-  const t0 = Date.now();
-  await sleep(1000);
-  const rate = ((await snapshots(page)) - s0) * 1000 / (Date.now() - t0);
-  expect("frames a second between 40 and 62.5", rate >= 40 && rate <= 62.6, rate.toFixed(1));
+  // --- pace: at most 62.5 frames a second; a busy machine gives fewer -------------------------
+  // Counted and timed in the page, over 2 s; reading the count between two frames can add one frame,
+  // hence the half frame a second over 62.5.
+  const rate = await page.evaluate(async () => {
+    const s0 = window.Module.plixSnapshots;
+    const t0 = performance.now();
+    await new Promise((done) => setTimeout(done, 2000));
+    return (window.Module.plixSnapshots - s0) * 1000 / (performance.now() - t0);
+  });
+  expect("at most 62.5 frames a second", rate > 0 && rate <= 63, rate.toFixed(1));
 
   // --- keys reach the game only through the focused canvas -----------------------------------
   await page.evaluate(() => document.activeElement.blur());
@@ -137,6 +141,18 @@ try {
   await page.keyboard.up("F12");
   const state = await Promise.race([download, sleep(15000).then(() => "no download")]);
   expect("F12 downloads screenshot.bmp", state === "completed" && existsSync(shotFile), state);
+
+  // --- F9 puts the canvas in full screen and takes it out again -------------------------------
+  // The browser changes to and from full screen in its own time, and the page then gives the focus back.
+  for (const want of [true, false]) {
+    await page.keyboard.down("F9");
+    await frames(page, 3);
+    await page.keyboard.up("F9");
+    const settled = await page.waitForFunction(
+      (w) => Boolean(document.fullscreenElement?.contains(window.Module.canvas)) === w &&
+             document.activeElement === window.Module.canvas, { timeout: 3000 }, want).then(() => true, () => false);
+    expect(`F9 ${want ? "enters" : "leaves"} full screen, the canvas keeping the focus`, settled);
+  }
 
   // --- z starts a game -----------------------------------------------------------------------
   await page.keyboard.down("z");
