@@ -1,10 +1,16 @@
 // Runs the frame benchmark page (bench.html) in headless Chromium and prints its table.
 // Usage: node bench.mjs WEB_DIR
 import puppeteer from "puppeteer-core";
-import { mkdtempSync, rmSync } from "node:fs";
+import { existsSync, mkdtempSync, rmSync } from "node:fs";
+import { join } from "node:path";
 import { serve } from "../../web/serve.mjs";
 
-const { server, url } = await serve(process.argv[2]);
+const webDir = process.argv[2];
+if (!existsSync(join(webDir, "bench.wasm"))) {
+  console.error(`no benchmark in ${webDir}: build it with bash scripts/web.sh --bench`);
+  process.exit(1);
+}
+const { server, url } = await serve(webDir);
 const profile = mkdtempSync("/tmp/zorvane-chromium-");
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
