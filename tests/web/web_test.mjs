@@ -1,4 +1,4 @@
-// Plays the built page in Debian's headless Chromium: focus, the title, a game's start, steering, F12 and Escape.
+// Plays the built page in Debian's headless Chromium: focus, the title, F12, F9, a game's start, steering and Escape.
 // Usage: node web_test.mjs WEB_DIR OUT_DIR. Prints "ok: ..." or "FAIL: ..." per check and exits 1 on a
 // failure. Leaves in OUT_DIR, for web_test.sh to hold against the native game: title.rgb and game.rgb
 // (the canvas's own 320 x 480 pixels), display.png (the canvas as shown) and the F12 download.
