@@ -1,6 +1,7 @@
 // Media core: start-up, the frame wait with its snapshot and hot keys, logging and shutdown.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
 
 #include <csignal>
 #include <cstdio>
@@ -88,20 +89,14 @@ void openAudio() {
     std::fprintf(stderr, "zorvane: no sound device (%s); playing without sound\n", reason.c_str());
 }
 
-// A screenshot that cannot be written is not worth stopping the game for.
-void saveScreenshot() {
-    std::FILE* file = openOutput(SCREENSHOT_FILE, false);
-    if (!file) return;
-    SDL_SaveBMP_RW(plixMedia.screen, SDL_RWFromFP(file, 1), 1);
-}
 
 void handleHotKeys() {
     PlixMedia& m = plixMedia;
-    if (Plix_keyPushed(SDLK_F5)) SDL_WM_IconifyWindow();
-    if (Plix_keyPushed(SDLK_F9)) Plix_toggleFullScreen(m.screen, m.screenBackup);
-    if (Plix_keyPushed(SDLK_F10)) Plix_toggleCursor();
-    if (Plix_keyPushed(SDLK_F12)) saveScreenshot();
-    if (Plix_keyDown(SDLK_ESCAPE)) m.quitRequested = true;
+    if (Plix_keyPushed(PLIX_KEY_F5)) Plix_platformIconify();
+    if (Plix_keyPushed(PLIX_KEY_F9)) Plix_toggleFullScreen(m.screen, m.screenBackup);
+    if (Plix_keyPushed(PLIX_KEY_F10)) Plix_toggleCursor();
+    if (Plix_keyPushed(PLIX_KEY_F12)) Plix_platformScreenshot(m.screen, SCREENSHOT_FILE);
+    if (Plix_keyDown(PLIX_KEY_ESCAPE)) m.quitRequested = true;
 }
 
 } // namespace
@@ -131,7 +126,7 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
     // Emptied only now, so an earlier failure lands at the end of the previous run's log.
     if (std::FILE* log = openOutput(LOG_FILE, false)) std::fclose(log);
 
-    if (SDL_NumJoysticks() > 0) {
+    if (Plix_platformJoysticks() > 0) {
         m.joystick = SDL_JoystickOpen(0);
         if (!m.joystick) throw PlixError(SDL_GetError());
         m.joyButtonCount = SDL_JoystickNumButtons(m.joystick);
@@ -166,7 +161,8 @@ void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup) {
     SDL_BlitSurface(screen, nullptr, backup, nullptr);
     m.videoFlags ^= SDL_FULLSCREEN;
     // SDL 1.2 keeps the same video surface object across mode changes, so `screen` stays valid.
-    SDL_Surface* changed = SDL_SetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
+    SDL_Surface* changed =
+        Plix_platformSetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
     if (changed) SDL_BlitSurface(backup, nullptr, changed, nullptr);
 }
 
@@ -206,4 +202,5 @@ void Plix_log(const std::exception& error) {
         std::fputc('\n', log);
         std::fclose(log);
     }
+    Plix_platformLogLine(message);
 }

@@ -1,6 +1,7 @@
 // Bitmap font: one BMP per character code read from resource/font at start-up, and text drawn from it.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +10,6 @@
 namespace {
 
 constexpr const char* FONT_DIR = "resource/font";
-constexpr Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
 constexpr int SPACE_ADVANCE = 12;
 
 // Case matters: 65.BMP is not a glyph.
@@ -38,7 +38,7 @@ void loadFont() {
             closedir(dir);
             throw PlixError(std::string("loadFont: ") + SDL_GetError());
         }
-        SDL_SetColorKey(glyph, COLOR_KEY_FLAGS, SDL_MapRGB(glyph->format, 0, 0, 0));
+        Plix_platformColorKey(glyph, SDL_MapRGB(glyph->format, 0, 0, 0));
         // A later file with the same code replaces the earlier glyph; the old surface lives on unused.
         plixMedia.glyphs[std::atoi(name)] = glyph;
     }

@@ -1,10 +1,10 @@
 // Image registry and drawing: BMPs under string keys, blits of them, and solid rectangle fills.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
 
 namespace {
 
-constexpr Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
 constexpr int KEY_TOP_LEFT = -1; // red value that takes the transparent colour from the top-left pixel
 
 // The raw pixel value at the top-left corner, whatever the surface's depth; the surface is locked.
@@ -62,10 +62,10 @@ void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, 
         SDL_LockSurface(surface);
         SDL_GetRGB(topLeftPixel(surface), surface->format, &r, &g, &b);
         SDL_UnlockSurface(surface);
-        SDL_SetColorKey(surface, COLOR_KEY_FLAGS, SDL_MapRGB(surface->format, r, g, b));
+        Plix_platformColorKey(surface, SDL_MapRGB(surface->format, r, g, b));
     } else if (red >= 0) {
-        SDL_SetColorKey(surface, COLOR_KEY_FLAGS,
-                        SDL_MapRGB(surface->format, Uint8(red), Uint8(green), Uint8(blue)));
+        Plix_platformColorKey(surface,
+                              SDL_MapRGB(surface->format, Uint8(red), Uint8(green), Uint8(blue)));
     }
     m.images.emplace(key, surface);
 }
@@ -94,5 +94,6 @@ void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {
         rect.w = Uint16(m.videoWidth);
         rect.h = Uint16(m.videoHeight);
     }
-    SDL_FillRect(m.screen, &rect, screenColour(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
+    Plix_platformFillRect(m.screen, &rect,
+                          screenColour(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
 }

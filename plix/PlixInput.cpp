@@ -1,6 +1,7 @@
 // Input: the once-a-frame keyboard and joystick snapshot, and the held/pushed questions asked of it.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ bool stickHolds(const Sint16 axes[2], int direction) {
 void Plix_takeSnapshot() {
     PlixMedia& m = plixMedia;
     int count = 0;
-    const Uint8* keys = SDL_GetKeyState(&count);
+    const Uint8* keys = Plix_platformKeys(&count);
     for (int k = 0; k < PLIX_KEY_COUNT; ++k) {
         m.keyBefore[k] = m.keyNow[k];
         m.keyNow[k] = k < count && keys[k] == 1;

@@ -72,10 +72,6 @@ std::FILE* openOutput(const char* path, bool append);
 // What is wrong with a WAV file's bytes for the mixer, or nullptr: RIFF WAVE, PCM, 1 or 2 channels,
 // 8 or 16 bits, 4000 to 192000 Hz, and a data chunk inside the file.
 const char* wavProblem(const Uint8* data, size_t size);
-// What is wrong with an Ogg Vorbis file's streams for the mixer, or nullptr: every stream 1 or 2
-// channels at 4000 to 192000 Hz. A file that is no Ogg Vorbis at all is left to SDL_mixer.
-// Allocates nothing, since a game's start plays the music.
-const char* oggProblem(const char* fileName);
 
 // The trace: when on, each traced call records itself before it does its work.
 extern bool plixTraceOn;

@@ -1,5 +1,7 @@
-// The Ogg Vorbis check: every logical stream of the music must be one the mixer can play.
-#include "plix/PlixMedia.h"
+// The Ogg Vorbis check on the desktop: every logical stream of the music must be one the mixer can play.
+#include "plix/PlixPlatform.h"
+
+#include <cstdio>
 
 #include <vorbis/vorbisfile.h>
 
@@ -8,7 +10,7 @@ constexpr long MIN_RATE = 4000;
 constexpr long MAX_RATE = 192000;
 } // namespace
 
-const char* oggProblem(const char* fileName) {
+const char* Plix_platformMusicProblem(const char* fileName) {
     std::FILE* file = std::fopen(fileName, "rb");
     if (!file) return nullptr;
     OggVorbis_File vorbis;

@@ -1,26 +1,34 @@
 // Sound: WAV effects under string keys played on free mixer channels, and one music track at a time.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
 
 #include <vector>
 
 namespace {
 
-// Every file is read whole before SDL sees it: its header is checked first, since SDL crashes on some
-// hostile ones (a sample rate of 0, or of 100 MHz) instead of refusing them.
+// The whole file, or false when it cannot be opened.
+bool readWhole(const std::string& fileName, std::vector<Uint8>& bytes) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file) return false;
+    Uint8 block[1 << 14];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.insert(bytes.end(), block, block + n);
+    const bool failed = std::ferror(file);
+    std::fclose(file);
+    if (failed) throw PlixError("cannot be read");
+    return true;
+}
+
+// The header is checked before SDL sees the file, since SDL crashes on some hostile ones (a sample
+// rate of 0, or of 100 MHz) instead of refusing them.
 Mix_Chunk* loadCheckedWAV(const std::string& fileName, std::vector<Uint8>& bytes) {
     if (const char* problem = resourceProblem(fileName.c_str())) throw PlixError(problem);
-    SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
     // What cannot be opened goes to SDL_mixer as it is, for its own message.
-    if (!file) return Mix_LoadWAV_RW(file, 1);
-    const int size = SDL_RWseek(file, 0, RW_SEEK_END);
-    bytes.resize(size > 0 ? size_t(size) : 0);
-    const bool read = size >= 0 && SDL_RWseek(file, 0, RW_SEEK_SET) == 0 &&
-                      (bytes.empty() || SDL_RWread(file, bytes.data(), bytes.size(), 1) == 1);
-    SDL_RWclose(file);
-    if (!read) throw PlixError("cannot be read");
+    if (!readWhole(fileName, bytes)) return Mix_LoadWAV(fileName.c_str());
     if (const char* problem = wavProblem(bytes.data(), bytes.size())) throw PlixError(problem);
-    return Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
+    return Plix_platformLoadWAV(fileName.c_str(), bytes.data(), bytes.size());
 }
 
 } // namespace
@@ -58,11 +66,12 @@ void Plix_playBgm(const char* fileName, int loops, int fadeMs) {
     if (const char* problem = resourceProblem(fileName))
         throw PlixError(std::string("Plix_playBgm: ") + problem + ": " + fileName);
     // SDL_mixer crashes on its audio thread, once the music plays, when a stream's rate is absurd.
-    if (const char* problem = oggProblem(fileName))
+    if (const char* problem = Plix_platformMusicProblem(fileName))
         throw PlixError(std::string("Plix_playBgm: ") + problem + ": " + fileName);
     m.music = Mix_LoadMUS(fileName);
     if (!m.music) throw PlixError(std::string("Plix_playBgm: ") + SDL_GetError());
-    int result = fadeMs <= 0 ? Mix_PlayMusic(m.music, loops) : Mix_FadeInMusic(m.music, loops, fadeMs);
+    int result = fadeMs <= 0 ? Mix_PlayMusic(m.music, loops)
+                             : Plix_platformFadeInMusic(m.music, loops, fadeMs);
     if (result != 0) throw PlixError(std::string("Plix_playBgm: ") + SDL_GetError());
 }
 

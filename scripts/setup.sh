@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing ZORVANE need; skips apt when all are present.
+# --web adds the browser build's tools: Emscripten, Chromium, Node.js with npm, and the browser test's
+# npm packages (tests/web). scripts/test.sh and scripts/web.sh pass it; playing needs none of them.
 set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+web=""
+[ "${1:-}" = "--web" ] && web=1
 PACKAGES=(
   build-essential cmake pkg-config git
   libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev libpng-dev
@@ -8,14 +13,27 @@ PACKAGES=(
   libx11-dev xvfb xdotool x11-utils imagemagick valgrind
   dpkg-dev file lintian appstream desktop-file-utils man-db groff-base bsdextrautils
 )
+if [ -n "$web" ]; then
+  PACKAGES+=(emscripten chromium)
+  # A Node.js from elsewhere brings its own npm and conflicts with Debian's npm package.
+  command -v npm >/dev/null || PACKAGES+=(nodejs npm)
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   echo "Installing: ${missing[*]}"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  # Wait for another apt run to finish rather than fail on its lock.
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
+fi
+if [ -n "$web" ]; then
+  tests="$root/tests/web"
+  # The browser test drives Debian's Chromium; puppeteer must not fetch a browser of its own.
+  if [ ! -f "$tests/node_modules/.package-lock.json" ] || [ "$tests/package-lock.json" -nt "$tests/node_modules/.package-lock.json" ]; then
+    (cd "$tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)
+  fi
 fi

@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs every test; exits non-zero when any test fails.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" --web
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build" -j "$(nproc)"
 cd "$root/build"
@@ -27,6 +27,18 @@ for variant in release:"" native:"-march=native"; do
     cmake --build "$dir" --target zorvane-sim -j "$(nproc)"
     (cd "$dir" && bash "$root/tests/golden/golden.sh" check "$dir/sim/zorvane-sim")
 done
+
+# Fourth stage: the browser build (its download size printed), played in headless Chromium and held
+# against the native game's own pictures.
+web_count=0
+if command -v emcmake >/dev/null && command -v chromium >/dev/null && [ -d "$root/tests/web/node_modules/puppeteer-core" ]; then
+  bash "$root/scripts/web.sh"
+  bash "$root/tests/web/web_test.sh" "$root/build/zorvane" "$root/resource" "$root/build-web/web"
+  web_count=1
+else
+  echo "web: skipped, for want of Emscripten, Chromium or tests/web's npm packages"
+fi
 # Reaching this line means every stage passed: the CTest programs and scripts, the soak with the
-# sanitizer build's golden lines, the damaged runs, and the golden lines of the two Release builds.
-echo "total: $((unit_count + 5)) passed, 0 failed"
+# sanitizer build's golden lines, the damaged runs, the golden lines of the two Release builds and
+# the browser.
+echo "total: $((unit_count + 5 + web_count)) passed, 0 failed"

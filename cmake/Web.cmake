@@ -1,0 +1,49 @@
+# The browser build (emcmake cmake): the game as zorvane.js, .wasm and .data beside our own page in
+# <build>/web, and the frame benchmark as bench.js beside bench.html. Driven by scripts/web.sh.
+set(ZORVANE_WEB_DIR ${PROJECT_BINARY_DIR}/web)
+
+# The quit request and every failure travel as exceptions, which Emscripten leaves out by default.
+# -Wshadow=local, from the desktop flags, is GCC's alone.
+add_compile_options(-fexceptions -Wno-unknown-warning-option)
+add_link_options(-fexceptions)
+
+file(GLOB ZORVANE_SOURCES CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/plix/*.cpp
+  ${PROJECT_SOURCE_DIR}/objects/*.cpp
+  ${PROJECT_SOURCE_DIR}/flow/*.cpp)
+list(REMOVE_ITEM ZORVANE_SOURCES ${PROJECT_SOURCE_DIR}/flow/main.cpp ${PROJECT_SOURCE_DIR}/plix/PlixDesktop.cpp
+  ${PROJECT_SOURCE_DIR}/plix/PlixOgg.cpp)
+add_library(zorvane_core STATIC ${ZORVANE_SOURCES})
+target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
+
+# The simulator's library, for the benchmark; it reaches SDL's key state directly.
+add_subdirectory(sim EXCLUDE_FROM_ALL)
+target_compile_options(zorvane_sim PRIVATE -include ${PROJECT_SOURCE_DIR}/plix/PlixWebSdl.h)
+
+# ASYNCIFY lets the frame wait's SDL_Delay hand control back to the browser, so the blocking loop
+# stays as it is. The preload plugins have the browser decode the BMPs and sounds before main().
+set(ZORVANE_WEB_LINK
+  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
+  --use-preload-plugins --preload-file ${PROJECT_SOURCE_DIR}/resource@/resource)
+
+file(GLOB_RECURSE ZORVANE_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resource/*)
+
+function(zorvane_web_program target output)
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME ${output} SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZORVANE_WEB_DIR})
+  target_link_options(${target} PRIVATE ${ZORVANE_WEB_LINK})
+  # The resources are packed at link time.
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ZORVANE_RESOURCES})
+endfunction()
+
+add_executable(zorvane-web flow/main.cpp)
+target_link_libraries(zorvane-web PRIVATE zorvane_core)
+zorvane_web_program(zorvane-web zorvane)
+
+add_executable(zorvane-web-bench bench/WebBench.cpp bench/Scenes.cpp)
+target_link_libraries(zorvane-web-bench PRIVATE zorvane_sim)
+zorvane_web_program(zorvane-web-bench bench)
+
+foreach(page index.html bench.html)
+  configure_file(${PROJECT_SOURCE_DIR}/web/${page} ${ZORVANE_WEB_DIR}/${page} COPYONLY)
+endforeach()

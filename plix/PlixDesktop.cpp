@@ -1,0 +1,49 @@
+// The desktop side of PlixPlatform: each call is SDL 1.2 or SDL_mixer itself.
+#include "plix/PlixMedia.h"
+#include "plix/PlixPlatform.h"
+
+namespace {
+constexpr Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
+}
+
+const Uint8* Plix_platformKeys(int* count) {
+    return SDL_GetKeyState(count);
+}
+
+void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
+    SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
+}
+
+void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {
+    SDL_FillRect(surface, rect, colour);
+}
+
+int Plix_platformJoysticks() {
+    return SDL_NumJoysticks();
+}
+
+int Plix_platformFadeInMusic(Mix_Music* music, int loops, int fadeMs) {
+    return Mix_FadeInMusic(music, loops, fadeMs);
+}
+
+SDL_Surface* Plix_platformSetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    return SDL_SetVideoMode(width, height, bpp, flags);
+}
+
+void Plix_platformIconify() {
+    SDL_WM_IconifyWindow();
+}
+
+// From the bytes that were checked, not from the file again.
+Mix_Chunk* Plix_platformLoadWAV(const char*, const Uint8* bytes, size_t size) {
+    return Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes, int(size)), 1);
+}
+
+// A screenshot that cannot be written is not worth stopping the game for.
+void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
+    std::FILE* file = openOutput(fileName, false);
+    if (file) SDL_SaveBMP_RW(screen, SDL_RWFromFP(file, 1), 1);
+}
+
+// The desktop's run.log and standard output are all there is.
+void Plix_platformLogLine(const char*) {}

@@ -1,0 +1,75 @@
+# The browser build held against the native game: the same title and HUD pixels, shown crisply, plus play.
+# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR. ZORVANE is the native game; WEB_DIR the built
+# page. The native shots come from a real window under Xvfb; web_test.mjs plays the page in headless
+# Chromium. Set E2E_KEEP=1 to keep the pictures (their folder is printed).
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/../e2e/lib.sh"
+e2e_setup "$1" "$2"
+web_dir="$(readlink -f "$3")"
+for tool in node compare identify; do
+    command -v "$tool" >/dev/null || { e2e_log "missing tool: $tool"; exit 1; }
+done
+[ -f "$web_dir/zorvane.wasm" ] || { e2e_log "no web build in $3"; exit 1; }
+[ -d "$here/node_modules/puppeteer-core" ] || { e2e_log "no puppeteer-core: run npm ci in $here"; exit 1; }
+out="$E2E_SCRATCH/web"
+mkdir -p "$out"
+[ -n "${E2E_KEEP:-}" ] && e2e_log "pictures in $out"
+
+# --- the native game's own title and first frames of play -----------------------------------
+e2e_start_xvfb
+e2e_make_workdir native
+e2e_start_game
+e2e_wait_window 10 || exit 1
+e2e_focus
+sleep 0.3
+# Under load a tap can fall between two snapshots, so each reference gets a second try.
+e2e_screenshot "$out/native-title.png" || e2e_screenshot "$out/native-title.png" || exit 1
+for try in 1 2; do
+    e2e_tap z
+    sleep 0.15
+    e2e_screenshot "$out/native-game.png" || e2e_screenshot "$out/native-game.png" || exit 1
+    [ "$(e2e_pixel "$out/native-game.png" 160 70)" = "0,255,0" ] && break
+done
+e2e_expect "native game started (the boss at (160, 70))" "0,255,0" "$(e2e_pixel "$out/native-game.png" 160 70)"
+e2e_tap Escape
+e2e_wait_exit 10
+e2e_expect "native game quit" "0" "$E2E_STATUS"
+
+# --- the page in the browser ------------------------------------------------------------------
+(cd "$here" && node web_test.mjs "$web_dir" "$out")
+browser_status=$?
+e2e_expect "browser checks" "0" "$browser_status"
+
+# differ A B [GEOMETRY]: how many pixels differ, over the whole pictures or the one crop of both.
+differ() {
+    local crop=()
+    [ -n "${3:-}" ] && crop=(-crop "$3" +repage)
+    convert "$1" "${crop[@]}" -type TrueColor "$out/differ-a.png"
+    convert "$2" "${crop[@]}" -type TrueColor "$out/differ-b.png"
+    compare -metric AE "$out/differ-a.png" "$out/differ-b.png" null: 2>&1
+}
+
+if [ -f "$out/title.rgb" ]; then
+    convert -size 320x480 -depth 8 "rgb:$out/title.rgb" "$out/web-title.png"
+    e2e_expect "title drawn on the canvas as the native game draws it" "0" \
+        "$(differ "$out/native-title.png" "$out/web-title.png")"
+fi
+if [ -f "$out/display.png" ]; then
+    # As shown, each game pixel is a k x k square of its own colour: the native title enlarged by
+    # repeating pixels, with no smoothing.
+    scale=$(( $(identify -format '%w' "$out/display.png") / 320 ))
+    convert "$out/native-title.png" -sample "$((320 * scale))x$((480 * scale))" "$out/native-title-shown.png"
+    e2e_expect "title shown at scale $scale, crisp" "0" "$(differ "$out/native-title-shown.png" "$out/display.png")"
+fi
+if [ -f "$out/screenshot.bmp" ]; then
+    e2e_expect "F12's screenshot.bmp holds the native title" "0" \
+        "$(differ "$out/native-title.png" "$out/screenshot.bmp")"
+fi
+if [ -f "$out/game.rgb" ]; then
+    # LEVEL over the boss's bar and SCORE: glyphs keyed out over a coloured bar, as on the desktop.
+    convert -size 320x480 -depth 8 "rgb:$out/game.rgb" "$out/web-game.png"
+    e2e_expect "HUD at a game's start as the native game draws it" "0" \
+        "$(differ "$out/native-game.png" "$out/web-game.png" 120x45+0+0)"
+fi
+e2e_finish
