@@ -17,6 +17,7 @@ E2E_STATUS=""
 E2E_FAILURES=0
 E2E_FAILED_WORKS=() # working directories with a failed check, whose game output is shown at the end
 E2E_CAPTION="/+++ ZORVANE +++/"
+E2E_BG="32,32,32"    # the whole-screen clear of the title and of a game
 E2E_HOLD=0.1         # a tap: seven frames at most, so a level key changes once
 
 e2e_log() { echo "[e2e] $*" >&2; }
@@ -41,6 +42,7 @@ e2e_setup() {
     fi
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM
+    e2e_load_font
 }
 
 e2e_cleanup() {
@@ -300,4 +302,244 @@ e2e_finish() {
     fi
     e2e_log "all checks passed"
     exit 0
+}
+
+# --- Pictures of what the game should draw, compared with its screenshots pixel for pixel ------------
+
+declare -A E2E_GLYPH_FILE=() E2E_GLYPH_WIDTH=() E2E_GLYPH_HEIGHT=()
+E2E_OPS=()          # ImageMagick operations that draw onto the image before them
+E2E_TEXT_END=0      # pen position after the last text laid out
+E2E_TEXT_HEIGHT=0   # the tallest glyph of that text
+
+# e2e_load_font [DIR]: the glyph files of the font (the real one by default), their widths (each
+# glyph's advance) and heights, by character code.
+e2e_load_font() {
+    local dir name w h
+    dir="$(readlink -f "${1:-$E2E_RESOURCE/font}")"
+    E2E_GLYPH_FILE=() E2E_GLYPH_WIDTH=() E2E_GLYPH_HEIGHT=()
+    while read -r name w h; do
+        [[ "$name" =~ ^([0-9]+)\.bmp$ ]] || continue
+        local code=$((10#${BASH_REMATCH[1]}))
+        E2E_GLYPH_FILE[$code]="$dir/$name"
+        E2E_GLYPH_WIDTH[$code]="$w"
+        E2E_GLYPH_HEIGHT[$code]="$h"
+    done < <(cd "$dir" && identify -format '%f %w %h\n' -- *.bmp)
+}
+
+# e2e_text_ops X Y TEXT: appends to E2E_OPS the glyph blits of TEXT with its first glyph's top left at
+# (X, Y), black transparent; a space advances 12 and is never drawn, a byte without a glyph takes no
+# room. Sets E2E_TEXT_END and E2E_TEXT_HEIGHT.
+e2e_text_ops() {
+    local y="$2" text="$3" i code LC_ALL=C
+    [ ${#E2E_GLYPH_FILE[@]} -gt 0 ] || e2e_load_font
+    E2E_TEXT_END="$1"
+    E2E_TEXT_HEIGHT=0
+    for ((i = 0; i < ${#text}; i++)); do
+        printf -v code '%d' "'${text:i:1}"
+        if [ "$code" -eq 32 ]; then
+            E2E_TEXT_END=$((E2E_TEXT_END + 12))
+            continue
+        fi
+        [ "$code" -ge 0 ] && [ "$code" -lt 128 ] && [ -n "${E2E_GLYPH_FILE[$code]:-}" ] || continue
+        E2E_OPS+=("(" "${E2E_GLYPH_FILE[$code]}" -transparent black ")"
+            -geometry "$(printf '%+d%+d' "$E2E_TEXT_END" "$y")" -composite)
+        E2E_TEXT_END=$((E2E_TEXT_END + E2E_GLYPH_WIDTH[$code]))
+        [ "${E2E_GLYPH_HEIGHT[$code]}" -gt "$E2E_TEXT_HEIGHT" ] && E2E_TEXT_HEIGHT="${E2E_GLYPH_HEIGHT[$code]}"
+    done
+    return 0
+}
+
+# e2e_text_width TEXT: how far TEXT moves the pen.
+e2e_text_width() {
+    local saved=("${E2E_OPS[@]}")
+    e2e_text_ops 0 0 "$1"
+    E2E_OPS=("${saved[@]}")
+    echo "$E2E_TEXT_END"
+}
+
+# e2e_picture OUT WIDTH HEIGHT ITEM...: the picture the game should show, drawn in the order given over
+# the background. Items: "fill X Y W H R,G,B", "image FILE X Y" (opaque), "text X Y TEXT".
+e2e_picture() {
+    local out="$1" width="$2" height="$3" item kind rest x y w h colour file
+    shift 3
+    E2E_OPS=()
+    for item in "$@"; do
+        kind="${item%% *}"
+        rest="${item#* }"
+        case "$kind" in
+        fill)
+            read -r x y w h colour <<<"$rest"
+            [ "$w" -gt 0 ] && [ "$h" -gt 0 ] &&
+                E2E_OPS+=(-fill "rgb($colour)" -draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))")
+            ;;
+        image)
+            read -r file x y <<<"$rest"
+            E2E_OPS+=("(" "$file" ")" -geometry "$(printf '%+d%+d' "$x" "$y")" -composite)
+            ;;
+        text)
+            x="${rest%% *}"
+            rest="${rest#* }"
+            y="${rest%% *}"
+            e2e_text_ops "$x" "$y" "${rest#* }"
+            ;;
+        *)
+            e2e_log "unknown picture item: $item"
+            return 1
+            ;;
+        esac
+    done
+    convert -size "${width}x${height}" "xc:rgb($E2E_BG)" -colorspace sRGB +antialias -stroke none \
+        "${E2E_OPS[@]}" -alpha off "PNG24:$out"
+}
+
+# e2e_differ SHOT WANT [X Y W H]: prints how many pixels of the two pictures differ, in the rectangle
+# (clipped to the pictures) or everywhere.
+e2e_differ() {
+    local crop=()
+    if [ $# -ge 6 ]; then
+        local x="$3" y="$4" w="$5" h="$6"
+        [ "$x" -lt 0 ] && w=$((w + x)) && x=0
+        [ "$y" -lt 0 ] && h=$((h + y)) && y=0
+        crop=(-crop "${w}x${h}+${x}+${y}" +repage)
+    fi
+    convert "$1" "${crop[@]}" "(" "$2" "${crop[@]}" ")" -alpha off -metric AE -compare \
+        -format '%[distortion]\n' info: 2>&1
+}
+
+# e2e_expect_same DESCRIPTION SHOT WANT [X Y W H]: a failed check unless the screenshot equals the
+# expected picture in the rectangle (or everywhere); a failure lists the first differing pixels and
+# keeps both pictures in the scratch area (E2E_KEEP=1 keeps that).
+e2e_expect_same() {
+    local what="$1" n
+    shift
+    n="$(e2e_differ "$@")"
+    if [ "$n" = "0" ]; then
+        e2e_log "ok: $what"
+        return 0
+    fi
+    e2e_fail "$what: $n pixels differ"
+    local kept="$E2E_SCRATCH/failed-$E2E_FAILURES"
+    cp "$1" "$kept-shot.png" && cp "$2" "$kept-want.png"
+    paste -d ' ' <(convert "$1" -depth 8 txt:- | awk 'NR > 1 {print $1, $3}') \
+        <(convert "$2" -depth 8 txt:- | awk 'NR > 1 {print $3}') |
+        awk -v x0="${3:-0}" -v y0="${4:-0}" -v w="${5:-100000}" -v h="${6:-100000}" '
+            { split($1, p, /[,:]/) }
+            p[1] >= x0 && p[1] < x0 + w && p[2] >= y0 && p[2] < y0 + h && $2 != $3 {
+                print "  at " p[1] "," p[2] ": shot " $2 ", expected " $3; if (++n == 8) exit }' >&2
+    e2e_log "  pictures: $kept-shot.png, $kept-want.png"
+    return 1
+}
+
+# e2e_glyphs_over SHOT OUT X Y TEXT: OUT is SHOT with TEXT's glyphs drawn over it once more, which
+# changes no pixel when every glyph pixel is already there; what shows through the glyphs' black is
+# taken from SHOT.
+e2e_glyphs_over() {
+    E2E_OPS=()
+    e2e_text_ops "$3" "$4" "$5"
+    convert "$1" -colorspace sRGB "${E2E_OPS[@]}" -alpha off "PNG24:$2"
+}
+
+# e2e_read_number SHOT X Y: the decimal number drawn with the font at (X, Y) over the background, read
+# glyph by glyph against the font's digits; prints nothing when no digit is there.
+e2e_read_number() {
+    local shot="$1" x="$2" y="$3" d files=() digits=""
+    [ ${#E2E_GLYPH_FILE[@]} -gt 0 ] || e2e_load_font
+    for d in 0 1 2 3 4 5 6 7 8 9; do
+        [ -n "${E2E_GLYPH_FILE[$((48 + d))]:-}" ] || continue
+        files+=("${E2E_GLYPH_FILE[$((48 + d))]}")
+        digits+="$d"
+    done
+    { convert "${files[@]}" -alpha off -depth 8 txt:-
+      convert "$shot" -crop "120x${E2E_GLYPH_HEIGHT[48]:-18}+$x+$y" +repage -alpha off -depth 8 txt:-; } |
+        awk -v digits="$digits" -v bg="$(printf '#%02X%02X%02X' ${E2E_BG//,/ })" '
+        /^#/ { split($0, f, /[:, ]+/); n++; W[n] = f[5]; H[n] = f[6]; next }
+        { split($1, p, /[,:]/); match($0, /#[0-9A-Fa-f]+/)
+          P[n, p[1], p[2]] = toupper(substr($0, RSTART, 7)) }
+        END {
+            pen = 0; out = ""
+            for (;;) {
+                found = 0
+                for (g = 1; g < n && !found; g++) {
+                    ok = 1
+                    for (yy = 0; yy < H[g] && ok; yy++)
+                        for (xx = 0; xx < W[g] && ok; xx++) {
+                            want = P[g, xx, yy]; if (want == "#000000") want = bg
+                            if (P[n, pen + xx, yy] != want) ok = 0
+                        }
+                    if (ok) found = g
+                }
+                if (!found) break
+                out = out substr(digits, found, 1); pen += W[found]
+            }
+            print out }'
+}
+
+# --- The screens of the game as the scripts see them ------------------------------------------------
+
+# e2e_expect_title SHOT LEVEL: the title screen exactly: the picture at (30, 60), the prompt at (40, 360)
+# and "LEVEL : LEVEL" at (40, 384), over the background, which fills any wider window too.
+e2e_expect_title() {
+    local shot="$1" level="$2" want="$E2E_SCRATCH/title-want.png" pw ph size prompt="PUSH 'Z' or Joystick'1'"
+    size="$(identify -format '%w %h' "$shot")"
+    read -r pw ph < <(identify -format '%w %h\n' "$E2E_RESOURCE/image/zorvane.bmp")
+    e2e_picture "$want" ${size% *} ${size#* } "image $E2E_RESOURCE/image/zorvane.bmp 30 60" \
+        "text 40 360 $prompt" "text 40 384 LEVEL : $level"
+    e2e_expect_same "title picture opaque at (30, 60)" "$shot" "$want" 29 59 $((pw + 2)) $((ph + 2))
+    E2E_OPS=()
+    e2e_text_ops 40 360 "$prompt"
+    e2e_expect_same "prompt at (40, 360)" "$shot" "$want" 38 358 $((E2E_TEXT_END - 36)) $((E2E_TEXT_HEIGHT + 4))
+    e2e_text_ops 40 384 "LEVEL : $level"
+    e2e_expect_same "LEVEL : $level at (40, 384)" "$shot" "$want" 38 382 $((E2E_TEXT_END - 36)) $((E2E_TEXT_HEIGHT + 4))
+    e2e_expect_same "the whole title screen at level $level" "$shot" "$want"
+}
+
+# e2e_read_title_level SHOT: the level that the title shows.
+e2e_read_title_level() {
+    e2e_read_number "$1" $((40 + $(e2e_text_width "LEVEL : "))) 384
+}
+
+# e2e_expect_fresh_game SHOT [LEVEL]: a game seen before its first wave leaves the boss: boss, bar,
+# ship, pods, charge bar and HUD exact, and nothing else on the field. TIME is read from the shot;
+# the charge, 120 at the start and one more every frame of play, gives the bar's width from it.
+e2e_expect_fresh_game() {
+    local shot="$1" level="${2:-0}" want="$E2E_SCRATCH/game-want.png" t bar colour pods
+    t="$(e2e_read_number "$shot" $((10 + $(e2e_text_width "TIME  : "))) 50)"
+    if [ -z "$t" ]; then
+        e2e_fail "no TIME number at (10, 50)"
+        return 1
+    fi
+    # The first wave leaves the boss at frame 60; a later shot cannot tell what the field should hold.
+    if [ "$t" -ge 60 ]; then
+        e2e_fail "the screenshot came at frame $t of the game, too late to judge its field"
+        return 1
+    fi
+    e2e_log "the screenshot shows frame $t of the game"
+    bar=$(((120 + t) * 300 / 240))
+    colour="$(e2e_pixel "$shot" 10 450)"
+    # The pods swing out from the ship's centre in the first frame of play.
+    if [ "$t" -eq 0 ]; then
+        pods=("fill 156 380 8 8 255,255,0" "fill 156 380 8 8 255,255,0")
+    else
+        pods=("fill 151 344 8 8 255,255,0" "fill 161 344 8 8 255,255,0")
+    fi
+    e2e_picture "$want" 320 480 "fill 152 376 16 16 64,64,255" "${pods[@]}" \
+        "fill 10 450 $bar 5 $colour" "fill 120 30 80 80 0,255,0" "fill 10 10 300 10 0,255,128" \
+        "text 10 20 SCORE : 0" "text 10 50 TIME  : $t" "text 10 456 RATIO : x0 + 0" \
+        "text 200 456 MAX : x0" "text 0 0 LEVEL $level"
+    e2e_expect_same "boss: green 80 x 80 centred on (160, 70)" "$shot" "$want" 119 29 82 82
+    e2e_expect_same "hit-point bar: full, (0, 255, 128), 300 x 10 at (10, 10)" "$shot" "$want" 9 9 302 12
+    e2e_expect_same "ship: blue 16 x 16 centred on (160, 384)" "$shot" "$want" 151 375 18 18
+    e2e_expect_same "pods: yellow 8 x 8 at (155, 348) and (165, 348)" "$shot" "$want" 150 343 20 10
+    e2e_expect_same "charge bar: one colour, $bar x 5 at (10, 450)" "$shot" "$want" 9 449 $((bar + 2)) 7
+    local line x y text
+    for line in "10 20 SCORE : 0" "10 50 TIME  : $t" "10 456 RATIO : x0 + 0" "200 456 MAX : x0" \
+        "0 0 LEVEL $level"; do
+        read -r x y _ <<<"$line"
+        text="${line#* * }"
+        E2E_OPS=()
+        e2e_text_ops "$x" "$y" "$text"
+        e2e_expect_same "$text at ($x, $y)" "$shot" "$want" $((x - 1)) $((y - 1)) \
+            $((E2E_TEXT_END - x + 2)) $((E2E_TEXT_HEIGHT + 2))
+    done
+    e2e_expect_same "the whole field at frame $t" "$shot" "$want"
 }
