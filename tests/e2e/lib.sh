@@ -42,7 +42,7 @@ e2e_setup() {
     fi
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM
-    e2e_load_font # the real font, for the expected pictures
+    e2e_load_font
 }
 
 e2e_cleanup() {
@@ -183,9 +183,9 @@ e2e_tap() { e2e_hold "$E2E_HOLD" "$@"; }
 # e2e_bmp_complete FILE: true once SDL has finished FILE. It writes the header's file size and then
 # the pixel offset last of all, so both must be there and the size must be the file's.
 e2e_bmp_complete() {
-    local size stated reserved offset
+    local size stated offset
     size="$(stat -c %s "$1" 2>/dev/null)" || return 1
-    read -r stated reserved offset < <(od -An -tu4 -j2 -N12 "$1" 2>/dev/null)
+    read -r stated _ offset < <(od -An -tu4 -j2 -N12 "$1" 2>/dev/null)
     [ -n "${offset:-}" ] && [ "$offset" -gt 0 ] && [ "$stated" = "$size" ]
 }
 
@@ -311,11 +311,10 @@ E2E_OPS=()          # ImageMagick operations that draw onto the image before the
 E2E_TEXT_END=0      # pen position after the last text laid out
 E2E_TEXT_HEIGHT=0   # the tallest glyph of that text
 
-# e2e_load_font [DIR]: the glyph files of the font (the real one by default), their widths (each
-# glyph's advance) and heights, by character code.
+# e2e_load_font: the glyph files of the game's font, their widths (each glyph's advance) and heights,
+# by character code.
 e2e_load_font() {
-    local dir name w h
-    dir="$(readlink -f "${1:-$E2E_RESOURCE/font}")"
+    local dir="$E2E_RESOURCE/font" name w h
     E2E_GLYPH_FILE=() E2E_GLYPH_WIDTH=() E2E_GLYPH_HEIGHT=()
     [ -d "$dir" ] || return 0
     while read -r name w h; do
