@@ -1,0 +1,71 @@
+# The game's loop in a real window as far as a scripted player gets: title, game, game over, restart.
+# A player who cannot see the screen is hit by the first aimed wave within about 440 frames whatever
+# the seed, and only a player reading the bullets survives to the clear; so the clear, the end roll
+# and the return to the title are played headless, in the flow tests and the golden cycles.
+# Usage: bash restart_e2e.sh ZORVANE RESOURCE_DIR
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup "$1" "$2"
+e2e_start_xvfb
+
+QUIT="dPlix system quit."
+
+# game_over_shown SHOT: every pixel of the glyphs of "GAME OVER" at (120, 240) is there. Only the
+# glyphs: bullets and minions stand still on the field behind the text once the game is over.
+game_over_shown() {
+    e2e_glyphs_over "$1" "$E2E_SCRATCH/over-want.png" 120 240 "GAME OVER"
+    [ "$(e2e_differ "$1" "$E2E_SCRATCH/over-want.png" 119 239 110 20)" = 0 ]
+}
+
+e2e_make_workdir cycle
+e2e_start_game
+e2e_wait_window || exit 1
+e2e_focus
+
+shot="$E2E_SCRATCH/title.png"
+e2e_screenshot "$shot" || exit 1
+e2e_expect_title "$shot" 0
+e2e_tap x
+e2e_expect_true "x on the title starts nothing" e2e_screenshot "$E2E_SCRATCH/title-x.png"
+e2e_expect "title unchanged after x" "0" "$(e2e_differ "$shot" "$E2E_SCRATCH/title-x.png")"
+
+shot="$E2E_SCRATCH/game.png"
+e2e_screenshot "$shot" z || exit 1
+e2e_log "z on the title starts a game:"
+e2e_expect_fresh_game "$shot"
+
+# Hands off: two hits (pods, then ship) and the 60-frame flash; at 16 ms a frame that is about 8 s,
+# longer when the machine is busy.
+over=""
+for i in $(seq 1 60); do
+    sleep 1
+    shot="$E2E_SCRATCH/over.png"
+    e2e_screenshot "$shot" || break
+    if game_over_shown "$shot"; then
+        over="yes"
+        break
+    fi
+done
+if [ -z "$over" ]; then
+    e2e_expect_same "GAME OVER at (120, 240) after $i looks, one a second" "$shot" \
+        "$E2E_SCRATCH/over-want.png" 119 239 110 20
+    exit 1
+fi
+e2e_log "ok: GAME OVER shown without input (look $i, one a second)"
+
+# The game over waits for z alone: x and steering change nothing, and the scene stays the game.
+e2e_tap x
+e2e_tap Up
+shot="$E2E_SCRATCH/over-x.png"
+e2e_expect_true "screenshot after x" e2e_screenshot "$shot"
+e2e_expect_true "still GAME OVER after x and up" game_over_shown "$shot"
+
+shot="$E2E_SCRATCH/restart.png"
+e2e_screenshot "$shot" z || exit 1
+e2e_log "z restarts a fresh game at once, with no title in between:"
+e2e_expect_fresh_game "$shot"
+
+e2e_tap Escape
+e2e_wait_exit 10
+e2e_expect_quit "$QUIT"
+e2e_finish
