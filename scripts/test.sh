@@ -17,7 +17,8 @@ cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_SANITIZE
 cmake --build "$asan" --target zorvane zorvane-sim -j "$(nproc)"
 (cd "$asan" && bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim")
 (cd "$asan" && bash "$root/tests/golden/golden.sh" check "$asan/sim/zorvane-sim" cycles)
-bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" "$root/build/tests/damaged/sdl_error_probe"
+bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" "$root/build/tests/damaged/sdl_error_probe" \
+    "$asan/sim/zorvane-sim" "$root/build/tests/damaged/ogg_bend"
 
 # Third stage: the same golden lines from an optimised Release build and from one for this very CPU,
 # where the compiler may use every instruction it has (fused multiply-adds included, unless told not to).

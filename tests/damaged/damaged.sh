@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Damaged resources: every resource file truncated, garbage, empty, a directory, unreadable, and a few
-# hostile headers; the real game must end with the failure status and the loader's exact message, or
-# play on.
-# Usage: bash damaged.sh ZORVANE RESOURCE_DIR SDL_ERROR_PROBE
+# Damaged resources: every resource file truncated, garbage, empty, a directory, a FIFO, unreadable, and
+# hostile headers SDL would crash on; the real game and the simulator must both end with the failure
+# status and the loader's exact message, or play on.
+# Usage: bash damaged.sh ZORVANE RESOURCE_DIR SDL_ERROR_PROBE ZORVANE_SIM OGG_BEND
 # The probe tells what SDL itself says about each damaged file; the expected line is the game's
-# prefix (and suffix) around that text. A file SDL still accepts must not stop the game at all.
+# prefix (and suffix) around that text, or around the game's own reason where it refuses the file
+# before SDL sees it. A file SDL still accepts must not stop the game at all.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 e2e_setup "$1" "$2"
 PROBE="$(readlink -f "$3")"
-[ -x "$PROBE" ] || { e2e_log "no probe at $3"; exit 1; }
+SIM="$(readlink -f "$4")"
+OGG_BEND="$(readlink -f "$5")"
+for tool in "$PROBE" "$SIM" "$OGG_BEND"; do
+    [ -x "$tool" ] || { e2e_log "no program at $tool"; exit 1; }
+done
 e2e_start_xvfb
 # The scratch area must be reachable for the unreadable-file runs under another user.
 chmod 755 "$E2E_SCRATCH"
@@ -62,8 +67,17 @@ damage() {
     bmp-palette) patch "$f" 28 "0800" && patch "$f" 46 "ffffff7f" ;;    # 8 bits, 2^31 colours
     bmp-dimensions) patch "$f" 18 "3075000030750000" ;;                    # 30000 x 30000
     bmp-offset) patch "$f" 10 "f0ffffff" ;;                                # pixels 4 GB into the file
+    fifo) rm -f "$f" && mkfifo "$f" ;;
     wav-length) patch "$f" 40 "f0ffffff" ;;                                # data chunk of 4 GB
     wav-format) patch "$f" 34 "ff7f" ;;                                    # 32767-bit samples
+    wav-adpcm) patch "$f" 20 "0200" ;;
+    wav-channels) patch "$f" 22 "0300" ;;
+    wav-rate-0) patch "$f" 24 "00000000" ;;                                # SDL crashes on these rates
+    wav-rate-45) patch "$f" 24 "2d000000" ;;
+    wav-rate-100M) patch "$f" 24 "00e1f505" ;;
+    ogg-rate-20) "$OGG_BEND" "$f" "$f.bent" 20 && mv "$f.bent" "$f" ;;      # SDL_mixer's thread crashes
+    ogg-rate-50M) "$OGG_BEND" "$f" "$f.bent" 50000000 && mv "$f.bent" "$f" ;;
+    ogg-chained) "$OGG_BEND" "$f" "$f.bent" 20 chained && mv "$f.bent" "$f" ;; # a good stream, then that
     *) e2e_log "unknown damage $2"; exit 1 ;;
     esac
 }
@@ -111,10 +125,24 @@ no_sanitizer_report() {
     fi
 }
 
-# check CASE FILE HOW KIND PREFIX SUFFIX: one damaged copy, one run of the game.
-# KIND is the probe's loader (bmp, wav, music) or "icon" for the file whose loss is not an error.
+# the_simulator_agrees NAME EXPECTED STATUS: the simulator, on the same damaged tree, stops with the same
+# message (after its own "zorvane-sim: ") and status, or plays a short game when the game plays on.
+the_simulator_agrees() {
+    local name="$1" expected="$2" status="$3" got
+    (cd "$E2E_WORK" && exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "${CASE_USER[@]}" \
+        "$SIM" --level 0 --max-frames 2 >"$E2E_WORK/sim-stdout.txt" 2>"$E2E_WORK/stderr.txt")
+    got=$?
+    e2e_expect "$name: the simulator's status" "$status" "$got"
+    [ "$expected" = "$QUIT" ] ||
+        e2e_expect "$name: the simulator's message" "zorvane-sim: $expected" "$(grep -v Sanitizer "$E2E_WORK/stderr.txt" | tail -n 1)"
+    no_sanitizer_report "$name (simulator)"
+}
+
+# check CASE FILE HOW KIND PREFIX SUFFIX [OWN]: one damaged copy, one run of the game and one of the
+# simulator. KIND is the probe's loader (bmp, wav, music) or "icon" for the file whose loss is not an
+# error. OWN is the game's own reason, for a file it refuses before SDL sees it.
 check() {
-    local name="$1" file="$2" how="$3" kind="$4" prefix="$5" suffix="$6" said expected status
+    local name="$1" file="$2" how="$3" kind="$4" prefix="$5" suffix="$6" own="${7:-}" said expected status
     CASE_USER=()
     if [ "$how" = unreadable ]; then
         if [ "$UNREADABLE_OK" -eq 0 ]; then
@@ -127,7 +155,13 @@ check() {
     e2e_copy_resources
     damage "$file" "$how"
     chmod a+rwx "$E2E_WORK"
-    if [ "$kind" = icon ]; then said=LOADED; else said="$(as_case_user "$PROBE" "$kind" "resource/$file")"; fi
+    if [ "$kind" = icon ]; then
+        said=LOADED
+    elif [ -n "$own" ]; then
+        said="$own"
+    else
+        said="$(as_case_user "$PROBE" "$kind" "resource/$file")"
+    fi
     if [ "$said" = LOADED ]; then
         expected="$QUIT"
         status=0
@@ -150,24 +184,48 @@ check() {
     e2e_expect "$name: last line on stdout" "$expected" "$(e2e_last_line "$E2E_WORK/stdout.txt")"
     e2e_expect "$name: last line of run.log" "$expected" "$(e2e_last_line "$E2E_WORK/run.log")"
     no_sanitizer_report "$name"
+    [ "$kind" = icon ] || the_simulator_agrees "$name" "$expected" "$status"
 }
 
-HOWS="truncated garbage empty directory unreadable"
+# What the game says itself, before SDL sees a file: a resource must be a regular file, and a WAV's
+# header must describe PCM the mixer can play; SDL crashes on some it would not refuse.
+NOT_A_FILE="not a regular file"
+wav_reason() {
+    case "$1" in
+    truncated | wav-length) echo "the data chunk runs past the end of the file" ;;
+    garbage | empty) echo "not a RIFF WAVE file" ;;
+    directory | fifo) echo "$NOT_A_FILE" ;;
+    wav-format) echo "32767 bits a sample, not 8 or 16" ;;
+    wav-adpcm) echo "format 2, not PCM" ;;
+    wav-channels) echo "3 channels, not 1 or 2" ;;
+    wav-rate-0) echo "a rate of 0 Hz, not 4000 to 192000" ;;
+    wav-rate-45) echo "a rate of 45 Hz, not 4000 to 192000" ;;
+    wav-rate-100M) echo "a rate of 100000000 Hz, not 4000 to 192000" ;;
+    esac
+}
+not_a_file() { case "$1" in directory | fifo) echo "$NOT_A_FILE: resource/$2" ;; esac; }
+
+HOWS="truncated garbage empty directory fifo unreadable"
 for how in $HOWS bmp-palette bmp-dimensions bmp-offset; do
-    check "title-$how" image/zorvane.bmp "$how" bmp "Plix_loadBMP: " ""
-    check "glyph-$how" font/65.bmp "$how" bmp "loadFont: " ""
+    check "title-$how" image/zorvane.bmp "$how" bmp "Plix_loadBMP: " "" "$(not_a_file "$how" image/zorvane.bmp)"
+    check "glyph-$how" font/65.bmp "$how" bmp "loadFont: " "" "$(not_a_file "$how" font/65.bmp)"
 done
 for key in kreel damage destroy1 kin; do
     for how in $HOWS; do
-        check "$key-$how" "sound/$key.wav" "$how" wav "Plix_loadWAV: " " (resource/sound/$key.wav)"
+        check "$key-$how" "sound/$key.wav" "$how" wav "Plix_loadWAV: " " (resource/sound/$key.wav)" "$(wav_reason "$how")"
     done
 done
-for how in wav-length wav-format; do
-    check "kin-$how" sound/kin.wav "$how" wav "Plix_loadWAV: " " (resource/sound/kin.wav)"
+for how in wav-length wav-format wav-adpcm wav-channels wav-rate-0 wav-rate-45 wav-rate-100M; do
+    check "kin-$how" sound/kin.wav "$how" wav "Plix_loadWAV: " " (resource/sound/kin.wav)" "$(wav_reason "$how")"
 done
 for how in $HOWS truncated-late; do
-    check "bgm-$how" sound/bgm.ogg "$how" music "Plix_playBgm: " ""
+    check "bgm-$how" sound/bgm.ogg "$how" music "Plix_playBgm: " "" "$(not_a_file "$how" sound/bgm.ogg)"
 done
+RATE="not 4000 to 192000: resource/sound/bgm.ogg"
+check bgm-rate-20 sound/bgm.ogg ogg-rate-20 music "Plix_playBgm: " "" "stream 1 of 1 has a rate of 20 Hz, $RATE"
+check bgm-rate-50M sound/bgm.ogg ogg-rate-50M music "Plix_playBgm: " "" \
+    "stream 1 of 1 has a rate of 50000000 Hz, $RATE"
+check bgm-chained sound/bgm.ogg ogg-chained music "Plix_playBgm: " "" "stream 2 of 2 has a rate of 20 Hz, $RATE"
 # The icon is optional: any damage to it leaves a window without an icon and a game that runs.
 for how in $HOWS; do
     check "icon-$how" plix.bmp "$how" icon "" ""

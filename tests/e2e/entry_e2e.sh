@@ -55,18 +55,68 @@ e2e_expect "no SDL: run.log keeps the earlier run" "$EARLIER
 Plix_init: Couldn't initialize SDL" "$(cat "$E2E_WORK/run.log")"
 e2e_expect "no SDL: stdout" "Plix_init: Couldn't initialize SDL" "$(cat "$E2E_WORK/stdout.txt")"
 
-# The audio device cannot be opened (SDL's file-writing driver aimed at a directory): SDL's reason
-# follows "Plix_init: ", and the log has not been emptied yet.
+# No sound device (SDL's file-writing driver aimed at a directory): the game says so once on standard
+# error, plays in silence on SDL's dummy driver, and its log holds only the line of the quit.
 e2e_make_workdir no-audio
-echo "$EARLIER" >"$E2E_WORK/run.log"
 mkdir "$E2E_WORK/not-a-file"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_WORK/not-a-file" e2e_start_game
+e2e_wait_file "$E2E_WORK/run.log" && kill -TERM "$E2E_GAME_PID" 2>/dev/null
 e2e_wait_exit 30
-e2e_expect "no audio: exit status" "$E2E_FAIL_STATUS" "$E2E_STATUS"
-out="$(e2e_last_line "$E2E_WORK/stdout.txt")"
-e2e_expect_true "no audio: message [$out]" bash -c '[[ "$1" == "Plix_init: "?* ]]' _ "$out"
-e2e_expect "no audio: run.log keeps the earlier run" "$EARLIER
-$out" "$(cat "$E2E_WORK/run.log")"
+e2e_log "no sound device:"
+e2e_expect_quit "dPlix system quit."
+e2e_expect "no audio: run.log holds the quit alone" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
+said="$(grep -c '' "$E2E_WORK/stderr.txt")"
+line="$(grep 'no sound device' "$E2E_WORK/stderr.txt")"
+e2e_expect_true "no audio: one line on stderr [$line]" \
+    bash -c '[[ "$1" == "zorvane: no sound device ("?*"); playing without sound" && $2 == 1 ]]' _ "$line" "$said"
+
+# No display and no driver chosen: SDL would fall back to drawing in the terminal, which nobody can
+# play; the game stops at once as for a mode it cannot set (or, where SDL has no such driver, for an
+# SDL that cannot start at all).
+e2e_make_workdir no-display
+(cd "$E2E_WORK" && exec env -u SDL_VIDEODRIVER -u DISPLAY SDL_AUDIODRIVER=dummy TERM=xterm "$E2E_BIN" \
+    </dev/null >"$E2E_WORK/stdout.txt" 2>"$E2E_WORK/stderr.txt") &
+E2E_GAME_PID=$!
+e2e_wait_exit 30
+# SDL's text driver writes its terminal codes around the message, so the line is read from run.log.
+out="$(e2e_last_line "$E2E_WORK/run.log")"
+e2e_expect "no display: exit status" "$E2E_FAIL_STATUS" "$E2E_STATUS"
+e2e_expect_true "no display: the message on stdout too" grep -qF "$out" "$E2E_WORK/stdout.txt"
+e2e_expect_true "no display: message [$out]" bash -c \
+    '[[ "$1" == "Plix_init: Couldn'"'"'t set video mode" || "$1" == "Plix_init: Couldn'"'"'t initialize SDL" ]]' _ "$out"
+
+# A closed terminal (SIGHUP) quits like SIGTERM, and a standard output whose reader is gone (SIGPIPE on
+# every write) neither kills the game nor keeps the quit from run.log.
+e2e_make_workdir hangup
+e2e_start_game
+e2e_wait_file "$E2E_WORK/run.log" && kill -HUP "$E2E_GAME_PID" 2>/dev/null
+e2e_wait_exit 30
+e2e_log "SIGHUP:"
+e2e_expect_quit "dPlix system quit."
+e2e_make_workdir closed-pipe
+(cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy "$E2E_BIN" > >(exit 0) 2>"$E2E_WORK/stderr.txt") &
+E2E_GAME_PID=$!
+e2e_wait_file "$E2E_WORK/run.log" && sleep 0.5 && kill -TERM "$E2E_GAME_PID" 2>/dev/null
+e2e_wait_exit 30
+e2e_expect "closed pipe: exit status" "0" "$E2E_STATUS"
+e2e_expect "closed pipe: run.log" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
+
+# run.log as something other than a plain file of the game's own: the game plays and quits as ever and
+# writes nothing through it. A link's target keeps its bytes, a FIFO without a reader holds nothing up.
+for kind in link fifo; do
+    e2e_make_workdir "log-$kind"
+    echo "$EARLIER" >"$E2E_WORK/elsewhere.txt"
+    if [ "$kind" = link ]; then ln -s elsewhere.txt "$E2E_WORK/run.log"; else mkfifo "$E2E_WORK/run.log"; fi
+    e2e_start_game
+    # No log to wait for: the title is up once SDL has read the font.
+    sleep 1
+    kill -TERM "$E2E_GAME_PID" 2>/dev/null
+    e2e_wait_exit 30
+    e2e_expect "run.log as a $kind: exit status" "0" "$E2E_STATUS"
+    e2e_expect "run.log as a $kind: stdout" "dPlix system quit." "$(e2e_last_line "$E2E_WORK/stdout.txt")"
+    e2e_expect "run.log as a $kind: the target is untouched" "$EARLIER" "$(cat "$E2E_WORK/elsewhere.txt")"
+    e2e_expect_true "run.log as a $kind: still a $kind" test "$([ "$kind" = link ] && echo -L || echo -p)" "$E2E_WORK/run.log"
+done
 
 # Not errors: the game runs into its frame loop, where SDL's SIGTERM handler's quit request ends it. The
 # signal goes once run.log has been emptied, when that handler is in place; a failure after that

@@ -4,7 +4,7 @@
 
 E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # The exit status of a run that ends on a failure message (a damaged file, no SDL); a quit is always 0.
-E2E_FAIL_STATUS=0
+E2E_FAIL_STATUS=1
 E2E_BIN=""
 E2E_RESOURCE=""
 E2E_DISPLAY=""
