@@ -16,9 +16,8 @@ list(REMOVE_ITEM ZORVANE_SOURCES ${PROJECT_SOURCE_DIR}/flow/main.cpp ${PROJECT_S
 add_library(zorvane_core STATIC ${ZORVANE_SOURCES})
 target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
 
-# The simulator's library, for the benchmark; it reaches SDL's key state directly.
+# The simulator's library, for the benchmark.
 add_subdirectory(sim EXCLUDE_FROM_ALL)
-target_compile_options(zorvane_sim PRIVATE -include ${PROJECT_SOURCE_DIR}/plix/PlixWebSdl.h)
 
 # ASYNCIFY lets the frame wait's SDL_Delay hand control back to the browser, so the blocking loop
 # stays as it is. The preload plugins have the browser decode the BMPs and sounds before main().
