@@ -2,7 +2,7 @@
 # Builds ZORVANE for the browser into build-web/web: our page, zorvane.js, .wasm and the preloaded .data.
 # Usage: bash scripts/web.sh [--bench] [--replay] [--serve [PORT]]
 #   --bench   also builds the frame benchmark and runs it in headless Chromium
-#   --replay  also builds the simulator, served with replay.html
+#   --replay  also builds the simulator and holds its games in headless Chromium against the golden lines
 #   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -43,6 +43,9 @@ printf '%-14s %8d bytes gzipped\n' "download" "$total"
 
 if [ -n "$bench" ]; then
   (cd "$root/tests/web" && node bench.mjs "$build/web")
+fi
+if [ -n "$replay" ]; then
+  (cd "$root/tests/web" && node replay_test.mjs "$build/web" "$root/tests/golden")
 fi
 if [ -n "$serve" ]; then
   exec node "$root/web/serve.mjs" "$build/web" "$port"
