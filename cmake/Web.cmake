@@ -16,9 +16,8 @@ list(REMOVE_ITEM ZORVANE_SOURCES ${PROJECT_SOURCE_DIR}/flow/main.cpp ${PROJECT_S
 add_library(zorvane_core STATIC ${ZORVANE_SOURCES})
 target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
 
-# The simulator's library, for the benchmark; it reaches SDL's key state directly.
+# The simulator's library, for the benchmark and the replays.
 add_subdirectory(sim EXCLUDE_FROM_ALL)
-target_compile_options(zorvane_sim PRIVATE -include ${PROJECT_SOURCE_DIR}/plix/PlixWebSdl.h)
 
 # ASYNCIFY lets the frame wait's SDL_Delay hand control back to the browser, so the blocking loop
 # stays as it is. The preload plugins have the browser decode the BMPs and sounds before main().
@@ -44,6 +43,20 @@ add_executable(zorvane-web-bench bench/WebBench.cpp bench/Scenes.cpp)
 target_link_libraries(zorvane-web-bench PRIVATE zorvane_sim)
 zorvane_web_program(zorvane-web-bench bench)
 
-foreach(page index.html bench.html)
+# zorvane-sim itself, run by replay.html with the arguments in the page's address; its --input
+# scripts are the golden cycles', under /golden.
+add_executable(zorvane-web-replay sim/main.cpp)
+target_link_libraries(zorvane-web-replay PRIVATE zorvane_sim)
+zorvane_web_program(zorvane-web-replay replay)
+file(GLOB ZORVANE_GOLDEN_SCRIPTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/golden/*.in)
+foreach(script ${ZORVANE_GOLDEN_SCRIPTS})
+  get_filename_component(name ${script} NAME)
+  target_link_options(zorvane-web-replay PRIVATE "SHELL:--preload-file ${script}@/golden/${name}")
+endforeach()
+set_property(TARGET zorvane-web-replay APPEND PROPERTY LINK_DEPENDS ${ZORVANE_GOLDEN_SCRIPTS})
+# The page learns the exit status only when the runtime ends with main.
+target_link_options(zorvane-web-replay PRIVATE -sEXIT_RUNTIME=1)
+
+foreach(page index.html bench.html replay.html)
   configure_file(${PROJECT_SOURCE_DIR}/web/${page} ${ZORVANE_WEB_DIR}/${page} COPYONLY)
 endforeach()

@@ -70,6 +70,9 @@ bool Plix_joyDown(int direction);
 bool Plix_joyPushed(int direction);
 bool Plix_joyButtonDown(int button);
 bool Plix_joyButtonPushed(int button);
+// Holds or releases a key, by SDL 1.2 key code, in SDL's own keyboard state as a key event would; the
+// next Plix_update's snapshot sees it. For the simulator, which plays without a keyboard.
+void Plix_setKey(int key, bool held);
 
 // --- trace, for tests and the simulator; the game itself never starts one -------------------
 // Starts a fresh trace: from now on every Plix_fillRect, Plix_draw, Plix_drawText, Plix_playWAV,

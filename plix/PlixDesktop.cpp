@@ -10,6 +10,12 @@ const Uint8* Plix_platformKeys(int* count) {
     return SDL_GetKeyState(count);
 }
 
+void Plix_platformSetKey(int key, bool held) {
+    int count = 0;
+    Uint8* state = SDL_GetKeyState(&count);
+    if (key < count) state[key] = held;
+}
+
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
 }

@@ -70,3 +70,7 @@ bool Plix_joyButtonDown(int button) {
 bool Plix_joyButtonPushed(int button) {
     return validButton(button) && plixMedia.joyButtonNow[button] && !plixMedia.joyButtonBefore[button];
 }
+
+void Plix_setKey(int key, bool held) {
+    if (validKey(key)) Plix_platformSetKey(key, held);
+}

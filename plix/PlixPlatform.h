@@ -17,6 +17,8 @@ constexpr int PLIX_KEY_F12 = 293;
 
 // The keyboard as SDL last knew it, indexed by SDL 1.2 key code; *count receives the entries.
 const Uint8* Plix_platformKeys(int* count);
+// Sets one entry, by SDL 1.2 key code, of the keyboard state that Plix_platformKeys reads.
+void Plix_platformSetKey(int key, bool held);
 // Makes every pixel of key's colour transparent when the surface is blitted.
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
 // How many joysticks Plix_init may open; 0 when the first one cannot be used here.

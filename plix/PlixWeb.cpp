@@ -114,6 +114,14 @@ const Uint8* Plix_platformKeys(int* count) {
     return sdl12Keys;
 }
 
+// Written where a key event from the page would have put the key.
+void Plix_platformSetKey(int key, bool held) {
+    int emulatedCount = 0;
+    Uint8* state = const_cast<Uint8*>(SDL_GetKeyboardState(&emulatedCount));
+    int i = keyMap.index[key];
+    if (i > 0 && i < emulatedCount) state[i] = held;
+}
+
 // The emulation's SDL_SetColorKey does nothing, so the key colour becomes alpha 0 once, at load
 // time; the canvas then leaves those pixels out of every blit.
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {

@@ -30,16 +30,16 @@ for variant in release:"" native:"-march=native"; do
 done
 
 # Fourth stage: the browser build (its download size printed), played in headless Chromium and held
-# against the native game's own pictures.
+# against the native game's own pictures, and the simulator's games there against the golden lines.
 web_count=0
 if command -v emcmake >/dev/null && command -v chromium >/dev/null && [ -d "$root/tests/web/node_modules/puppeteer-core" ]; then
-  bash "$root/scripts/web.sh"
+  bash "$root/scripts/web.sh" --replay
   bash "$root/tests/web/web_test.sh" "$root/build/zorvane" "$root/resource" "$root/build-web/web"
-  web_count=1
+  web_count=2
 else
   echo "web: skipped, for want of Emscripten, Chromium or tests/web's npm packages"
 fi
 # Reaching this line means every stage passed: the CTest programs and scripts, the soak with the
 # sanitizer build's golden lines, the damaged runs, the golden lines of the two Release builds and
-# the browser.
+# the browser's two tests.
 echo "total: $((unit_count + 5 + web_count)) passed, 0 failed"

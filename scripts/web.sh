@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Builds ZORVANE for the browser into build-web/web: our page, zorvane.js, .wasm and the preloaded .data.
-# Usage: bash scripts/web.sh [--bench] [--serve [PORT]]
-#   --bench  also builds the frame benchmark and runs it in headless Chromium
-#   --serve  then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
+# Usage: bash scripts/web.sh [--bench] [--replay] [--serve [PORT]]
+#   --bench   also builds the frame benchmark and runs it in headless Chromium
+#   --replay  also builds the simulator and holds its games in headless Chromium against the golden lines
+#   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-web"
 bench=""
+replay=""
 serve=""
 port=8080
 while [ $# -gt 0 ]; do
   case "$1" in
     --bench) bench=1 ;;
+    --replay) replay=1 ;;
     --serve)
       serve=1
       if [[ "${2:-}" =~ ^[0-9]+$ ]]; then port="$2"; shift; fi ;;
-    *) echo "usage: bash scripts/web.sh [--bench] [--serve [PORT]]" >&2; exit 2 ;;
+    *) echo "usage: bash scripts/web.sh [--bench] [--replay] [--serve [PORT]]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -26,6 +29,7 @@ export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 targets=(zorvane-web)
 [ -n "$bench" ] && targets+=(zorvane-web-bench)
+[ -n "$replay" ] && targets+=(zorvane-web-replay)
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
 
 # What a visitor downloads, compressed as a web server would send it.
@@ -39,6 +43,9 @@ printf '%-14s %8d bytes gzipped\n' "download" "$total"
 
 if [ -n "$bench" ]; then
   (cd "$root/tests/web" && node bench.mjs "$build/web")
+fi
+if [ -n "$replay" ]; then
+  (cd "$root/tests/web" && node replay_test.mjs "$build/web" "$root/tests/golden")
 fi
 if [ -n "$serve" ]; then
   exec node "$root/web/serve.mjs" "$build/web" "$port"

@@ -9,12 +9,12 @@
 #include "plix/Plix.h"
 #include "sim/SimWorld.h"
 
-#include <SDL/SDL.h>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-constexpr int SDL_CODES[6] = {SDLK_z, SDLK_x, SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+// The SDL 1.2 key codes of z, x, up, down, left and right, in the order of the SimKey bits.
+constexpr int KEY_CODES[6] = {122, 120, 273, 274, 276, 275};
 }
 
 void simInitMedia() {
@@ -28,10 +28,8 @@ void simInitMedia() {
 }
 
 void simApplyKeys(uint8_t keys) {
-    int n = 0;
-    Uint8* state = SDL_GetKeyState(&n);
     for (int bit = 0; bit < 6; ++bit)
-        if (SDL_CODES[bit] < n) state[SDL_CODES[bit]] = (keys >> bit) & 1;
+        Plix_setKey(KEY_CODES[bit], (keys >> bit) & 1);
 }
 
 void simFrame(uint8_t keys, int periodMs) {
