@@ -2,10 +2,9 @@
 // Usage: node replay_test.mjs WEB_DIR GOLDEN_DIR. WEB_DIR holds replay.html and the simulator built by
 // scripts/web.sh --replay; GOLDEN_DIR is tests/golden. Each game runs in a fresh page, as a fresh
 // zorvane-sim process would. Prints "ok: ..." or "FAIL: ..." per game and exits 1 on a failure.
-import puppeteer from "puppeteer-core";
-import { existsSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { existsSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { serve } from "../../web/serve.mjs";
+import { openChromium } from "./chromium.mjs";
 
 const [webDir, goldenDir] = process.argv.slice(2);
 if (!existsSync(join(webDir, "replay.wasm"))) {
@@ -53,15 +52,7 @@ function expect(what, ok, detail) {
   if (!ok) failures++;
 }
 
-const { server, url } = await serve(webDir);
-const profile = mkdtempSync("/tmp/zorvane-chromium-");
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-         "--disable-component-update", "--disable-sync"],
-});
+const { browser, url, close } = await openChromium(webDir);
 const started = Date.now();
 try {
   for (const c of CASES) {
@@ -84,9 +75,7 @@ try {
     }
   }
 } finally {
-  await browser.close();
-  server.close();
-  rmSync(profile, { recursive: true, force: true });
+  await close();
 }
 console.log(`${CASES.length} games in ${((Date.now() - started) / 1000).toFixed(1)} s: ` +
             (failures ? `${failures} failed` : "all as expected"));

@@ -2,10 +2,9 @@
 // Usage: node web_test.mjs WEB_DIR OUT_DIR. Prints "ok: ..." or "FAIL: ..." per check and exits 1 on a
 // failure. Leaves in OUT_DIR, for web_test.sh to hold against the native game: title.rgb and game.rgb
 // (the canvas's own 320 x 480 pixels), display.png (the canvas as shown) and the F12 download.
-import puppeteer from "puppeteer-core";
-import { existsSync, mkdtempSync, rmSync, writeFileSync } from "node:fs";
+import { existsSync, rmSync, writeFileSync } from "node:fs";
 import { join, resolve } from "node:path";
-import { serve } from "../../web/serve.mjs";
+import { openChromium } from "./chromium.mjs";
 
 const [webDir, outArg] = process.argv.slice(2);
 const outDir = resolve(outArg); // Chromium drops a download whose folder is given relative
@@ -65,17 +64,7 @@ const shipAt = (page) => page.evaluate((ship) => {
   return null;
 }, SHIP);
 
-const { server, url } = await serve(webDir);
-const profile = mkdtempSync("/tmp/zorvane-chromium-");
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  // Without the background-networking flags Chromium reaches out on its own and the closed network
-  // refuses it, which slows every start.
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-         "--disable-component-update", "--disable-sync"],
-});
+const { browser, url, close } = await openChromium(webDir);
 try {
   const cdp = await browser.target().createCDPSession();
   let downloaded = null;
@@ -214,9 +203,7 @@ try {
 
   expect("no errors on the page", errors.length === 0, errors.join(" | "));
 } finally {
-  await browser.close();
-  server.close();
-  rmSync(profile, { recursive: true, force: true });
+  await close();
 }
 console.log(failures ? `${failures} check(s) failed` : "all browser checks passed");
 process.exit(failures ? 1 : 0);
