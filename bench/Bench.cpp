@@ -1,4 +1,4 @@
-// zorvane-bench: the cost of frames of play, whole headless games, allocations per frame, frame pacing.
+// zorvane-bench: the cost of frames of play, whole headless games, allocations, frame pacing.
 #include "bench/CountingNew.h"
 #include "bench/Scenes.h"
 
@@ -21,7 +21,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+double seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
 
 // The media layer on SDL's dummy drivers, or on the display the caller chose with SDL_VIDEODRIVER.
 bool media(benchmark::State& state) {
@@ -66,14 +68,20 @@ void replayFrame(benchmark::State& state, const std::function<std::string()>& bu
     sceneStep();
     if (verify && !(bad = verify()).empty()) state.SkipWithError(bad.c_str());
     restoreWorld(snap);
-    state.counters["allocs_per_frame"] = static_cast<double>(news) / static_cast<double>(state.iterations());
+    state.counters["allocs_per_frame"] =
+        static_cast<double>(news) / static_cast<double>(state.iterations());
     state.counters["worst_us"] = worst * 1e6;
 }
 
 void BM_TypicalFrame(benchmark::State& state) {
     replayFrame(state, [&] { return buildTypicalFrame(static_cast<int>(state.range(0)), 1500); });
 }
-BENCHMARK(BM_TypicalFrame)->Arg(0)->Arg(10)->Arg(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypicalFrame)
+    ->Arg(0)
+    ->Arg(10)
+    ->Arg(30)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_FullPools(benchmark::State& state) {
     replayFrame(state, [&] { return buildFullPools(static_cast<int>(state.range(0))); });
@@ -89,9 +97,11 @@ void BM_Kind14Rings(benchmark::State& state) {
     replayFrame(
         state, [&] { return buildKind14Rings(lv, rings, before); },
         [&]() -> std::string {
-            // Two rings of 72 per kind 14, each bullet twinned at these levels, as far as the pool holds.
-            const int want = std::min(BULLET_CAPACITY, before + rings * 144 * (lv % 5 == 3 ? 2 : 1));
-            return bulletManager->count() >= want - 8 ? "" : "the rings were not fired: " + poolCounts();
+            // Two rings of 72 per kind 14, each bullet twinned here, as far as the pool holds.
+            const int want =
+                std::min(BULLET_CAPACITY, before + rings * 144 * (lv % 5 == 3 ? 2 : 1));
+            return bulletManager->count() >= want - 8 ? ""
+                                                      : "the rings were not fired: " + poolCounts();
         });
 }
 BENCHMARK(BM_Kind14Rings)
@@ -106,7 +116,9 @@ BENCHMARK(BM_Kind14Rings)
 void BM_BossDeathFullPools(benchmark::State& state) {
     replayFrame(
         state, [&] { return buildBossDeath(static_cast<int>(state.range(0))); },
-        [] { return gameMain->state == GM_CLEAR ? "" : "the boss did not die in the replayed frame"; });
+        [] {
+            return gameMain->state == GM_CLEAR ? "" : "the boss did not die in the replayed frame";
+        });
 }
 BENCHMARK(BM_BossDeathFullPools)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
@@ -151,7 +163,8 @@ void BM_WholeGames(benchmark::State& state) {
         SimOptions o;
         o.observer = &timer;
         const auto t0 = Clock::now();
-        for (int lv = 0; lv <= 50; lv += 10) runGame(lv, seed, input, o);
+        for (int lv = 0; lv <= 50; lv += 10)
+            runGame(lv, seed, input, o);
         const auto t1 = Clock::now();
         wall += seconds(t0, t1);
         state.SetIterationTime(seconds(t0, t1));
@@ -161,9 +174,15 @@ void BM_WholeGames(benchmark::State& state) {
     state.counters["fps"] = static_cast<double>(timer.frames) / timer.total;
     state.counters["wall_fps"] = static_cast<double>(timer.frames) / wall;
     state.counters["worst_frame_us"] = timer.worst * 1e6;
-    state.counters["allocs_per_frame"] = static_cast<double>(timer.news) / static_cast<double>(timer.frames);
+    state.counters["allocs_per_frame"] =
+        static_cast<double>(timer.news) / static_cast<double>(timer.frames);
 }
-BENCHMARK(BM_WholeGames)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WholeGames)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The real loop's pace: scene step, flip, Plix_update(16), 600 times; the interval between the ends
 // of successive Plix_update calls. The game plays on with no key held, restarted after a game over.
@@ -192,7 +211,8 @@ void BM_FramePacing(benchmark::State& state) {
     }
     std::vector<double> sorted = gaps;
     std::sort(sorted.begin(), sorted.end());
-    state.counters["mean_ms"] = std::accumulate(gaps.begin(), gaps.end(), 0.0) / static_cast<double>(gaps.size());
+    state.counters["mean_ms"] =
+        std::accumulate(gaps.begin(), gaps.end(), 0.0) / static_cast<double>(gaps.size());
     state.counters["p99_ms"] = sorted[sorted.size() * 99 / 100];
     state.counters["max_ms"] = sorted.back();
     state.counters["min_ms"] = sorted.front();

@@ -15,10 +15,16 @@ void* allocate(std::size_t n) {
 }
 } // namespace
 
-uint64_t newCalls() { return calls.load(std::memory_order_relaxed); }
+uint64_t newCalls() {
+    return calls.load(std::memory_order_relaxed);
+}
 
-void* operator new(std::size_t n) { return allocate(n); }
-void* operator new[](std::size_t n) { return allocate(n); }
+void* operator new(std::size_t n) {
+    return allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return allocate(n);
+}
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
     calls.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(n ? n : 1);
@@ -27,7 +33,15 @@ void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
     calls.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(n ? n : 1);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}

@@ -1,4 +1,4 @@
-// The benchmark program's count of global operator new calls, to prove a frame of play allocates nothing.
+// The benchmark's count of global operator new calls, to prove a frame of play allocates nothing.
 #pragma once
 
 #include <cstdint>

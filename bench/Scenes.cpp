@@ -20,28 +20,33 @@ void freshGame(int lv, uint64_t seed) {
 // Bullets on a grid in the upper field, slow, so none leaves or reaches the ship in the frame.
 void fillBullets(int count) {
     for (int i = 0; bulletManager->count() < count && i < 4 * BULLET_CAPACITY; ++i)
-        fireBulletDirect(12.0f + static_cast<float>(i % 32) * 9.5f, 90.0f + static_cast<float>(i / 32 % 32) * 7,
+        fireBulletDirect(12.0f + static_cast<float>(i % 32) * 9.5f,
+                         90.0f + static_cast<float>(i / 32 % 32) * 7,
                          static_cast<float>(i * 37 % 360), 0.5f, 0, 0);
 }
 
 void fillMinions() {
     for (int i = 0; enemyManager->count() < ENEMY_CAPACITY && i < 4 * ENEMY_CAPACITY; ++i)
-        Enemy::create(1 + i % 15, 20.0f + static_cast<float>(i % 8) * 40, 130.0f + static_cast<float>(i / 8 % 8) * 24,
-                      32, 32, 270, 0);
+        Enemy::create(1 + i % 15, 20.0f + static_cast<float>(i % 8) * 40,
+                      130.0f + static_cast<float>(i / 8 % 8) * 24, 32, 32, 270, 0);
 }
 
 void fillRest() {
     for (int i = 0; shotManager->count() < SHOT_CAPACITY && i < 4 * SHOT_CAPACITY; ++i)
-        Shot::create(20.0f + static_cast<float>(i % 16) * 19, 330.0f + static_cast<float>(i / 16) * 10, 90, 10);
+        Shot::create(20.0f + static_cast<float>(i % 16) * 19,
+                     330.0f + static_cast<float>(i / 16) * 10, 90, 10);
     for (int i = 0; itemManager->count() < ITEM_CAPACITY && i < 4 * ITEM_CAPACITY; ++i)
-        Item::create(i % 2 ? 20.0f + static_cast<float>(i % 16) * 5 : 230.0f + static_cast<float>(i % 16) * 5,
+        Item::create(i % 2 ? 20.0f + static_cast<float>(i % 16) * 5
+                           : 230.0f + static_cast<float>(i % 16) * 5,
                      420.0f + static_cast<float>(i / 16) * 10, 90, 1, 0, 0);
     for (int i = 0; bombManager->count() < BOMB_CAPACITY && i < 4 * BOMB_CAPACITY; ++i)
-        Bomb::create(10.0f + static_cast<float>(i % 32) * 9.7f, 345.0f + static_cast<float>(i / 32) * 20, 90, 10, 0, 0);
+        Bomb::create(10.0f + static_cast<float>(i % 32) * 9.7f,
+                     345.0f + static_cast<float>(i / 32) * 20, 90, 10, 0, 0);
     static const int KINDS[5] = {PK_EXPLOSION, PK_DEBRIS, PK_FLASH, PK_TEXT, PK_BULLET_CANCEL};
     for (int i = 0; particleManager->count() < PARTICLE_CAPACITY && i < 4 * PARTICLE_CAPACITY; ++i)
-        Particle::create(KINDS[i % 5], 10.0f + static_cast<float>(i % 30) * 10, 40.0f + static_cast<float>(i / 30) * 40,
-                         8, 8, static_cast<float>(i * 53 % 360), 1, "12000 x 19");
+        Particle::create(KINDS[i % 5], 10.0f + static_cast<float>(i % 30) * 10,
+                         40.0f + static_cast<float>(i / 30) * 40, 8, 8,
+                         static_cast<float>(i * 53 % 360), 1, "12000 x 19");
 }
 
 std::string notFull() {
@@ -55,8 +60,9 @@ std::string notFull() {
 } // namespace
 
 std::string poolCounts() {
-    return "b" + std::to_string(bulletManager->count()) + " s" + std::to_string(shotManager->count()) + " e" +
-           std::to_string(enemyManager->count()) + " i" + std::to_string(itemManager->count()) + " o" +
+    return "b" + std::to_string(bulletManager->count()) + " s" +
+           std::to_string(shotManager->count()) + " e" + std::to_string(enemyManager->count()) +
+           " i" + std::to_string(itemManager->count()) + " o" +
            std::to_string(bombManager->count()) + " p" + std::to_string(particleManager->count());
 }
 
@@ -66,7 +72,8 @@ std::string buildTypicalFrame(int lv, int frame) {
     o.maxFrames = frame;
     runGame(lv, 1, bot, o);
     // A frame of play, not a freeze: step on to the next one.
-    for (int extra = 0; gameMain->state != GM_PLAY && extra < 200; ++extra) sceneStep();
+    for (int extra = 0; gameMain->state != GM_PLAY && extra < 200; ++extra)
+        sceneStep();
     return gameMain->state == GM_PLAY ? "" : "no frame of play near frame " + std::to_string(frame);
 }
 

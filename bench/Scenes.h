@@ -1,4 +1,4 @@
-// The worlds the frame benchmarks replay: a typical frame, full pools, kind-14 rings, the boss's death.
+// The worlds the frame benchmarks replay: typical, full pools, kind-14 rings, boss death.
 #pragma once
 
 #include "sim/SimWorld.h"

@@ -1,4 +1,4 @@
-// The resource table: the four sound effects and the title picture, registered in this order at start-up.
+// The resource table: four sound effects and the title picture, registered in this order.
 #include "flow/Scene.h"
 #include "plix/Plix.h"
 
@@ -12,6 +12,7 @@ const char* const SOUND_KEYS[] = {"kreel", "damage", "destroy1", "kin"};
 } // namespace
 
 void loadResources() {
-    for (const char* key : SOUND_KEYS) Plix_loadWAV(key, std::string("resource/sound/") + key + ".wav");
+    for (const char* key : SOUND_KEYS)
+        Plix_loadWAV(key, std::string("resource/sound/") + key + ".wav");
     Plix_loadBMP("title", "resource/image/zorvane.bmp", OPAQUE, 0, 0);
 }

@@ -1,4 +1,4 @@
-// Program entry: opens the media layer, loads the resources and runs the frame loop until an exception.
+// Program entry: opens the media layer, loads the resources, runs frames until an exception.
 #include "flow/Scene.h"
 #include "objects/Random.h"
 #include "plix/Plix.h"
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     // A quit is the normal end; every failure says so to whoever started the game.
     int status = 0;
     try {
-        // Any word after the program's name widens the window; the field stays the left 320 columns.
+        // Any word after the program's name widens the window; the field stays on the left.
         Plix_init("/+++ ZORVANE +++/", argc > 1 ? 640 : 320, 480, false);
         loadResources();
         randSeed(static_cast<uint64_t>(std::time(nullptr)));
@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
     } catch (const PlixQuit& quit) {
         Plix_log(quit);
     } catch (const std::exception& e) {
-        // The media layer's failures (PlixError); anything else, out of memory say, ends the run the
-        // same way rather than with an abort.
+        // The media layer's failures (PlixError); anything else, out of memory say, ends the run
+        // the same way rather than with an abort.
         Plix_log(e);
         status = 1;
     }

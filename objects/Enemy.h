@@ -1,4 +1,4 @@
-// Enemy: the boss (kind 0) and the fifteen minion kinds: hit points, damage, destruction and behaviours.
+// Enemy: the boss (kind 0) and the fifteen minion kinds: hit points, damage, death, behaviours.
 #pragma once
 
 #include "objects/Token.h"

@@ -1,4 +1,4 @@
-// Item and Bomb: the pick-up that brings the pods back or scores, and the bomb a captured bullet becomes.
+// Item and Bomb: the pods-or-score pick-up, and the bomb a captured bullet becomes.
 #pragma once
 
 #include "objects/Token.h"

@@ -15,7 +15,7 @@ enum ParticleKind {
 
 class Particle : public Token {
   public:
-    // Long enough for every pop-up of the game ("12000 x 19"); longer texts are cut, never allocated.
+    // Long enough for every pop-up of the game ("12000 x 19"); longer ones are cut, not allocated.
     static constexpr int TEXT_CAPACITY = 32;
 
     int kind = 0;

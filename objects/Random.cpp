@@ -22,4 +22,6 @@ uint32_t randNext() {
     return (xorshifted >> rot) | (xorshifted << ((32u - rot) & 31u));
 }
 
-uint64_t randState() { return state; }
+uint64_t randState() {
+    return state;
+}

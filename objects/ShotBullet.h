@@ -1,4 +1,4 @@
-// Shot and Bullet: the ship's light-blue shots, the enemies' wobbling bullets, and the ways to fire them.
+// Shot and Bullet: the ship's light-blue shots, the enemies' wobbling bullets, and firing them.
 #pragma once
 
 #include "objects/Token.h"

@@ -1,4 +1,4 @@
-// Token: the base of every playfield object: a centred box that moves, overlaps, leaves and is drawn.
+// Token: the base of every playfield object: a centred box that moves, overlaps, leaves, is drawn.
 #pragma once
 
 constexpr int SCREEN_WIDTH = 320;

@@ -1,4 +1,4 @@
-// TokenManager: a fixed pool of one Token subclass in contiguous storage, handed out first-free-first.
+// TokenManager: a fixed pool of one Token subclass, contiguous, handed out first-free-first.
 #pragma once
 
 #include <memory>
@@ -35,7 +35,8 @@ template <class T> class TokenManager {
             if (tokens[i].exists) tokens[i].draw();
     }
     void clear() {
-        for (int i = 0; i < cap; ++i) tokens[i].exists = false;
+        for (int i = 0; i < cap; ++i)
+            tokens[i].exists = false;
     }
     int count() const {
         int n = 0;

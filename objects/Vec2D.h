@@ -10,10 +10,22 @@ class Vec2D {
 
     Vec2D(float x_, float y_) : x(x_), y(y_) {}
 
-    void add(const Vec2D& v) { x += v.x; y += v.y; }
-    void sub(const Vec2D& v) { x -= v.x; y -= v.y; }
-    void mul(float s) { x *= s; y *= s; }
-    void div(float s) { x /= s; y /= s; }
+    void add(const Vec2D& v) {
+        x += v.x;
+        y += v.y;
+    }
+    void sub(const Vec2D& v) {
+        x -= v.x;
+        y -= v.y;
+    }
+    void mul(float s) {
+        x *= s;
+        y *= s;
+    }
+    void div(float s) {
+        x /= s;
+        y /= s;
+    }
     // A zero vector stays zero: the ship stands still when no direction is held.
     void normalize() {
         float len = length();

@@ -1,4 +1,4 @@
-// The game-wide variables every object reaches directly: level, the player, the six pools, the scene.
+// The game-wide variables every object reaches directly: level, player, the six pools, scene.
 #pragma once
 
 #include "objects/TokenManager.h"
@@ -14,11 +14,11 @@ class GameMain;
 
 extern int level; // 0 to 50, chosen on the title, kept from game to game
 extern Player* player;
-extern TokenManager<Bullet>* bulletManager; // 1024
-extern TokenManager<Shot>* shotManager;     // 64
-extern TokenManager<Enemy>* enemyManager;   // 64
-extern TokenManager<Item>* itemManager;     // 64
-extern TokenManager<Bomb>* bombManager;     // 64
+extern TokenManager<Bullet>* bulletManager;     // 1024
+extern TokenManager<Shot>* shotManager;         // 64
+extern TokenManager<Enemy>* enemyManager;       // 64
+extern TokenManager<Item>* itemManager;         // 64
+extern TokenManager<Bomb>* bombManager;         // 64
 extern TokenManager<Particle>* particleManager; // 256
 extern GameMain* gameMain; // created with the first game, reused by every later one
 

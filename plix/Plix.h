@@ -1,4 +1,4 @@
-// Plix: the media layer, a set of free functions over SDL 1.2 and SDL_mixer; the only door to the platform.
+// Plix: the media layer, free functions over SDL 1.2 and SDL_mixer; the only door to the platform.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@ class PlixError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The quit request (Escape, the window's close button, SIGTERM, SIGHUP): a normal end, not a failure.
+// The quit request (Escape, the window's close button, SIGTERM, SIGHUP): a normal end.
 class PlixQuit : public PlixError {
   public:
     using PlixError::PlixError;
@@ -21,13 +21,14 @@ class PlixQuit : public PlixError {
 
 // Stick directions for Plix_joyDown / Plix_joyPushed.
 enum PlixJoyDir { JOY_UP = 0, JOY_DOWN = 1, JOY_RIGHT = 2, JOY_LEFT = 3 };
-constexpr int JOY_AXIS_THRESHOLD = 26214; // about 80 % of the axis range; exactly this is still centred
+constexpr int JOY_AXIS_THRESHOLD =
+    26214; // about 80 % of the axis range; exactly this is still centred
 
 // The message Plix_update throws when Escape or the window's close button asks to quit.
 constexpr const char* PLIX_QUIT_MESSAGE = "dPlix system quit.";
 
 // --- core -----------------------------------------------------------------------------------
-// Opens SDL, the window, the audio device, the first joystick, empties "run.log" and loads the font.
+// Opens SDL, the window, the audio, the first joystick, empties "run.log" and loads the font.
 // Called once by the entry before anything else; a second call returns at once.
 void Plix_init(const std::string& title, int width, int height, bool fullScreen);
 // Shows the finished frame. Called by the main loop after the scene has drawn.
@@ -41,16 +42,17 @@ void Plix_quit();
 void Plix_log(const std::exception& error);
 
 // --- images and rectangles ------------------------------------------------------------------
-// Registers a BMP under key. red -1: the top-left pixel is transparent; red >= 0: (red, green, blue)
-// is; red <= -2: opaque. Called at start-up.
-void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green, int blue);
+// Registers a BMP under key. red -1: the top-left pixel is transparent; red >= 0: (red, green,
+// blue) is; red <= -2: opaque. Called at start-up.
+void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green,
+                  int blue);
 // Blits a registered image (or the part srcX, srcY, srcW, srcH of it; srcW or srcH 0 means whole).
 void Plix_draw(const char* key, int x, int y, int srcX, int srcY, int srcW, int srcH);
 // Fills a rectangle of the screen; w and h both 0 fill from (x, y) to the screen's far edges.
 void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue);
 
 // --- text -----------------------------------------------------------------------------------
-// Draws one line of bitmap-font text with its top-left corner at (x, y), alpha 0 (invisible) to 255.
+// Draws one line of bitmap-font text, top-left corner at (x, y), alpha 0 (invisible) to 255.
 void Plix_drawText(const char* text, int x, int y, int alpha);
 
 // --- sound ----------------------------------------------------------------------------------
@@ -70,8 +72,8 @@ bool Plix_joyDown(int direction);
 bool Plix_joyPushed(int direction);
 bool Plix_joyButtonDown(int button);
 bool Plix_joyButtonPushed(int button);
-// Holds or releases a key, by SDL 1.2 key code, in SDL's own keyboard state as a key event would; the
-// next Plix_update's snapshot sees it. For the simulator, which plays without a keyboard.
+// Holds or releases a key, by SDL 1.2 key code, in SDL's own keyboard state as a key event would;
+// the next Plix_update's snapshot sees it. For the simulator, which plays without a keyboard.
 void Plix_setKey(int key, bool held);
 
 // --- trace, for tests and the simulator; the game itself never starts one -------------------

@@ -42,7 +42,9 @@ void waitFrame(int periodMs) {
 
 // A closed terminal asks the game to quit as SIGTERM does; SDL itself turns SIGTERM into SDL_QUIT.
 volatile std::sig_atomic_t hangUp = 0;
-extern "C" void onHangUp(int) { hangUp = 1; }
+extern "C" void onHangUp(int) {
+    hangUp = 1;
+}
 
 void installSignals() {
     // A standard output that is a closed pipe must not kill the run before run.log gets its line.
@@ -62,8 +64,8 @@ void pumpEvents() {
     if (hangUp) plixMedia.quitRequested = true;
 }
 
-// SDL falls back to drawing in the terminal when no display answers; nobody can play that, so such a
-// driver is only used when the player named it.
+// SDL falls back to drawing in the terminal when no display answers; nobody can play that, so such
+// a driver is only used when the player named it.
 bool textModeFallback() {
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
     if (chosen && *chosen) return false;
@@ -88,7 +90,6 @@ void openAudio() {
         throw PlixError(std::string("Plix_init: ") + SDL_GetError());
     std::fprintf(stderr, "zorvane: no sound device (%s); playing without sound\n", reason.c_str());
 }
-
 
 void handleHotKeys() {
     PlixMedia& m = plixMedia;
@@ -186,7 +187,8 @@ void Plix_quit() {
         Mix_FreeMusic(m.music);
         m.music = nullptr;
     }
-    for (auto& entry : m.sounds) Mix_FreeChunk(entry.second);
+    for (auto& entry : m.sounds)
+        Mix_FreeChunk(entry.second);
     m.sounds.clear();
     Mix_CloseAudio();
     SDL_Quit();

@@ -1,4 +1,4 @@
-// Bitmap font: one BMP per character code read from resource/font at start-up, and text drawn from it.
+// Bitmap font: one BMP per character code from resource/font at start-up, and text drawn from it.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
@@ -39,7 +39,7 @@ void loadFont() {
             throw PlixError(std::string("loadFont: ") + SDL_GetError());
         }
         Plix_platformColorKey(glyph, SDL_MapRGB(glyph->format, 0, 0, 0));
-        // A later file with the same code replaces the earlier glyph; the old surface lives on unused.
+        // A later file with the same code replaces the glyph; the old surface lives on unused.
         plixMedia.glyphs[std::atoi(name)] = glyph;
     }
     closedir(dir);
@@ -60,7 +60,7 @@ void Plix_drawText(const char* text, int x, int y, int alpha) {
         auto found = m.glyphs.find(c);
         if (found == m.glyphs.end()) continue;
         SDL_Surface* glyph = found->second;
-        // The same glyph serves every caller, each with its own alpha, so it is set before every blit.
+        // One glyph serves every caller, each with its own alpha, so it is set before every blit.
         SDL_SetAlpha(glyph, SDL_SRCALPHA, Uint8(alpha));
         SDL_Rect dst = {Sint16(px), Sint16(y), 0, 0};
         SDL_BlitSurface(glyph, nullptr, m.screen, &dst);

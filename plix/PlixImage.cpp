@@ -5,18 +5,22 @@
 
 namespace {
 
-constexpr int KEY_TOP_LEFT = -1; // red value that takes the transparent colour from the top-left pixel
+constexpr int KEY_TOP_LEFT =
+    -1; // red value that takes the transparent colour from the top-left pixel
 
 // The raw pixel value at the top-left corner, whatever the surface's depth; the surface is locked.
 Uint32 topLeftPixel(const SDL_Surface* surface) {
     const Uint8* p = static_cast<const Uint8*>(surface->pixels);
     switch (surface->format->BytesPerPixel) {
-    case 1: return p[0];
-    case 2: return *reinterpret_cast<const Uint16*>(p);
+    case 1:
+        return p[0];
+    case 2:
+        return *reinterpret_cast<const Uint16*>(p);
     case 3:
         if (SDL_BYTEORDER == SDL_BIG_ENDIAN) return Uint32(p[0]) << 16 | Uint32(p[1]) << 8 | p[2];
         return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16;
-    default: return *reinterpret_cast<const Uint32*>(p);
+    default:
+        return *reinterpret_cast<const Uint32*>(p);
     }
 }
 
@@ -50,7 +54,8 @@ Uint32 screenColour(const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b) {
 
 } // namespace
 
-void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green, int blue) {
+void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, int green,
+                  int blue) {
     PlixMedia& m = plixMedia;
     if (m.images.count(key)) throw PlixError("Plix_loadBMP: Has exist key: " + key);
     if (const char* problem = resourceProblem(fileName.c_str()))

@@ -1,4 +1,4 @@
-// Input: the once-a-frame keyboard and joystick snapshot, and the held/pushed questions asked of it.
+// Input: the once-a-frame keyboard and joystick snapshot, and the held/pushed questions on it.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
@@ -8,20 +8,27 @@ namespace {
 constexpr int AXIS_HORIZONTAL = 0;
 constexpr int AXIS_VERTICAL = 1;
 
-bool validKey(int key) { return key >= 0 && key < PLIX_KEY_COUNT; }
+bool validKey(int key) {
+    return key >= 0 && key < PLIX_KEY_COUNT;
+}
 
 bool validButton(int button) {
     return plixMedia.joystick && button >= 0 && button < plixMedia.joyButtonCount;
 }
 
-// Whether the given axis values lie beyond the threshold in direction; strict, so the threshold is centred.
+// Whether the axis values lie beyond the threshold in direction; strict, so it is centred.
 bool stickHolds(const Sint16 axes[2], int direction) {
     switch (direction) {
-    case JOY_UP: return axes[AXIS_VERTICAL] < -JOY_AXIS_THRESHOLD;
-    case JOY_DOWN: return axes[AXIS_VERTICAL] > JOY_AXIS_THRESHOLD;
-    case JOY_RIGHT: return axes[AXIS_HORIZONTAL] > JOY_AXIS_THRESHOLD;
-    case JOY_LEFT: return axes[AXIS_HORIZONTAL] < -JOY_AXIS_THRESHOLD;
-    default: return false;
+    case JOY_UP:
+        return axes[AXIS_VERTICAL] < -JOY_AXIS_THRESHOLD;
+    case JOY_DOWN:
+        return axes[AXIS_VERTICAL] > JOY_AXIS_THRESHOLD;
+    case JOY_RIGHT:
+        return axes[AXIS_HORIZONTAL] > JOY_AXIS_THRESHOLD;
+    case JOY_LEFT:
+        return axes[AXIS_HORIZONTAL] < -JOY_AXIS_THRESHOLD;
+    default:
+        return false;
     }
 }
 
@@ -48,7 +55,9 @@ void Plix_takeSnapshot() {
     }
 }
 
-bool Plix_keyDown(int key) { return validKey(key) && plixMedia.keyNow[key]; }
+bool Plix_keyDown(int key) {
+    return validKey(key) && plixMedia.keyNow[key];
+}
 
 bool Plix_keyPushed(int key) {
     return validKey(key) && plixMedia.keyNow[key] && !plixMedia.keyBefore[key];
@@ -68,7 +77,8 @@ bool Plix_joyButtonDown(int button) {
 }
 
 bool Plix_joyButtonPushed(int button) {
-    return validButton(button) && plixMedia.joyButtonNow[button] && !plixMedia.joyButtonBefore[button];
+    return validButton(button) && plixMedia.joyButtonNow[button] &&
+           !plixMedia.joyButtonBefore[button];
 }
 
 void Plix_setKey(int key, bool held) {

@@ -1,12 +1,12 @@
-// PlixMedia: the media layer's one process-wide context, shared by the plix/*.cpp units and readable by tests.
+// PlixMedia: the layer's one process-wide context, shared by plix/*.cpp, readable by tests.
 #pragma once
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
-#include <cstdio>
 #include <string>
 #include <vector>
 

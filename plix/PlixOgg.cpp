@@ -1,4 +1,4 @@
-// The Ogg Vorbis check on the desktop: every logical stream of the music must be one the mixer can play.
+// The desktop's Ogg Vorbis check: every logical stream of the music must be one the mixer can play.
 #include "plix/PlixPlatform.h"
 
 #include <cstdio>
@@ -25,13 +25,15 @@ const char* Plix_platformMusicProblem(const char* fileName) {
     for (long i = 0; i < streams && !problem[0]; ++i) {
         const vorbis_info* info = ov_info(&vorbis, int(i));
         if (!info) {
-            std::snprintf(problem, sizeof problem, "stream %ld of %ld has no header", i + 1, streams);
+            std::snprintf(problem, sizeof problem, "stream %ld of %ld has no header", i + 1,
+                          streams);
         } else if (info->rate < MIN_RATE || info->rate > MAX_RATE) {
-            std::snprintf(problem, sizeof problem, "stream %ld of %ld has a rate of %ld Hz, not 4000 to 192000",
-                          i + 1, streams, info->rate);
+            std::snprintf(problem, sizeof problem,
+                          "stream %ld of %ld has a rate of %ld Hz, not 4000 to 192000", i + 1,
+                          streams, info->rate);
         } else if (info->channels < 1 || info->channels > 2) {
-            std::snprintf(problem, sizeof problem, "stream %ld of %ld has %d channels, not 1 or 2", i + 1, streams,
-                          info->channels);
+            std::snprintf(problem, sizeof problem, "stream %ld of %ld has %d channels, not 1 or 2",
+                          i + 1, streams, info->channels);
         }
     }
     ov_clear(&vorbis); // closes the file too

@@ -1,4 +1,4 @@
-// Sound: WAV effects under string keys played on free mixer channels, and one music track at a time.
+// Sound: WAV effects under string keys on free mixer channels, and one music track at a time.
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
@@ -43,14 +43,16 @@ void Plix_loadWAV(const std::string& key, const std::string& fileName) {
     } catch (const PlixError& refused) {
         throw PlixError(std::string("Plix_loadWAV: ") + refused.what() + " (" + fileName + ")");
     }
-    if (!chunk) throw PlixError(std::string("Plix_loadWAV: ") + SDL_GetError() + " (" + fileName + ")");
+    if (!chunk)
+        throw PlixError(std::string("Plix_loadWAV: ") + SDL_GetError() + " (" + fileName + ")");
     m.sounds.emplace(key, chunk);
 }
 
 void Plix_playWAV(const char* key, int loops) {
     if (plixTraceOn) traceWAV(key, loops);
     auto found = plixMedia.sounds.find(key);
-    if (found == plixMedia.sounds.end()) throw PlixError(std::string("Plix_playWAV: Has exist key: ") + key);
+    if (found == plixMedia.sounds.end())
+        throw PlixError(std::string("Plix_playWAV: Has exist key: ") + key);
     // With every channel busy the effect is simply not heard.
     Mix_PlayChannel(-1, found->second, loops);
 }

@@ -1,4 +1,4 @@
-// The WAV header check: what SDL's loader is only handed once the file is known to be plain PCM it can play.
+// The WAV header check: SDL's loader gets a file only once it is known to be plain PCM it can play.
 #include "plix/PlixMedia.h"
 
 #include <cstdio>
@@ -10,9 +10,15 @@ constexpr Uint32 MIN_RATE = 4000;
 constexpr Uint32 MAX_RATE = 192000;
 constexpr Uint16 FORMAT_PCM = 1;
 
-Uint16 le16(const Uint8* p) { return Uint16(p[0] | p[1] << 8); }
-Uint32 le32(const Uint8* p) { return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16 | Uint32(p[3]) << 24; }
-bool is(const Uint8* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+Uint16 le16(const Uint8* p) {
+    return Uint16(p[0] | p[1] << 8);
+}
+Uint32 le32(const Uint8* p) {
+    return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16 | Uint32(p[3]) << 24;
+}
+bool is(const Uint8* p, const char* tag) {
+    return std::memcmp(p, tag, 4) == 0;
+}
 
 // A reason with a number in it, kept in a buffer of its own: the caller copies it straight away.
 const char* reason(const char* format, unsigned long value) {
@@ -26,7 +32,7 @@ const char* reason(const char* format, unsigned long value) {
 const char* wavProblem(const Uint8* data, size_t size) {
     if (size < 12 || !is(data, "RIFF") || !is(data + 8, "WAVE")) return "not a RIFF WAVE file";
     bool haveFormat = false;
-    // Chunks follow one another, each padded to an even length; the format must come before the data.
+    // Chunks follow one another, each padded to an even length; the format comes before the data.
     for (size_t at = 12; at + 8 <= size;) {
         const Uint8* chunk = data + at;
         const Uint32 length = le32(chunk + 4);
@@ -37,7 +43,8 @@ const char* wavProblem(const Uint8* data, size_t size) {
             const Uint16 channels = le16(f + 2);
             if (channels < 1 || channels > 2) return reason("%lu channels, not 1 or 2", channels);
             const Uint32 rate = le32(f + 4);
-            if (rate < MIN_RATE || rate > MAX_RATE) return reason("a rate of %lu Hz, not 4000 to 192000", rate);
+            if (rate < MIN_RATE || rate > MAX_RATE)
+                return reason("a rate of %lu Hz, not 4000 to 192000", rate);
             const Uint16 bits = le16(f + 14);
             if (bits != 8 && bits != 16) return reason("%lu bits a sample, not 8 or 16", bits);
             haveFormat = true;

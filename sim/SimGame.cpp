@@ -15,7 +15,7 @@
 namespace {
 // The SDL 1.2 key codes of z, x, up, down, left and right, in the order of the SimKey bits.
 constexpr int KEY_CODES[6] = {122, 120, 273, 274, 276, 275};
-}
+} // namespace
 
 void simInitMedia() {
     static bool done = false;
@@ -49,8 +49,8 @@ void freshStart(int level_, uint64_t seed, const SimOptions& options) {
     simApplyKeys(0);
     Plix_update(0);
     Plix_update(0);
-    // The ship's volley count and shot wait outlive a game by the rules, so a later game would depend
-    // on the ones before it. Every simulated game starts as the first game of a fresh program.
+    // The ship's volley count and shot wait outlive a game by the rules, so a later game would
+    // depend on the ones before it. Every simulated game starts as a fresh program's first.
     if (player) {
         player->volley = 0;
         player->shotWait = 0;
@@ -70,7 +70,8 @@ std::string hex(uint64_t v) {
 
 GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptions& options) {
     if (options.traceText)
-        std::fprintf(options.traceText, "# game %d %llu\n", level_, static_cast<unsigned long long>(seed));
+        std::fprintf(options.traceText, "# game %d %llu\n", level_,
+                     static_cast<unsigned long long>(seed));
     freshStart(level_, seed, options);
     if (!gameMain)
         gameMain = new GameMain();
@@ -93,7 +94,8 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     for (int frame = 0;; ++frame) {
         if (frame >= limit) {
             if (options.maxFrames <= 0)
-                throw SimCheckError("the game did not end within " + std::to_string(limit) + " frames");
+                throw SimCheckError("the game did not end within " + std::to_string(limit) +
+                                    " frames");
             r.outcome = GameResult::CUT;
             break;
         }
@@ -107,7 +109,8 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
         r.frames = frame + 1;
         if (options.check) {
             std::string bad = checkWorld();
-            if (!bad.empty()) throw SimCheckError("frame " + std::to_string(frame + 1) + ": " + bad);
+            if (!bad.empty())
+                throw SimCheckError("frame " + std::to_string(frame + 1) + ": " + bad);
         }
         if (gameMain->state == GM_OVER) {
             r.outcome = GameResult::OVER;
@@ -141,7 +144,8 @@ CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
         const int before = scene;
         simFrame(keys, options.periodMs);
         ++r.frames;
-        if (scene != before) r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
+        if (scene != before)
+            r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
         if (options.check && gameMain) {
             std::string bad = checkWorld();
             if (!bad.empty()) throw SimCheckError("frame " + std::to_string(r.frames) + ": " + bad);
@@ -155,15 +159,16 @@ CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
 
 std::string formatCycle(const RecordedGame& script, const CycleResult& r) {
     return "cycle start=" + std::to_string(script.level) + " seed=" + std::to_string(script.seed) +
-           " frames=" + std::to_string(r.frames) + " level=" + std::to_string(level) + " path=" + r.path +
-           " hash=" + hex(r.hash) + " trace=" + hex(r.trace);
+           " frames=" + std::to_string(r.frames) + " level=" + std::to_string(level) +
+           " path=" + r.path + " hash=" + hex(r.hash) + " trace=" + hex(r.trace);
 }
 
 std::string formatResult(const GameResult& r) {
-    std::string outcome = r.outcome == GameResult::CLEAR ? "clear"
+    std::string outcome = r.outcome == GameResult::CLEAR  ? "clear"
                           : r.outcome == GameResult::OVER ? "over@" + std::to_string(r.frames)
-                                                           : "cut@" + std::to_string(r.frames);
-    return "level=" + std::to_string(r.level) + " seed=" + std::to_string(r.seed) + " outcome=" + outcome +
-           " score=" + std::to_string(r.score) + " time=" + std::to_string(r.time) +
-           " maxRatio=" + std::to_string(r.maxRatio) + " hash=" + hex(r.hash) + " trace=" + hex(r.trace);
+                                                          : "cut@" + std::to_string(r.frames);
+    return "level=" + std::to_string(r.level) + " seed=" + std::to_string(r.seed) +
+           " outcome=" + outcome + " score=" + std::to_string(r.score) +
+           " time=" + std::to_string(r.time) + " maxRatio=" + std::to_string(r.maxRatio) +
+           " hash=" + hex(r.hash) + " trace=" + hex(r.trace);
 }

@@ -1,4 +1,4 @@
-// Plays whole games of the real game code headless: the frame loop of the game without its frame wait.
+// Plays whole games of the real game code headless: the game's frame loop without its frame wait.
 #pragma once
 
 #include "sim/SimInput.h"
@@ -29,8 +29,8 @@ class FrameObserver {
 };
 
 struct SimOptions {
-    bool check = false;  // checkWorld after every frame
-    int maxFrames = 0;   // 0: until the game ends; otherwise the game is cut after this many frames
+    bool check = false; // checkWorld after every frame
+    int maxFrames = 0;  // 0: until the game ends; otherwise the game is cut after this many frames
     RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
     FrameObserver* observer = nullptr;
     std::FILE* traceText = nullptr; // when set, receives the trace of every call, frame by frame
@@ -41,7 +41,7 @@ struct GameResult {
     int level = 0;
     uint64_t seed = 0;
     enum Outcome { CLEAR, OVER, CUT } outcome = CUT;
-    int frames = 0;  // frames run, the game's last included
+    int frames = 0; // frames run, the game's last included
     int score = 0;
     int time = 0;
     int maxRatio = 0;
@@ -55,12 +55,12 @@ class SimCheckError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Games that have not ended after this many frames are stuck: the boss leaves by itself long before.
+// Games not ended after this many frames are stuck: the boss leaves by itself long before.
 constexpr int SIM_FRAME_LIMIT = 100000;
 
 // Starts a game at this level with the generator seeded, as the first game of a fresh program would
-// start (the ship's volley count and shot wait are what a new program has), then runs frames until game over, until the
-// clear sequence reaches its waiting state, or until maxFrames. Throws SimCheckError.
+// start (the ship's volley count and shot wait are what a new program has), then runs frames until
+// game over, until the clear sequence waits, or until maxFrames. Throws SimCheckError.
 GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options);
 
 // "level=3 seed=7 outcome=over@1234 score=5600 time=1100 maxRatio=2 hash=00ff... trace=12ab..."

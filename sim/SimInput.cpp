@@ -68,7 +68,8 @@ uint32_t RandomPlayer::draw() {
 
 uint8_t RandomPlayer::next(int) {
     // A direction is kept for about ten frames, so the ship really travels instead of trembling.
-    if (draw() % 10 == 0) held = static_cast<uint8_t>((held & ~DIRECTION_MASK) | DIRECTIONS[draw() % 9]);
+    if (draw() % 10 == 0)
+        held = static_cast<uint8_t>((held & ~DIRECTION_MASK) | DIRECTIONS[draw() % 9]);
     if (draw() % 8 == 0) held ^= KEY_Z;
     return held;
 }
@@ -76,10 +77,10 @@ uint8_t RandomPlayer::next(int) {
 // --- dodging bot -----------------------------------------------------------------------------
 
 namespace {
-constexpr int LOOKAHEAD = 8;     // frames looked ahead along each way to steer
-constexpr float MARGIN = 10;     // clearance in pixels below which a box counts as a threat
-constexpr float NEAR = 160;      // objects farther than this are ignored this frame
-constexpr float EDGE = 8;        // the bot keeps the ship this far inside the field
+constexpr int LOOKAHEAD = 8; // frames looked ahead along each way to steer
+constexpr float MARGIN = 10; // clearance in pixels below which a box counts as a threat
+constexpr float NEAR = 160;  // objects farther than this are ignored this frame
+constexpr float EDGE = 8;    // the bot keeps the ship this far inside the field
 constexpr float HOME_PULL = 0.02f;
 
 struct Threat {
@@ -93,18 +94,22 @@ float gap(float qx, float qy, const Threat& t, int frames) {
     return std::max(dx, dy);
 }
 
-template <class T> void gatherThreats(TokenManager<T>* pool, float px, float py, std::vector<Threat>& out) {
+template <class T>
+void gatherThreats(TokenManager<T>* pool, float px, float py, std::vector<Threat>& out) {
     if (!pool) return;
     for (int i = 0; i < pool->capacity(); ++i) {
         const T& t = pool->getTokens()[i];
         if (!t.exists) continue;
         if (std::fabs(t.x - px) > NEAR || std::fabs(t.y - py) > NEAR) continue;
-        out.push_back({t.x, t.y, t.vx, t.vy, t.width / 2 + Player::HIT_SIZE, t.height / 2 + Player::HIT_SIZE});
+        out.push_back({t.x, t.y, t.vx, t.vy, t.width / 2 + Player::HIT_SIZE,
+                       t.height / 2 + Player::HIT_SIZE});
     }
 }
 } // namespace
 
-void DodgeBot::beginGame(int, uint64_t) { zLast = false; }
+void DodgeBot::beginGame(int, uint64_t) {
+    zLast = false;
+}
 
 uint8_t DodgeBot::next(int) {
     if (!player || !player->exists) {
@@ -118,8 +123,8 @@ uint8_t DodgeBot::next(int) {
     gatherThreats(bulletManager, px, py, threats);
     gatherThreats(enemyManager, px, py, threats);
 
-    // Capture: a push (z up the frame before) with the pods on and enough charge, when a bullet is in
-    // a box. Without pods: hold z and fire while nothing is close, since z also halves the speed.
+    // Capture: a push (z up the frame before) with the pods on and enough charge, when a bullet is
+    // in a box. Without pods: hold z and fire while nothing is close, since z also slows the ship.
     bool z = false;
     if (player->hasPods) {
         if (!zLast && player->charge >= Player::CHARGE_COST && bulletManager) {
@@ -127,7 +132,8 @@ uint8_t DodgeBot::next(int) {
             const float size = Player::CATCH_SIZE;
             Token boxLeft, boxRight;
             boxLeft.set(player->podLeft.x, player->podLeft.y, size, size, size, size, 0, 0, 0, 0);
-            boxRight.set(player->podRight.x, player->podRight.y, size, size, size, size, 0, 0, 0, 0);
+            boxRight.set(player->podRight.x, player->podRight.y, size, size, size, size, 0, 0, 0,
+                         0);
             for (int i = 0; i < bulletManager->capacity() && !z; ++i) {
                 const Bullet& b = bulletManager->getTokens()[i];
                 z = b.exists && (b.hits(boxLeft) || b.hits(boxRight));
@@ -139,7 +145,7 @@ uint8_t DodgeBot::next(int) {
             if (gap(px, py, t, 0) < 4 * MARGIN) z = false;
     }
 
-    // Where to drift when nothing threatens: under the boss, or to the nearest item when the pods are gone.
+    // Where to drift when nothing threatens: under the boss, or to the nearest item if podless.
     float homeX = 160, homeY = 400;
     if (enemyManager)
         for (const Enemy& e : *enemyManager)
@@ -157,7 +163,8 @@ uint8_t DodgeBot::next(int) {
     }
 
     const float speed = z ? Player::SPEED_SLOW : Player::SPEED_NORMAL;
-    static const int WAYS[9][2] = {{0, 0}, {0, -1}, {0, 1}, {-1, 0}, {1, 0}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+    static const int WAYS[9][2] = {{0, 0},   {0, -1}, {0, 1},  {-1, 0}, {1, 0},
+                                   {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     int bestWay = 0;
     float bestCost = 0;
     for (int w = 0; w < 9; ++w) {
@@ -168,7 +175,8 @@ uint8_t DodgeBot::next(int) {
             qy = std::clamp(py + WAYS[w][1] * speed * t, EDGE, SCREEN_HEIGHT - EDGE);
             for (const Threat& th : threats) {
                 float g = gap(qx, qy, th, t);
-                if (g < MARGIN) cost += (MARGIN - g) * (MARGIN - g) * static_cast<float>(LOOKAHEAD + 1 - t);
+                if (g < MARGIN)
+                    cost += (MARGIN - g) * (MARGIN - g) * static_cast<float>(LOOKAHEAD + 1 - t);
             }
         }
         cost += HOME_PULL * (std::fabs(qx - homeX) + std::fabs(qy - homeY));
@@ -196,11 +204,13 @@ std::vector<RecordedGame> readInputFile(std::istream& in) {
     bool headerless = false;
     while (std::getline(in, line)) {
         ++lineNo;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         const std::string where = "input line " + std::to_string(lineNo) + ": ";
         if (line.compare(0, 5, "game ") == 0) {
-            if (headerless) throw SimInputError(where + "a game line after frames that belong to no game");
+            if (headerless)
+                throw SimInputError(where + "a game line after frames that belong to no game");
             std::istringstream words(line.substr(5));
             RecordedGame g;
             std::string rest;
@@ -231,12 +241,14 @@ void writeInputHeader(std::ostream& out) {
 
 void writeRecordedGame(std::ostream& out, const RecordedGame& game) {
     out << "game " << game.level << ' ' << game.seed << '\n';
-    for (uint8_t k : game.keys) out << formatKeys(k) << '\n';
+    for (uint8_t k : game.keys)
+        out << formatKeys(k) << '\n';
 }
 
 void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games) {
     writeInputHeader(out);
-    for (const RecordedGame& g : games) writeRecordedGame(out, g);
+    for (const RecordedGame& g : games)
+        writeRecordedGame(out, g);
 }
 
 uint8_t Replay::next(int frame) {

@@ -1,4 +1,4 @@
-// Where the simulator's keys come from: a seeded random player, a dodging bot, or a recorded input file.
+// Where the simulator's keys come from: a seeded random player, a dodging bot, or an input file.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,7 @@ enum SimKey : uint8_t {
 // The letters of a recorded frame line, in bit order; "-" is a frame with no key held.
 constexpr const char* SIM_KEY_LETTERS = "zxudlr";
 
-// A frame's keys as its line in an input file, and back; parseKeys throws SimInputError on a bad line.
+// A frame's keys as its line in an input file and back; parseKeys throws SimInputError if bad.
 std::string formatKeys(uint8_t keys);
 uint8_t parseKeys(const std::string& line);
 
@@ -73,8 +73,8 @@ struct RecordedGame {
 };
 
 // Reads an input file: "game LEVEL SEED" lines open a game, each other line is one frame's keys,
-// blank lines and lines starting with '#' are ignored. A file without "game" lines is one headerless
-// game. Throws SimInputError naming the line on anything else.
+// blank lines and lines starting with '#' are ignored. A file without "game" lines is one
+// headerless game. Throws SimInputError naming the line on anything else.
 std::vector<RecordedGame> readInputFile(std::istream& in);
 void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games);
 // The same file a piece at a time: the comment that opens it, then one game after another.

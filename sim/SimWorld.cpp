@@ -31,19 +31,24 @@ class Fnv {
 };
 
 void hashToken(Fnv& h, const Token& t) {
-    for (float v : {t.x, t.y, t.vx, t.vy, t.ax, t.ay, t.width, t.height, t.drawWidth, t.drawHeight}) h.f(v);
+    for (float v : {t.x, t.y, t.vx, t.vy, t.ax, t.ay, t.width, t.height, t.drawWidth, t.drawHeight})
+        h.f(v);
     h.i(t.exists);
 }
 
 void hashExtra(Fnv&, const Shot&) {}
-void hashExtra(Fnv& h, const Bullet& b) { h.i(b.age); }
+void hashExtra(Fnv& h, const Bullet& b) {
+    h.i(b.age);
+}
 void hashExtra(Fnv& h, const Enemy& e) {
     h.i(e.kind);
     h.i(e.hp);
     h.i(e.maxHp);
     h.i(e.age);
 }
-void hashExtra(Fnv& h, const Item& it) { h.i(it.age); }
+void hashExtra(Fnv& h, const Item& it) {
+    h.i(it.age);
+}
 void hashExtra(Fnv&, const Bomb&) {}
 void hashExtra(Fnv& h, const Particle& p) {
     h.i(p.kind);
@@ -69,22 +74,26 @@ template <class T> void hashPool(Fnv& h, TokenManager<T>* pool) {
 const void* rememberedPools[6] = {};
 
 bool hasNaN(const Token& t) {
-    return std::isnan(t.x) || std::isnan(t.y) || std::isnan(t.vx) || std::isnan(t.vy) || std::isnan(t.ax) ||
-           std::isnan(t.ay);
+    return std::isnan(t.x) || std::isnan(t.y) || std::isnan(t.vx) || std::isnan(t.vy) ||
+           std::isnan(t.ax) || std::isnan(t.ay);
 }
 
 template <class T>
-std::string checkPool(const char* name, TokenManager<T>* pool, int capacity, const void* remembered) {
+std::string checkPool(const char* name, TokenManager<T>* pool, int capacity,
+                      const void* remembered) {
     if (!pool) return std::string("the ") + name + " pool is missing";
-    if (remembered && remembered != pool) return std::string("the ") + name + " pool was replaced during play";
+    if (remembered && remembered != pool)
+        return std::string("the ") + name + " pool was replaced during play";
     if (pool->capacity() != capacity)
-        return std::string("the ") + name + " pool holds " + std::to_string(pool->capacity()) + " slots, not " +
-               std::to_string(capacity);
+        return std::string("the ") + name + " pool holds " + std::to_string(pool->capacity()) +
+               " slots, not " + std::to_string(capacity);
     if (pool->count() > pool->capacity())
-        return std::string("the ") + name + " pool has " + std::to_string(pool->count()) + " alive, over its capacity";
+        return std::string("the ") + name + " pool has " + std::to_string(pool->count()) +
+               " alive, over its capacity";
     for (int i = 0; i < pool->capacity(); ++i) {
         const T& t = pool->getTokens()[i];
-        if (t.exists && hasNaN(t)) return std::string(name) + " " + std::to_string(i) + " has a NaN coordinate";
+        if (t.exists && hasNaN(t))
+            return std::string(name) + " " + std::to_string(i) + " has a NaN coordinate";
     }
     return "";
 }
@@ -114,7 +123,8 @@ uint64_t hashWorld() {
     }
     if (gameMain) {
         const GameMain& g = *gameMain;
-        for (int v : {g.score, g.state, g.timer, g.gauge, g.maxRatio, g.bonus, g.time}) h.i(v);
+        for (int v : {g.score, g.state, g.timer, g.gauge, g.maxRatio, g.bonus, g.time})
+            h.i(v);
         h.i(g.toEndRoll);
     }
     // The scene machine around the game: the title's key wait, and the end roll while it runs.
@@ -140,12 +150,19 @@ void rememberPools() {
 
 std::string checkWorld() {
     std::string bad;
-    if ((bad = checkPool("bullet", bulletManager, BULLET_CAPACITY, rememberedPools[0])).size()) return bad;
-    if ((bad = checkPool("shot", shotManager, SHOT_CAPACITY, rememberedPools[1])).size()) return bad;
-    if ((bad = checkPool("enemy", enemyManager, ENEMY_CAPACITY, rememberedPools[2])).size()) return bad;
-    if ((bad = checkPool("item", itemManager, ITEM_CAPACITY, rememberedPools[3])).size()) return bad;
-    if ((bad = checkPool("bomb", bombManager, BOMB_CAPACITY, rememberedPools[4])).size()) return bad;
-    if ((bad = checkPool("particle", particleManager, PARTICLE_CAPACITY, rememberedPools[5])).size()) return bad;
+    if ((bad = checkPool("bullet", bulletManager, BULLET_CAPACITY, rememberedPools[0])).size())
+        return bad;
+    if ((bad = checkPool("shot", shotManager, SHOT_CAPACITY, rememberedPools[1])).size())
+        return bad;
+    if ((bad = checkPool("enemy", enemyManager, ENEMY_CAPACITY, rememberedPools[2])).size())
+        return bad;
+    if ((bad = checkPool("item", itemManager, ITEM_CAPACITY, rememberedPools[3])).size())
+        return bad;
+    if ((bad = checkPool("bomb", bombManager, BOMB_CAPACITY, rememberedPools[4])).size())
+        return bad;
+    if ((bad = checkPool("particle", particleManager, PARTICLE_CAPACITY, rememberedPools[5]))
+            .size())
+        return bad;
     if (!player) return "the player is missing";
     if (player->exists && hasNaN(*player)) return "the player has a NaN coordinate";
     return "";
@@ -157,7 +174,8 @@ template <class T> void savePool(TokenManager<T>* pool, std::vector<T>& out) {
 }
 template <class T> void restorePool(TokenManager<T>* pool, const std::vector<T>& in) {
     T* dst = pool->getTokens();
-    for (size_t i = 0; i < in.size(); ++i) dst[i] = in[i];
+    for (size_t i = 0; i < in.size(); ++i)
+        dst[i] = in[i];
 }
 } // namespace
 

@@ -1,4 +1,4 @@
-// Looking at the whole game world from outside: its hash, its invariants, and a copy to roll back to.
+// The whole game world seen from outside: its hash, its invariants, and a copy to roll back to.
 #pragma once
 
 #include "flow/GameMain.h"
@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-// FNV-1a (64 bit) over every existing object of the six pools with its slot, the player, the fields of
-// gameMain, the level, the scene with the title's key wait and a running end roll, and the random
-// generator's state. Free slots do not count: what a dead object
-// left behind is not part of the game.
+// FNV-1a (64 bit) over every existing object of the six pools with its slot, the player, the fields
+// of gameMain, the level, the scene with the title's key wait and a running end roll, and the
+// random generator's state. Free slots do not count: what a dead object left is not the game.
 uint64_t hashWorld();
 
 // The first broken invariant as a sentence, or "" when all hold: each pool is the one built at

@@ -21,14 +21,16 @@ const char* USAGE =
     "  --seed S        seed of the first game; game i of a level uses S + i (default 1)\n"
     "  --games N       games per level (default 1)\n"
     "  --input SRC     random player (default), dodging bot, or a recorded input file; a file\n"
-    "                  with \"game LEVEL SEED\" lines replays those games and takes no level or seed\n"
+    "                  with \"game LEVEL SEED\" lines replays those games and takes no level or "
+    "seed\n"
     "  --record FILE   writes every game's keys, frame by frame, in the input file format, each\n"
     "                  game as soon as it ends\n"
     "  --check         verifies the pools and every object's coordinates after each frame;\n"
     "                  the first violation ends the run with status 2\n"
     "  --max-frames N  cuts each game after N frames (outcome cut@N)\n"
     "  --from-title    runs each game of the --input FILE as a script for the whole program, from\n"
-    "                  its title screen (LEVEL is where the title starts) to the script's last frame\n"
+    "                  its title screen (LEVEL is where the title starts) to the script's last "
+    "frame\n"
     "  --trace FILE    writes every drawing, sound and scene call as text, one block per frame\n"
     "  --pace MS       waits out MS milliseconds a frame, as the game does with 16 (default 0)\n"
     "Runs in the current directory, which must hold resource/; writes run.log there.\n";
@@ -60,8 +62,8 @@ long long number(const std::string& option, const std::string& text, long long l
     errno = 0;
     long long v = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno == ERANGE || v < lo || v > hi)
-        usageError(option + " wants a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-                   ", not \"" + text + "\"");
+        usageError(option + " wants a whole number from " + std::to_string(lo) + " to " +
+                   std::to_string(hi) + ", not \"" + text + "\"");
     return v;
 }
 
@@ -132,8 +134,8 @@ struct Planned {
 void progress(size_t done, size_t total) {
     constexpr int WIDTH = 40;
     int filled = static_cast<int>(done * WIDTH / total);
-    std::fprintf(stderr, "\r[%.*s%*s] %zu/%zu games", filled, "########################################",
-                 WIDTH - filled, "", done, total);
+    std::fprintf(stderr, "\r[%.*s%*s] %zu/%zu games", filled,
+                 "########################################", WIDTH - filled, "", done, total);
     if (done == total) std::fprintf(stderr, "\r%*s\r", WIDTH + 32, "");
     std::fflush(stderr);
 }
@@ -163,14 +165,17 @@ int main(int argc, char** argv) {
     std::vector<Planned> plan;
     if (!recorded.empty() && recorded.front().hasHeader) {
         if (args.levelGiven || args.allLevels || args.seedGiven || args.gamesGiven)
-            usageError("\"" + args.input + "\" names its own levels and seeds; drop --level, --seed and --games");
-        for (const RecordedGame& g : recorded) plan.push_back({g.level, g.seed, &g});
+            usageError("\"" + args.input +
+                       "\" names its own levels and seeds; drop --level, --seed and --games");
+        for (const RecordedGame& g : recorded)
+            plan.push_back({g.level, g.seed, &g});
     } else {
         int first = args.allLevels ? 0 : args.level;
         int last = args.allLevels ? 50 : args.level;
         for (int lv = first; lv <= last; ++lv)
             for (long g = 0; g < args.games; ++g)
-                plan.push_back({lv, args.seed + static_cast<uint64_t>(g), recorded.empty() ? nullptr : &recorded[0]});
+                plan.push_back({lv, args.seed + static_cast<uint64_t>(g),
+                                recorded.empty() ? nullptr : &recorded[0]});
     }
 
     std::ofstream recordOut;
@@ -212,8 +217,8 @@ int main(int argc, char** argv) {
                 }
             } catch (const SimCheckError& e) {
                 if (bar) std::fprintf(stderr, "\n");
-                std::cerr << "zorvane-sim: check failed at level " << plan[i].level << " seed " << plan[i].seed
-                          << ", " << e.what() << "\n";
+                std::cerr << "zorvane-sim: check failed at level " << plan[i].level << " seed "
+                          << plan[i].seed << ", " << e.what() << "\n";
                 status = 2;
                 failed = true;
             }

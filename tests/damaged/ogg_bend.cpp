@@ -1,4 +1,4 @@
-// ogg_bend: writes an Ogg Vorbis file whose stream claims another rate, or chains a second such stream after a good one.
+// ogg_bend: an Ogg Vorbis file whose stream claims another rate, or a good one chained to such.
 // Usage: ogg_bend IN OUT RATE [chained]
 #include "support/OggBend.h"
 

@@ -1,5 +1,5 @@
 // Asks SDL itself what it says about a file: the reference text for the damaged-resource checks.
-// usage: sdl_error_probe bmp|wav|music FILE; prints SDL's error text, or "LOADED" when SDL accepts it.
+// usage: sdl_error_probe bmp|wav|music FILE; prints SDL's error, or "LOADED" if SDL accepts it.
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <cstdio>
@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // The same devices as the game opens, so the loaders run in the same set-up.
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0 || !SDL_SetVideoMode(320, 480, 0, SDL_DOUBLEBUF) ||
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0 ||
+        !SDL_SetVideoMode(320, 480, 0, SDL_DOUBLEBUF) ||
         Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
         std::fprintf(stderr, "sdl_error_probe: no SDL: %s\n", SDL_GetError());
         return 2;

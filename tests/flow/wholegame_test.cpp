@@ -66,6 +66,7 @@ TEST(WholeGame, EveryLevelPlaysToTheClearCleanlyWithoutAllocating) {
         EXPECT_EQ(o.badCoordinates, 0) << "level " << lvl;
         EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT) << "level " << lvl;
         // The bombs brought the boss down, or it ended itself at 3600 after "CRAZY MODE".
-        EXPECT_TRUE(gameMain->time < 3600 || (gameMain->time == 3600 && o.crazy)) << "level " << lvl;
+        EXPECT_TRUE(gameMain->time < 3600 || (gameMain->time == 3600 && o.crazy))
+            << "level " << lvl;
     }
 }

@@ -3,11 +3,11 @@
 #include "plix/Plix.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <tuple>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 using namespace testsupport;
 using mediafiles::messageOf;
@@ -170,10 +170,10 @@ TEST_F(CoreTest, SnapshotCopiesNowIntoBeforeForEveryButtonAndBothAxes) {
     // Per frame: buttons 0-2 held, the stick (x, y); then what the questions answer: buttons as
     // P pushed / D down / - up, and the directions up, down, right, left the same way.
     const std::tuple<const char*, int, int, const char*, const char*> frames[] = {
-        {"--x", 0, 0, "--P", "----"},          {"x-x", -far, 0, "P-D", "---P"},
-        {"xxx", -far, 0, "DPD", "---D"},       {"-x-", far, 0, "-D-", "--P-"},
-        {"---", far, -far, "---", "P-D-"},     {"x--", 0, far, "P--", "-P--"},
-        {"x--", 0, -far - 1, "D--", "P---"},   {"---", 0, 0, "---", "----"},
+        {"--x", 0, 0, "--P", "----"},        {"x-x", -far, 0, "P-D", "---P"},
+        {"xxx", -far, 0, "DPD", "---D"},     {"-x-", far, 0, "-D-", "--P-"},
+        {"---", far, -far, "---", "P-D-"},   {"x--", 0, far, "P--", "-P--"},
+        {"x--", 0, -far - 1, "D--", "P---"}, {"---", 0, 0, "---", "----"},
     };
     int n = 0;
     for (const auto& [held, x, y, buttons, directions] : frames) {

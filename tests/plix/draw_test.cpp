@@ -1,4 +1,4 @@
-// Images and rectangles to the pixel: the fill rule, the three colour-key rules and source rectangles.
+// Images and rectangles to the pixel: the fill rule, the three colour-key rules, source rectangles.
 #include "MediaFiles.h"
 #include "plix/Plix.h"
 
@@ -11,8 +11,8 @@ namespace {
 
 // The colours of the test pictures, and the letter each shows as.
 const std::map<Uint32, char> LETTERS = {
-    {0x202020, '.'}, {0xff00ff, 'M'}, {0xff0000, 'R'}, {0x00ff00, 'G'}, {0x0000ff, 'B'},
-    {0xffffff, 'W'}, {0x000000, 'K'}, {0x010203, 'c'},
+    {0x202020, '.'}, {0xff00ff, 'M'}, {0xff0000, 'R'}, {0x00ff00, 'G'},
+    {0x0000ff, 'B'}, {0xffffff, 'W'}, {0x000000, 'K'}, {0x010203, 'c'},
 };
 
 class DrawTest : public ::testing::Test {
@@ -63,7 +63,7 @@ class DrawTest : public ::testing::Test {
 };
 
 TEST_F(DrawTest, FillsTheRectangleExactlyAndOnlyBothSizesZeroMeanToTheFarEdges) {
-    // x, y, w, h, what the 6 x 4 area at (8, 8) shows, and how many pixels of the screen are painted.
+    // x, y, w, h, what the 6 x 4 area at (8, 8) shows, and how many screen pixels are painted.
     const std::tuple<int, int, int, int, const char*, int> cases[] = {
         {10, 9, 3, 2, "......|..ccc.|..ccc.|......", 6},
         {12, 10, 0, 0, "......|......|....cc|....cc", 308 * 470},
@@ -73,8 +73,8 @@ TEST_F(DrawTest, FillsTheRectangleExactlyAndOnlyBothSizesZeroMeanToTheFarEdges) 
         {316, 476, 10, 10, "......|......|......|......", 16},
     };
     for (const auto& [x, y, w, h, shows, count] : cases) {
-        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(w) + ", " +
-                     std::to_string(h));
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(w) +
+                     ", " + std::to_string(h));
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
         Plix_fillRect(x, y, w, h, 1, 2, 3);
         EXPECT_EQ(area(8, 8, 6, 4), shows);
@@ -90,7 +90,8 @@ TEST_F(DrawTest, APalettizedScreenGetsTheColourSdlWouldMapEveryTime) {
     plixMedia.screen = dummyScreen;
     ASSERT_EQ(dummyScreen->format->BytesPerPixel, 1);
     // (1, 0, 0) and (0, 0, 7) share a slot of the colour memory; each must still get its own pixel.
-    const Uint8 colours[][3] = {{1, 0, 0}, {0, 0, 7}, {1, 0, 0}, {255, 255, 0}, {0, 0, 7}, {32, 32, 32}};
+    const Uint8 colours[][3] = {{1, 0, 0},     {0, 0, 7}, {1, 0, 0},
+                                {255, 255, 0}, {0, 0, 7}, {32, 32, 32}};
     for (const auto& c : colours) {
         Plix_fillRect(5, 5, 1, 1, c[0], c[1], c[2]);
         const Uint8* p = static_cast<const Uint8*>(dummyScreen->pixels);
@@ -104,10 +105,12 @@ TEST_F(DrawTest, APalettizedScreenGetsTheColourSdlWouldMapEveryTime) {
 //   M R K G
 //   B M W R
 bool writePicture(const std::string& path, int depth) {
-    SDL_Surface* s = depth == 8 ? SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 8, 0, 0, 0, 0)
-                                : SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 24, 0xff0000, 0xff00, 0xff, 0);
+    SDL_Surface* s = depth == 8
+                         ? SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 8, 0, 0, 0, 0)
+                         : SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 24, 0xff0000, 0xff00, 0xff, 0);
     if (!s) return false;
-    const Uint32 rgb[2][4] = {{0xff00ff, 0xff0000, 0x000000, 0x00ff00}, {0x0000ff, 0xff00ff, 0xffffff, 0xff0000}};
+    const Uint32 rgb[2][4] = {{0xff00ff, 0xff0000, 0x000000, 0x00ff00},
+                              {0x0000ff, 0xff00ff, 0xffffff, 0xff0000}};
     if (depth == 8) {
         SDL_Color palette[6] = {{255, 0, 255, 0}, {255, 0, 0, 0}, {0, 0, 0, 0},
                                 {0, 255, 0, 0},   {0, 0, 255, 0}, {255, 255, 255, 0}};

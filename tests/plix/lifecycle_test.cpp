@@ -1,4 +1,4 @@
-// The layer's life: a second start-up does nothing, hot keys act once per push, and shutdown releases in order.
+// The layer's life: a second start-up does nothing, hot keys act per push, shutdown goes in order.
 #include "MediaFiles.h"
 #include "plix/Plix.h"
 
@@ -11,8 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
-// The test is linked with these SDL functions wrapped (see CMakeLists.txt): each call is written down
-// and passed on to SDL, except a close of the stand-in joystick, which SDL never opened.
+// The test is linked with these SDL functions wrapped (see CMakeLists.txt): each call is written
+// down and passed on to SDL, except a close of the stand-in joystick, which SDL never opened.
 namespace {
 std::vector<std::string> calls;
 bool recording = false;
@@ -117,8 +117,10 @@ TEST_F(LifecycleTest, HotKeysActInTheFrameOfAPushOnly) {
     const int cursorAtStart = SDL_ShowCursor(SDL_QUERY);
     const Uint32 flagsAtStart = plixMedia.videoFlags;
     const std::tuple<int, const char*, std::function<int()>> keys[] = {
-        {KEY_F5, "F5", [&] { return iconified += int(std::count(calls.begin(), calls.end(), "iconify")); }},
-        {KEY_F9, "F9", [&] { return int((plixMedia.videoFlags ^ flagsAtStart) == SDL_FULLSCREEN); }},
+        {KEY_F5, "F5",
+         [&] { return iconified += int(std::count(calls.begin(), calls.end(), "iconify")); }},
+        {KEY_F9, "F9",
+         [&] { return int((plixMedia.videoFlags ^ flagsAtStart) == SDL_FULLSCREEN); }},
         {KEY_F10, "F10", [&] { return int(SDL_ShowCursor(SDL_QUERY) != cursorAtStart); }},
         // Each screenshot is taken away at once, so a second one shows as a new file.
         {KEY_F12, "F12", [&] { return shots += unlink("screenshot.bmp") == 0; }},
@@ -164,8 +166,9 @@ TEST_F(LifecycleTest, ShutdownReleasesTheStickSoundsMusicAudioAndSdlInThatOrder)
     mediafiles::FakeStick stick;
     calls.clear();
     Plix_quit();
-    EXPECT_EQ(joined(), "SDL_JoystickClose Mix_HaltChannel(-1) Mix_HaltMusic Mix_FreeMusic Mix_FreeChunk "
-                        "Mix_FreeChunk Mix_FreeChunk Mix_FreeChunk Mix_CloseAudio SDL_Quit");
+    EXPECT_EQ(joined(),
+              "SDL_JoystickClose Mix_HaltChannel(-1) Mix_HaltMusic Mix_FreeMusic Mix_FreeChunk "
+              "Mix_FreeChunk Mix_FreeChunk Mix_FreeChunk Mix_CloseAudio SDL_Quit");
     EXPECT_EQ(plixMedia.joystick, nullptr);
 }
 

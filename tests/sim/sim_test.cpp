@@ -1,4 +1,4 @@
-// The simulator: games repeat exactly, recorded input replays a game, the hash and the checks see faults.
+// The simulator: games repeat exactly, recorded input replays a game, hash and checks see faults.
 #include "flow/GameMain.h"
 #include "objects/World.h"
 #include "sim/SimGame.h"
@@ -17,7 +17,8 @@ class SimTest : public ::testing::Test {
     static void SetUpTestSuite() { simInitMedia(); }
 };
 
-GameResult play(int level, uint64_t seed, InputSource& input, int maxFrames = 0, RecordedGame* record = nullptr) {
+GameResult play(int level, uint64_t seed, InputSource& input, int maxFrames = 0,
+                RecordedGame* record = nullptr) {
     SimOptions o;
     o.check = true;
     o.maxFrames = maxFrames;
@@ -61,7 +62,8 @@ TEST_F(SimTest, RecordedInputReplaysTheGameExactly) {
 
     // The replayed keys really drive the game: one frame without the bot's keys changes it.
     size_t busy = 0;
-    while (busy < back[0].keys.size() && back[0].keys[busy] == 0) ++busy;
+    while (busy < back[0].keys.size() && back[0].keys[busy] == 0)
+        ++busy;
     ASSERT_LT(busy, back[0].keys.size());
     back[0].keys[busy] = back[0].keys[busy] ^ (KEY_LEFT | KEY_UP);
     Replay changed(&back[0]);
@@ -73,7 +75,8 @@ TEST_F(SimTest, OutcomesFollowTheGameRules) {
     RandomPlayer random;
     bool sawClear = false, sawOver = false;
     for (int lv : {0, 5, 25, 50}) {
-        for (InputSource* input : {static_cast<InputSource*>(&bot), static_cast<InputSource*>(&random)}) {
+        for (InputSource* input :
+             {static_cast<InputSource*>(&bot), static_cast<InputSource*>(&random)}) {
             const GameResult r = play(lv, 4, *input);
             SCOPED_TRACE(formatResult(r));
             ASSERT_NE(r.outcome, GameResult::CUT);
@@ -86,13 +89,14 @@ TEST_F(SimTest, OutcomesFollowTheGameRules) {
                 sawOver = true;
                 EXPECT_EQ(gameMain->state, GM_OVER);
                 EXPECT_FALSE(player->exists);
-                // The start frame, and the last hit is followed by its 60-frame flash, during which time stands still.
+                // The start frame, then the last hit's 60-frame flash, while time stands still.
                 EXPECT_GE(r.frames, r.time + 61);
             } else {
                 sawClear = true;
                 EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT);
-                for (const Enemy& e : *enemyManager) EXPECT_FALSE(e.exists && e.kind == 0);
-                // The start frame, then the white band alone opens for 112 frames before the wait begins.
+                for (const Enemy& e : *enemyManager)
+                    EXPECT_FALSE(e.exists && e.kind == 0);
+                // The start frame, then the white band opens for 112 frames before the wait.
                 EXPECT_GE(r.frames, r.time + 113);
             }
         }
@@ -137,7 +141,9 @@ TEST_F(SimTest, CheckFindsNaNOnLiveObjectsOnly) {
     const float keep = live->vx;
     live->vx = nan;
     const std::string bad = checkWorld();
-    EXPECT_NE(bad.find("bullet " + std::to_string(live - bulletManager->getTokens())), std::string::npos) << bad;
+    EXPECT_NE(bad.find("bullet " + std::to_string(live - bulletManager->getTokens())),
+              std::string::npos)
+        << bad;
     live->vx = keep;
     player->exists = true;
     player->x = nan;
@@ -170,7 +176,8 @@ TEST_F(SimTest, CheckModeStopsTheGameAtTheFirstBadFrame) {
 }
 
 TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
-    for (int k = 0; k < 64; ++k) EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
+    for (int k = 0; k < 64; ++k)
+        EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
     EXPECT_EQ("-", formatKeys(0));
     EXPECT_EQ("zr", formatKeys(KEY_RIGHT | KEY_Z));
 
@@ -185,9 +192,12 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     };
     EXPECT_EQ("input line 3: unknown key 'q'", error("game 1 2\n-\nzq\n"));
     EXPECT_EQ("input line 2: key 'z' given twice", error("# c\nzuz\n"));
-    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50", error("game 51 2\nz\n"));
-    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50", error("game 5\nz\n"));
-    EXPECT_EQ("input line 3: a game line after frames that belong to no game", error("z\n-\ngame 1 1\n"));
+    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50",
+              error("game 51 2\nz\n"));
+    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50",
+              error("game 5\nz\n"));
+    EXPECT_EQ("input line 3: a game line after frames that belong to no game",
+              error("z\n-\ngame 1 1\n"));
     EXPECT_EQ("input file holds no frames", error("# only a comment\n\n"));
 
     std::istringstream mixed("# two games\ngame 4 9\nz\r\n-\n\ngame 0 1\nud\n");

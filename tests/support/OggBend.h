@@ -1,4 +1,4 @@
-// Ogg Vorbis files bent for tests: a stream's channels, rate or serial number changed, every page's checksum made right again.
+// Ogg Vorbis files bent for tests: a stream's channels, rate or serial changed, checksums redone.
 #pragma once
 
 #include <cstdint>

@@ -28,10 +28,13 @@ void setKey(int key, bool down) {
 void releaseAllKeys() {
     int n = 0;
     Uint8* keys = SDL_GetKeyState(&n);
-    for (int i = 0; i < n; ++i) keys[i] = 0;
+    for (int i = 0; i < n; ++i)
+        keys[i] = 0;
 }
 
-void snapshot() { Plix_update(0); }
+void snapshot() {
+    Plix_update(0);
+}
 
 std::string makeTempDir(const std::string& tag) {
     std::string pattern = "/tmp/zorvane-" + tag + "-XXXXXX";

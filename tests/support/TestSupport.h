@@ -1,4 +1,4 @@
-// Shared test helpers: one media start-up per test program, and keys driven through the real snapshot.
+// Shared test helpers: one media start-up per test program, keys driven through the real snapshot.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 namespace testsupport {
 
-// Plix_init (320 x 480, dummy drivers) and loadResources, once per process; cwd must hold resource/.
+// Plix_init (320 x 480, dummy drivers) and loadResources, once per process; cwd holds resource/.
 void initMedia();
 
 // Sets SDL's own key state entry for an SDL 1.2 key code (z 122, x 120, up 273, down 274,
