@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 web=""
 [ "${1:-}" = "--web" ] && web=1
 PACKAGES=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git clang-format
   libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev libpng-dev
   libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils imagemagick valgrind
