@@ -177,6 +177,9 @@ void Plix_toggleCursor() {
 
 void Plix_quit() {
     PlixMedia& m = plixMedia;
+    // SDL_mixer crashes when its channels are halted after the audio is closed.
+    if (m.released) return;
+    m.released = true;
     if (m.joystick) {
         SDL_JoystickClose(m.joystick);
         m.joystick = nullptr;

@@ -24,6 +24,7 @@ struct PlixDevices {
 struct PlixMedia {
     PlixDevices devices;
     bool initialized = false;
+    bool released = false;
     int videoWidth = 0;
     int videoHeight = 0;
     int videoBpp = 0;

@@ -160,7 +160,7 @@ TEST_F(LifecycleTest, FullScreenAndBackKeepsThePicture) {
     }
 }
 
-TEST_F(LifecycleTest, ShutdownReleasesTheStickSoundsMusicAudioAndSdlInThatOrder) {
+TEST_F(LifecycleTest, ShutdownReleasesTheStickSoundsMusicAudioAndSdlInThatOrderOnce) {
     Plix_playBgm("resource/sound/bgm.ogg", 0, 0);
     Plix_playWAV("kin", 0);
     mediafiles::FakeStick stick;
@@ -170,6 +170,9 @@ TEST_F(LifecycleTest, ShutdownReleasesTheStickSoundsMusicAudioAndSdlInThatOrder)
               "SDL_JoystickClose Mix_HaltChannel(-1) Mix_HaltMusic Mix_FreeMusic Mix_FreeChunk "
               "Mix_FreeChunk Mix_FreeChunk Mix_FreeChunk Mix_CloseAudio SDL_Quit");
     EXPECT_EQ(plixMedia.joystick, nullptr);
+    calls.clear();
+    Plix_quit();
+    EXPECT_EQ(joined(), "") << "a second shutdown has nothing left to release";
 }
 
 } // namespace
