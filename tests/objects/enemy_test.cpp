@@ -31,6 +31,23 @@ TEST_F(PlayTest, KillsScorePointsTimesRatioFromTwoWithPopUpItemAndRing) {
     }
 }
 
+TEST_F(PlayTest, EveryMinionKindButTwoSixAndFourteenDropsAnItemWhenKilled) {
+    for (int kind = 1; kind <= 15; ++kind) {
+        newGame(0);
+        Enemy::create(kind, 100, 200, 32, 32, 0, 0);
+        Enemy& e = enemyManager->getTokens()[1];
+        e.hp = 1;
+        e.damage(2);
+        const bool drops = kind != 2 && kind != 6 && kind != 14;
+        ASSERT_EQ(drops ? 1 : 0, itemManager->count()) << "kind " << kind;
+        if (drops) {
+            const Item& item = itemManager->getTokens()[0];
+            EXPECT_TRUE(item.x == 100 && item.y == 200 && std::fabs(item.vy + 2) < 1e-5)
+                << "kind " << kind;
+        }
+    }
+}
+
 // Each bullet draws x, y, angle, speed in order; the boss at (160, 70) aims at 270, the ship.
 TEST_F(PlayTest, TheBossFiresBackByLevelAndByWhatHitIt) {
     struct Case {
