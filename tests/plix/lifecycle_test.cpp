@@ -1,4 +1,4 @@
-// The layer's life: a second start-up does nothing, hot keys act per push, shutdown goes in order.
+// The layer's life: start-up names the window, once; hot keys act per push; shutdown goes in order.
 #include "MediaFiles.h"
 #include "plix/Plix.h"
 
@@ -31,6 +31,8 @@ void __real_Mix_FreeMusic(Mix_Music* music);
 void __real_Mix_FreeChunk(Mix_Chunk* chunk);
 void __real_Mix_CloseAudio();
 void __real_SDL_Quit();
+void __real_SDL_WM_SetCaption(const char* title, const char* icon);
+void __real_SDL_WM_SetIcon(SDL_Surface* icon, Uint8* mask);
 
 int __wrap_SDL_Init(Uint32 flags) {
     note("SDL_Init");
@@ -68,6 +70,14 @@ void __wrap_SDL_Quit() {
     note("SDL_Quit");
     __real_SDL_Quit();
 }
+void __wrap_SDL_WM_SetCaption(const char* title, const char* icon) {
+    note(std::string("SDL_WM_SetCaption(") + title + ")");
+    __real_SDL_WM_SetCaption(title, icon);
+}
+void __wrap_SDL_WM_SetIcon(SDL_Surface* icon, Uint8* mask) {
+    note("SDL_WM_SetIcon(" + std::to_string(icon->w) + "x" + std::to_string(icon->h) + ")");
+    __real_SDL_WM_SetIcon(icon, mask);
+}
 }
 
 namespace {
@@ -98,8 +108,8 @@ class LifecycleTest : public ::testing::Test {
     void TearDown() override { recording = false; }
 };
 
-TEST_F(LifecycleTest, ASecondStartUpChangesAndOpensNothing) {
-    EXPECT_EQ(joined(), "SDL_Init");
+TEST_F(LifecycleTest, StartUpNamesTheWindowAndGivesItsIconAndASecondChangesNothing) {
+    EXPECT_EQ(joined(), "SDL_Init SDL_WM_SetCaption(/+++ ZORVANE +++/) SDL_WM_SetIcon(32x32)");
     SDL_Surface* screen = plixMedia.screen;
     std::ofstream("run.log") << "kept\n";
     Plix_init("again", 640, 200, true);
