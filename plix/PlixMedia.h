@@ -70,6 +70,11 @@ const char* resourceProblem(const char* path);
 // run.log and screenshot.bmp: opened for writing, emptied unless appending, only when the name is a
 // regular file of its own or new; never through a link, never waiting. nullptr otherwise.
 std::FILE* openOutput(const char* path, bool append);
+// The sample rates and channel counts the mixer is handed, WAV effects and Ogg music alike: SDL
+// crashes on some rates outside them.
+constexpr long PLIX_MIN_RATE = 4000;
+constexpr long PLIX_MAX_RATE = 192000;
+constexpr long PLIX_MAX_CHANNELS = 2;
 // What is wrong with a WAV file's bytes for the mixer, or nullptr: RIFF WAVE, PCM, 1 or 2 channels,
 // 8 or 16 bits, 4000 to 192000 Hz, and a data chunk inside the file.
 const char* wavProblem(const Uint8* data, size_t size);

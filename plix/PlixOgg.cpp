@@ -1,14 +1,10 @@
 // The desktop's Ogg Vorbis check: every logical stream of the music must be one the mixer can play.
+#include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
 
 #include <cstdio>
 
 #include <vorbis/vorbisfile.h>
-
-namespace {
-constexpr long MIN_RATE = 4000;
-constexpr long MAX_RATE = 192000;
-} // namespace
 
 const char* Plix_platformMusicProblem(const char* fileName) {
     std::FILE* file = std::fopen(fileName, "rb");
@@ -27,13 +23,14 @@ const char* Plix_platformMusicProblem(const char* fileName) {
         if (!info) {
             std::snprintf(problem, sizeof problem, "stream %ld of %ld has no header", i + 1,
                           streams);
-        } else if (info->rate < MIN_RATE || info->rate > MAX_RATE) {
+        } else if (info->rate < PLIX_MIN_RATE || info->rate > PLIX_MAX_RATE) {
             std::snprintf(problem, sizeof problem,
-                          "stream %ld of %ld has a rate of %ld Hz, not 4000 to 192000", i + 1,
-                          streams, info->rate);
-        } else if (info->channels < 1 || info->channels > 2) {
-            std::snprintf(problem, sizeof problem, "stream %ld of %ld has %d channels, not 1 or 2",
-                          i + 1, streams, info->channels);
+                          "stream %ld of %ld has a rate of %ld Hz, not %ld to %ld", i + 1, streams,
+                          info->rate, PLIX_MIN_RATE, PLIX_MAX_RATE);
+        } else if (info->channels < 1 || info->channels > PLIX_MAX_CHANNELS) {
+            std::snprintf(problem, sizeof problem,
+                          "stream %ld of %ld has %d channels, not 1 or %ld", i + 1, streams,
+                          info->channels, PLIX_MAX_CHANNELS);
         }
     }
     ov_clear(&vorbis); // closes the file too

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr Uint32 MIN_RATE = 4000;
-constexpr Uint32 MAX_RATE = 192000;
 constexpr Uint16 FORMAT_PCM = 1;
 
 Uint16 le16(const Uint8* p) {
@@ -20,10 +18,10 @@ bool is(const Uint8* p, const char* tag) {
     return std::memcmp(p, tag, 4) == 0;
 }
 
-// A reason with a number in it, kept in a buffer of its own: the caller copies it straight away.
-const char* reason(const char* format, unsigned long value) {
+// A reason with numbers in it, kept in a buffer of its own: the caller copies it straight away.
+const char* reason(const char* format, long long value, long long low = 0, long long high = 0) {
     static char text[64];
-    std::snprintf(text, sizeof text, format, value);
+    std::snprintf(text, sizeof text, format, value, low, high);
     return text;
 }
 
@@ -39,14 +37,16 @@ const char* wavProblem(const Uint8* data, size_t size) {
         if (is(chunk, "fmt ")) {
             if (length < 16 || at + 8 + 16 > size) return "the fmt chunk is cut short";
             const Uint8* f = chunk + 8;
-            if (le16(f) != FORMAT_PCM) return reason("format %lu, not PCM", le16(f));
-            const Uint16 channels = le16(f + 2);
-            if (channels < 1 || channels > 2) return reason("%lu channels, not 1 or 2", channels);
-            const Uint32 rate = le32(f + 4);
-            if (rate < MIN_RATE || rate > MAX_RATE)
-                return reason("a rate of %lu Hz, not 4000 to 192000", rate);
+            if (le16(f) != FORMAT_PCM) return reason("format %lld, not PCM", le16(f));
+            const long channels = le16(f + 2);
+            if (channels < 1 || channels > PLIX_MAX_CHANNELS)
+                return reason("%lld channels, not 1 or %lld", channels, PLIX_MAX_CHANNELS);
+            const long long rate = le32(f + 4);
+            if (rate < PLIX_MIN_RATE || rate > PLIX_MAX_RATE)
+                return reason("a rate of %lld Hz, not %lld to %lld", rate, PLIX_MIN_RATE,
+                              PLIX_MAX_RATE);
             const Uint16 bits = le16(f + 14);
-            if (bits != 8 && bits != 16) return reason("%lu bits a sample, not 8 or 16", bits);
+            if (bits != 8 && bits != 16) return reason("%lld bits a sample, not 8 or 16", bits);
             haveFormat = true;
         } else if (is(chunk, "data")) {
             if (!haveFormat) return "no fmt chunk before the data";
