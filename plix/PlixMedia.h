@@ -83,9 +83,18 @@ std::FILE* openOutput(const char* path, bool append);
 constexpr long PLIX_MIN_RATE = 4000;
 constexpr long PLIX_MAX_RATE = 192000;
 constexpr long PLIX_MAX_CHANNELS = 2;
-// What is wrong with a WAV file's bytes for the mixer, or nullptr: RIFF WAVE, PCM, 1 or 2 channels,
-// 8 or 16 bits, 4000 to 192000 Hz, and a data chunk inside the file.
-const char* wavProblem(const Uint8* data, size_t size);
+// What the checked fmt and data chunks say: the sound SDL must load of the file.
+struct PlixWavShape {
+    long rate = 0;
+    int channels = 0;
+    int bits = 0;
+    size_t dataAt = 0; // the first byte of the samples
+    size_t dataLength = 0;
+};
+// What is wrong with a WAV file's bytes for the mixer, or nullptr (shape then filled in, when
+// given): RIFF WAVE, PCM, 1 or 2 channels, 8 or 16 bits, 4000 to 192000 Hz, and a data chunk
+// inside the file, with chunks laid out so that SDL 1.2 and SDL 2 read the same fmt and data.
+const char* wavProblem(const Uint8* data, size_t size, PlixWavShape* shape = nullptr);
 
 // Pictures. Nothing larger than four 640 x 480 windows each way is drawn by the game, and SDL's
 // rectangles hold 16-bit sizes; a bigger header is a damaged or hostile one.

@@ -52,33 +52,40 @@ const char* formatProblem(const Uint8* f) {
 // SDL 1.2 skips LIST and fact chunks to the fmt, takes the chunks after it up to the first data,
 // and pads no chunk to an even length; SDL 2 pads, finds the fmt anywhere, and honours the RIFF
 // length. Where those rules could part, the file is refused.
-const char* wavProblem(const Uint8* data, size_t size) {
+const char* wavProblem(const Uint8* data, size_t size, PlixWavShape* shape) {
     // SDL 1.2 also takes "RIFFWAVE" without a length, and then reads its chunks 4 bytes earlier.
     if (size < RIFF_HEADER || !is(data, "RIFF") || !is(data + 8, "WAVE") || is(data + 4, "WAVE"))
         return "not a RIFF WAVE file";
-    bool haveFormat = false;
+    const Uint8* format = nullptr;
     for (size_t at = RIFF_HEADER; at + CHUNK_HEADER <= size;) {
         const Uint8* chunk = data + at;
         const Uint32 length = le32(chunk + 4);
         if (is(chunk, "data")) {
-            if (!haveFormat) return "no fmt chunk before the data";
+            if (!format) return "no fmt chunk before the data";
             if (length > size - at - CHUNK_HEADER)
                 return "the data chunk runs past the end of the file";
             const Uint32 riffLength = le32(data + 4);
             if (riffLength < at + CHUNK_HEADER + length - 8)
                 return "the RIFF chunk ends before the data does";
+            if (shape) {
+                shape->rate = long(le32(format + 4));
+                shape->channels = le16(format + 2);
+                shape->bits = le16(format + 14);
+                shape->dataAt = at + CHUNK_HEADER;
+                shape->dataLength = length;
+            }
             return nullptr;
         }
         if (length & 1) return reason("a chunk of odd length (%lld bytes) before the data", length);
-        if (is(chunk, "fmt ") && !haveFormat) {
+        if (is(chunk, "fmt ") && !format) {
             if (length < FMT_SIZE || at + CHUNK_HEADER + FMT_SIZE > size)
                 return "the fmt chunk is cut short";
             if (const char* problem = formatProblem(chunk + CHUNK_HEADER)) return problem;
-            haveFormat = true;
-        } else if (!haveFormat && !is(chunk, "LIST") && !is(chunk, "fact")) {
+            format = chunk + CHUNK_HEADER;
+        } else if (!format && !is(chunk, "LIST") && !is(chunk, "fact")) {
             return "a chunk other than LIST or fact before the fmt chunk";
         }
         at += CHUNK_HEADER + size_t(length);
     }
-    return haveFormat ? "no data chunk" : "no fmt chunk";
+    return format ? "no data chunk" : "no fmt chunk";
 }
