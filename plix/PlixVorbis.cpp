@@ -113,6 +113,7 @@ const char* Setup::codebook(int index) {
     uint64_t kraft = 0;
     uint32_t used = 0;
     auto add = [&](int length, uint32_t n) {
+        if (n == 0) return; // an empty run may name a length past the longest
         kraft += uint64_t(n) << (MAX_LENGTH - length);
         used += n;
     };

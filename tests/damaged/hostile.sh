@@ -24,6 +24,19 @@ status=$?
 echo "hostile: seed $SEED: $(tail -n 1 "$scratch/flip.txt")"
 if [ "$status" -eq 0 ]; then pass; else fail "the flip pass, status $status: $(cat "$scratch/flip.txt")"; fi
 
+# Again over sdl12-compat, the SDL 2 that may stand in for SDL 1.2, when it is installed: what the
+# checks take must be as safe with either.
+compat="$(ls /usr/lib/*/sdl12-compat/libSDL-1.2.so.0 2>/dev/null | head -n 1)"
+if [ -n "$compat" ]; then
+    (cd "$scratch" && LD_LIBRARY_PATH="$(dirname "$compat")" "$HOSTILE" flip "$((SEED + 2))" "$FLIPS" "$RESOURCES") \
+        >"$scratch/compat.txt" 2>&1
+    status=$?
+    echo "hostile: over sdl12-compat: $(tail -n 1 "$scratch/compat.txt")"
+    if [ "$status" -eq 0 ]; then pass; else fail "the flip pass over sdl12-compat, status $status: $(cat "$scratch/compat.txt")"; fi
+else
+    echo "hostile: no sdl12-compat (libsdl1.2-compat) installed; the pass over it is left out"
+fi
+
 # The same with another seed under valgrind: nothing the checks take is read outside its buffer.
 if command -v valgrind >/dev/null; then
     (cd "$scratch" && valgrind -q --error-exitcode=9 "$HOSTILE" flip "$((SEED + 1))" 40 "$RESOURCES") \
