@@ -54,6 +54,7 @@ void installSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGHUP, &action, nullptr);
+    Plix_platformWatchCrashes();
 }
 
 void pumpEvents() {
@@ -91,6 +92,18 @@ void openAudio() {
     std::fprintf(stderr, "zorvane: no sound device (%s); playing without sound\n", reason.c_str());
 }
 
+// The window simply goes without an icon when the file is missing or cannot be used; a damaged one
+// is worth a word to whoever looks at standard error, but not a stop.
+void loadIcon() {
+    const char* problem = nullptr;
+    plixMedia.icon = loadCheckedBMP(ICON_FILE, problem);
+    if (plixMedia.icon) {
+        SDL_WM_SetIcon(plixMedia.icon, nullptr);
+    } else if (problem) {
+        std::fprintf(stderr, "zorvane: %s: %s; the window has no icon\n", ICON_FILE, problem);
+    }
+}
+
 void handleHotKeys() {
     PlixMedia& m = plixMedia;
     if (Plix_keyPushed(PLIX_KEY_F5)) Plix_platformIconify();
@@ -117,9 +130,7 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
     m.screen = SDL_SetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
     if (!m.screen) throw PlixError("Plix_init: Couldn't set video mode");
     SDL_WM_SetCaption(title.c_str(), nullptr);
-    // The window simply goes without an icon when the file is missing or is no file.
-    m.icon = resourceProblem(ICON_FILE) ? nullptr : SDL_LoadBMP(ICON_FILE);
-    if (m.icon) SDL_WM_SetIcon(m.icon, nullptr);
+    loadIcon();
     m.screenBackup = SDL_ConvertSurface(m.screen, m.screen->format, m.videoFlags);
     if (!m.screenBackup) throw PlixError("Plix_init: Couldn't set video mode");
     openAudio();

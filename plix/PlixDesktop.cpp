@@ -45,10 +45,23 @@ Mix_Chunk* Plix_platformLoadWAV(const char*, const Uint8* bytes, size_t size) {
     return Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes, int(size)), 1);
 }
 
+SDL_Surface* Plix_platformLoadBMP(const char*, const Uint8* bytes, size_t size) {
+    return SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes, int(size)), 1);
+}
+
+// SDL 1.2 keeps the file's pixel format.
+int Plix_platformPictureBytes(int fileBytes) {
+    return fileBytes;
+}
+
 // A screenshot that cannot be written is not worth stopping the game for.
 void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
     std::FILE* file = openOutput(fileName, false);
     if (file) SDL_SaveBMP_RW(screen, SDL_RWFromFP(file, 1), 1);
+}
+
+void Plix_platformWatchCrashes() {
+    Plix_watchCrashes();
 }
 
 // The desktop's run.log and standard output are all there is.

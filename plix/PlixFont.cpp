@@ -29,11 +29,12 @@ void loadFont() {
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
         if (!hasBmpExtension(name)) continue;
         std::string path = std::string(FONT_DIR) + "/" + name;
-        if (const char* problem = resourceProblem(path.c_str())) {
+        const char* problem = nullptr;
+        SDL_Surface* glyph = loadCheckedBMP(path.c_str(), problem);
+        if (problem) {
             closedir(dir);
             throw PlixError(std::string("loadFont: ") + problem + ": " + path);
         }
-        SDL_Surface* glyph = SDL_LoadBMP(path.c_str());
         if (!glyph) {
             closedir(dir);
             throw PlixError(std::string("loadFont: ") + SDL_GetError());

@@ -58,9 +58,9 @@ void Plix_loadBMP(const std::string& key, const std::string& fileName, int red, 
                   int blue) {
     PlixMedia& m = plixMedia;
     if (m.images.count(key)) throw PlixError("Plix_loadBMP: Has exist key: " + key);
-    if (const char* problem = resourceProblem(fileName.c_str()))
-        throw PlixError(std::string("Plix_loadBMP: ") + problem + ": " + fileName);
-    SDL_Surface* surface = SDL_LoadBMP(fileName.c_str());
+    const char* problem = nullptr;
+    SDL_Surface* surface = loadCheckedBMP(fileName.c_str(), problem);
+    if (problem) throw PlixError(std::string("Plix_loadBMP: ") + problem + ": " + fileName);
     if (!surface) throw PlixError(std::string("Plix_loadBMP: ") + SDL_GetError());
     if (red == KEY_TOP_LEFT) {
         Uint8 r = 0, g = 0, b = 0;

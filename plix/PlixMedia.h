@@ -60,6 +60,10 @@ void loadFont();
 void Plix_takeSnapshot();
 void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup);
 void Plix_toggleCursor();
+// From here on a fatal signal (SIGSEGV, SIGFPE, SIGBUS, SIGILL, SIGABRT) on any thread writes its
+// line, "Plix: fatal signal SIGSEGV (invalid memory access)" say, to standard output and run.log,
+// and the process still dies of it.
+void Plix_watchCrashes();
 
 // Files. A resource that exists but is not a regular file (a directory, a FIFO, a device) is
 // refused with this reason, before SDL could block on it or read nonsense.
@@ -67,6 +71,10 @@ constexpr const char* PLIX_NOT_A_FILE = "not a regular file";
 // Why the resource at path cannot be loaded, or nullptr when it can be tried; a path that does not
 // open at all is left to SDL, whose own words then name the problem.
 const char* resourceProblem(const char* path);
+// Reads the resource at path whole into bytes, through one descriptor that is never made to wait.
+// nullptr when it was read, or when it does not open at all (opened false: SDL names that); else
+// why it cannot be used: not a regular file, larger than maxSize, or a read that failed.
+const char* readResource(const char* path, std::vector<Uint8>& bytes, size_t maxSize, bool& opened);
 // run.log and screenshot.bmp: opened for writing, emptied unless appending, only when the name is a
 // regular file of its own or new; never through a link, never waiting. nullptr otherwise.
 std::FILE* openOutput(const char* path, bool append);
@@ -75,9 +83,34 @@ std::FILE* openOutput(const char* path, bool append);
 constexpr long PLIX_MIN_RATE = 4000;
 constexpr long PLIX_MAX_RATE = 192000;
 constexpr long PLIX_MAX_CHANNELS = 2;
-// What is wrong with a WAV file's bytes for the mixer, or nullptr: RIFF WAVE, PCM, 1 or 2 channels,
-// 8 or 16 bits, 4000 to 192000 Hz, and a data chunk inside the file.
-const char* wavProblem(const Uint8* data, size_t size);
+// What the checked fmt and data chunks say: the sound SDL must load of the file.
+struct PlixWavShape {
+    long rate = 0;
+    int channels = 0;
+    int bits = 0;
+    size_t dataAt = 0; // the first byte of the samples
+    size_t dataLength = 0;
+};
+// What is wrong with a WAV file's bytes for the mixer, or nullptr (shape then filled in, when
+// given): RIFF WAVE, PCM, 1 or 2 channels, 8 or 16 bits, 4000 to 192000 Hz, and a data chunk
+// inside the file, with chunks laid out so that SDL 1.2 and SDL 2 read the same fmt and data.
+const char* wavProblem(const Uint8* data, size_t size, PlixWavShape* shape = nullptr);
+
+// Pictures. Nothing larger than four 640 x 480 windows each way is drawn by the game, and SDL's
+// rectangles hold 16-bit sizes; a bigger header is a damaged or hostile one.
+constexpr long PLIX_BMP_MAX_WIDTH = 4 * 640;
+constexpr long PLIX_BMP_MAX_HEIGHT = 4 * 480;
+// What the header promises: the surface SDL must make of the file.
+struct PlixBmpShape {
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0; // 1 for 1, 4 and 8 bits, which SDL widens to 8
+};
+// What is wrong with a BMP file's bytes for SDL's loader, or nullptr (shape then filled in).
+const char* bmpProblem(const Uint8* data, size_t size, PlixBmpShape& shape);
+// Reads, checks and loads a BMP from the checked bytes. The surface, or nullptr with problem set to
+// the layer's own reason, or nullptr with problem nullptr when SDL refused it (SDL_GetError).
+SDL_Surface* loadCheckedBMP(const char* fileName, const char*& problem);
 
 // The trace: when on, each traced call records itself before it does its work.
 extern bool plixTraceOn;

@@ -1,38 +1,272 @@
-// The desktop's Ogg Vorbis check: every logical stream of the music must be one the mixer can play.
+// The desktop's Ogg Vorbis check: every stream of the music, its pages and its three headers, must
+// be one the decoder on the mixer's thread can play without faulting.
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
+#include "plix/PlixVorbis.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <vorbis/vorbisfile.h>
+#include <ogg/ogg.h>
 
-const char* Plix_platformMusicProblem(const char* fileName) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return nullptr;
-    OggVorbis_File vorbis;
-    // Not Ogg Vorbis at all: SDL_mixer refuses that itself, in its own words.
-    if (ov_open(file, &vorbis, nullptr, 0) != 0) {
-        std::fclose(file);
-        return nullptr;
-    }
-    static char problem[96];
-    problem[0] = '\0';
-    const long streams = ov_streams(&vorbis);
-    for (long i = 0; i < streams && !problem[0]; ++i) {
-        const vorbis_info* info = ov_info(&vorbis, int(i));
-        if (!info) {
-            std::snprintf(problem, sizeof problem, "stream %ld of %ld has no header", i + 1,
-                          streams);
-        } else if (info->rate < PLIX_MIN_RATE || info->rate > PLIX_MAX_RATE) {
-            std::snprintf(problem, sizeof problem,
-                          "stream %ld of %ld has a rate of %ld Hz, not %ld to %ld", i + 1, streams,
-                          info->rate, PLIX_MIN_RATE, PLIX_MAX_RATE);
-        } else if (info->channels < 1 || info->channels > PLIX_MAX_CHANNELS) {
-            std::snprintf(problem, sizeof problem,
-                          "stream %ld of %ld has %d channels, not 1 or %ld", i + 1, streams,
-                          info->channels, PLIX_MAX_CHANNELS);
+namespace {
+
+constexpr long FEED = 1 << 16; // bytes handed to the page reader at a time
+constexpr int MAX_STREAMS = 64;
+constexpr size_t PAGE_HEADER = 27;
+
+// The Ogg page checksum: CRC-32, polynomial 0x04c11db7, not reflected, over the page with its
+// checksum field taken as zero.
+struct CrcTable {
+    Uint32 entry[256];
+    CrcTable() {
+        for (Uint32 i = 0; i < 256; ++i) {
+            Uint32 crc = i << 24;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = crc & 0x80000000u ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+            entry[i] = crc;
         }
     }
-    ov_clear(&vorbis); // closes the file too
-    return problem[0] ? problem : nullptr;
+};
+const CrcTable crcTable;
+
+Uint32 pageCrc(const Uint8* page, size_t length) {
+    Uint32 crc = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const Uint8 byte = i >= 22 && i < 26 ? 0 : page[i];
+        crc = (crc << 8) ^ crcTable.entry[(crc >> 24) ^ byte];
+    }
+    return crc;
+}
+
+// Whether a whole page with a right checksum starts at offset: what a reader that seeks, as the
+// decoder's file layer does to find the streams of a chain, would take for a page.
+bool pageAt(const Uint8* data, size_t size, size_t offset) {
+    if (size - offset < PAGE_HEADER || std::memcmp(data + offset, "OggS", 4) != 0) return false;
+    const Uint8* page = data + offset;
+    const size_t segments = page[26];
+    if (size - offset < PAGE_HEADER + segments) return false;
+    size_t length = PAGE_HEADER + segments;
+    for (size_t i = 0; i < segments; ++i)
+        length += page[PAGE_HEADER + i];
+    if (size - offset < length) return false;
+    const Uint32 stored =
+        Uint32(page[22]) | Uint32(page[23]) << 8 | Uint32(page[24]) << 16 | Uint32(page[25]) << 24;
+    return pageCrc(page, length) == stored;
+}
+
+// The first offset in [from, to) where a page starts, or to.
+size_t findPage(const Uint8* data, size_t size, size_t from, size_t to) {
+    for (size_t at = from; at < to; ++at) {
+        const void* hit = std::memchr(data + at, 'O', to - at);
+        if (!hit) return to;
+        at = size_t(static_cast<const Uint8*>(hit) - data);
+        if (pageAt(data, size, at)) return at;
+    }
+    return to;
+}
+
+// The problem found, worded once the number of streams is known.
+struct Finding {
+    char text[160] = "";
+    int stream = 0; // 0: the file as a whole
+    bool found() const { return text[0] != '\0'; }
+};
+
+void note(Finding& f, int stream, const char* text) {
+    if (f.found()) return;
+    f.stream = stream;
+    std::snprintf(f.text, sizeof f.text, "%s", text);
+}
+
+// One logical stream of the chain, as far as its headers.
+struct Stream {
+    long serial = 0;
+    int headers = 0; // packets taken as headers so far, of 3
+    int channels = 0;
+    int blockExponents[2] = {0, 0};
+};
+
+// The identification header: what the mixer is handed, and the block sizes the setup relies on.
+void readIdentification(const ogg_packet& packet, Stream& s, int index, Finding& f) {
+    const Uint8* p = packet.packet;
+    if (packet.bytes < 30 || p[0] != 1 || std::memcmp(p + 1, "vorbis", 6) != 0) {
+        note(f, index, "is not Vorbis");
+        return;
+    }
+    const Uint32 version =
+        Uint32(p[7]) | Uint32(p[8]) << 8 | Uint32(p[9]) << 16 | Uint32(p[10]) << 24;
+    const int channels = p[11];
+    const long rate =
+        long(Uint32(p[12]) | Uint32(p[13]) << 8 | Uint32(p[14]) << 16 | Uint32(p[15]) << 24);
+    const int small = p[28] & 0x0f;
+    const int large = p[28] >> 4;
+    char text[160];
+    if (version != 0) {
+        std::snprintf(text, sizeof text, "is of Vorbis version %lu, not 0", (unsigned long)version);
+    } else if (rate < PLIX_MIN_RATE || rate > PLIX_MAX_RATE) {
+        std::snprintf(text, sizeof text, "has a rate of %ld Hz, not %ld to %ld", rate,
+                      PLIX_MIN_RATE, PLIX_MAX_RATE);
+    } else if (channels < 1 || channels > PLIX_MAX_CHANNELS) {
+        std::snprintf(text, sizeof text, "has %d channels, not 1 or %ld", channels,
+                      PLIX_MAX_CHANNELS);
+    } else if (small < 6 || large > 13 || small > large) {
+        std::snprintf(text, sizeof text, "has blocks of 2^%d and 2^%d samples, not 2^6 to 2^13",
+                      small, large);
+    } else if (!(p[29] & 1)) {
+        std::snprintf(text, sizeof text, "has no framing bit after its identification");
+    } else {
+        s.channels = channels;
+        s.blockExponents[0] = small;
+        s.blockExponents[1] = large;
+        return;
+    }
+    note(f, index, text);
+}
+
+void readHeader(const ogg_packet& packet, Stream& s, int index, Finding& f) {
+    if (s.headers == 0) {
+        readIdentification(packet, s, index, f);
+    } else if (s.headers == 1) {
+        if (packet.bytes < 7 || packet.packet[0] != 3 ||
+            std::memcmp(packet.packet + 1, "vorbis", 6) != 0)
+            note(f, index, "has no comment header after its identification");
+    } else if (const char* problem =
+                   vorbisSetupProblem(packet.packet, size_t(packet.bytes), s.channels)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "has a setup header the decoder cannot use: %s", problem);
+        note(f, index, text);
+    }
+    ++s.headers;
+}
+
+struct Walk {
+    ogg_sync_state sync;
+    ogg_stream_state stream;
+    Walk() {
+        ogg_sync_init(&sync);
+        ogg_stream_init(&stream, 0);
+    }
+    ~Walk() {
+        ogg_sync_clear(&sync);
+        ogg_stream_clear(&stream);
+    }
+};
+
+} // namespace
+
+const char* oggProblem(const Uint8* data, size_t size) {
+    static char problem[200];
+    // What holds no Ogg page at all is SDL_mixer's to refuse, in its own words.
+    if (findPage(data, size, 0, size) == size) return nullptr;
+    Walk w;
+    Finding f;
+    Stream streams[MAX_STREAMS];
+    int count = 0;
+    size_t fed = 0;
+    size_t at = 0; // where the next page starts
+    while (!f.found()) {
+        ogg_page page;
+        const long n = ogg_sync_pageseek(&w.sync, &page);
+        if (n == 0) {
+            if (fed == size) break;
+            const long chunk = long(std::min<size_t>(FEED, size - fed));
+            std::memcpy(ogg_sync_buffer(&w.sync, chunk), data + fed, size_t(chunk));
+            ogg_sync_wrote(&w.sync, chunk);
+            fed += size_t(chunk);
+            continue;
+        }
+        char text[160];
+        if (n < 0) {
+            std::snprintf(text, sizeof text, "holds %ld bytes that are no page at byte %zu", -n,
+                          at);
+            note(f, 0, text);
+            break;
+        }
+        // A page hidden in another's body is one a seeking reader could land on and take for a
+        // stream of its own, with headers no one checked.
+        const size_t hidden = findPage(data, size, at + 1, at + size_t(n));
+        if (hidden != at + size_t(n)) {
+            std::snprintf(text, sizeof text, "hides a page inside another at byte %zu", hidden);
+            note(f, 0, text);
+            break;
+        }
+        at += size_t(n);
+        const long serial = ogg_page_serialno(&page);
+        if (ogg_page_bos(&page)) {
+            for (int i = 0; i < count; ++i)
+                if (streams[i].serial == serial) note(f, count + 1, "repeats an earlier serial");
+            if (count > 0 && streams[count - 1].headers < 3) note(f, count, "ends in its headers");
+            if (count == MAX_STREAMS) {
+                std::snprintf(text, sizeof text, "chains more than %d streams", MAX_STREAMS);
+                note(f, 0, text);
+                break;
+            }
+            streams[count].serial = serial;
+            ++count;
+            ogg_stream_reset_serialno(&w.stream, int(serial));
+        } else if (count == 0 || serial != streams[count - 1].serial) {
+            note(f, count, "is interleaved with another stream");
+            break;
+        }
+        if (ogg_stream_pagein(&w.stream, &page) != 0) {
+            note(f, count, "has a page of another Ogg version");
+            break;
+        }
+        Stream& s = streams[count - 1];
+        ogg_packet packet;
+        // Audio packets are let go at once: only the headers are read.
+        for (int got; (got = ogg_stream_packetout(&w.stream, &packet)) != 0 && !f.found();) {
+            if (s.headers >= 3) continue;
+            if (got < 0) {
+                note(f, count, "has a gap in its headers");
+            } else {
+                readHeader(packet, s, count, f);
+            }
+        }
+    }
+    if (!f.found()) {
+        // A cut after the last whole page is only a shorter song; a page inside the cut is not.
+        const size_t hidden = findPage(data, size, at + 1, size);
+        if (hidden != size) {
+            char text[160];
+            std::snprintf(text, sizeof text, "hides a page inside another at byte %zu", hidden);
+            note(f, 0, text);
+        } else if (count > 0 && streams[count - 1].headers < 3) {
+            // A lone stream cut in its headers is no Ogg Vorbis to SDL_mixer either.
+            if (count == 1) return nullptr;
+            note(f, count, "ends in its headers");
+        }
+    }
+    if (!f.found()) return nullptr;
+    if (f.stream == 0) {
+        std::snprintf(problem, sizeof problem, "the file %s", f.text);
+    } else {
+        std::snprintf(problem, sizeof problem, "stream %d of %d %s", f.stream, count, f.text);
+    }
+    return problem;
+}
+
+const char* Plix_platformMusicProblem(const char* fileName) {
+    // Never waits on what is not a file; what cannot be opened is SDL_mixer's to name.
+    int fd = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return PLIX_NOT_A_FILE;
+    }
+    const size_t size = size_t(st.st_size);
+    // Mapped, not read: the music is checked as a game starts, and this takes no heap of ours.
+    void* mapped = size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+    close(fd);
+    if (mapped == MAP_FAILED) return nullptr;
+    const char* problem = oggProblem(static_cast<const Uint8*>(mapped), size);
+    munmap(mapped, size);
+    return problem;
 }

@@ -33,11 +33,17 @@ SDL_Surface* Plix_platformSetVideoMode(int width, int height, int bpp, Uint32 fl
 void Plix_platformIconify();
 // A WAV file whose bytes have been read and checked.
 Mix_Chunk* Plix_platformLoadWAV(const char* fileName, const Uint8* bytes, size_t size);
-// What is wrong with an Ogg Vorbis file's streams for the mixer, or nullptr: every stream 1 or 2
-// channels at 4000 to 192000 Hz. A file that is no Ogg Vorbis at all is left to SDL_mixer.
-// Allocates nothing, since a game's start plays the music.
+// A BMP file whose bytes have been read and checked.
+SDL_Surface* Plix_platformLoadBMP(const char* fileName, const Uint8* bytes, size_t size);
+// The bytes a pixel takes in the surface Plix_platformLoadBMP makes of a file with fileBytes.
+int Plix_platformPictureBytes(int fileBytes);
+// What is wrong with an Ogg Vorbis file for the mixer, or nullptr (see oggProblem in PlixVorbis.h);
+// "not a regular file" for what is no file. A file that is no Ogg at all is left to SDL_mixer.
+// Takes nothing from the C++ heap, since a game's start plays the music.
 const char* Plix_platformMusicProblem(const char* fileName);
 // F12: the screen as a BMP named fileName; a failure is ignored.
 void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName);
+// At start-up: a crash is to leave its line (Plix_watchCrashes) where the platform allows.
+void Plix_platformWatchCrashes();
 // Told the one line the run leaves in "run.log", after it has been written there.
 void Plix_platformLogLine(const char* message);

@@ -7,26 +7,17 @@
 
 namespace {
 
-// The whole file, or false when it cannot be opened.
-bool readWhole(const std::string& fileName, std::vector<Uint8>& bytes) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file) return false;
-    Uint8 block[1 << 14];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0)
-        bytes.insert(bytes.end(), block, block + n);
-    const bool failed = std::ferror(file);
-    std::fclose(file);
-    if (failed) throw PlixError("cannot be read");
-    return true;
-}
+// No effect comes near this; a file that does is not one.
+constexpr size_t MAX_WAV = 64u << 20;
 
 // The header is checked before SDL sees the file, since SDL crashes on some hostile ones (a sample
 // rate of 0, or of 100 MHz) instead of refusing them.
 Mix_Chunk* loadCheckedWAV(const std::string& fileName, std::vector<Uint8>& bytes) {
-    if (const char* problem = resourceProblem(fileName.c_str())) throw PlixError(problem);
+    bool opened = false;
+    if (const char* problem = readResource(fileName.c_str(), bytes, MAX_WAV, opened))
+        throw PlixError(problem);
     // What cannot be opened goes to SDL_mixer as it is, for its own message.
-    if (!readWhole(fileName, bytes)) return Mix_LoadWAV(fileName.c_str());
+    if (!opened) return Mix_LoadWAV(fileName.c_str());
     if (const char* problem = wavProblem(bytes.data(), bytes.size())) throw PlixError(problem);
     return Plix_platformLoadWAV(fileName.c_str(), bytes.data(), bytes.size());
 }

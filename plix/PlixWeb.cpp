@@ -177,6 +177,15 @@ Mix_Chunk* Plix_platformLoadWAV(const char* fileName, const Uint8*, size_t) {
     return Mix_LoadWAV(fileName);
 }
 
+// Pictures too were decoded by the page at preload time, into the canvas's 32-bit pixels.
+SDL_Surface* Plix_platformLoadBMP(const char* fileName, const Uint8*, size_t) {
+    return SDL_LoadBMP(fileName);
+}
+
+int Plix_platformPictureBytes(int) {
+    return 4;
+}
+
 // The browser decodes the music itself and refuses what it cannot play; there is no libvorbisfile.
 const char* Plix_platformMusicProblem(const char*) {
     return nullptr;
@@ -215,6 +224,9 @@ void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
     SDL_UnlockSurface(screen);
     offerDownload(fileName, bmp.data(), int(bmp.size()));
 }
+
+// A fault in the page is the browser's to report, in its console.
+void Plix_platformWatchCrashes() {}
 
 // run.log lives in the page's memory, where no one reads it; the page shows the line instead.
 void Plix_platformLogLine(const char* message) {

@@ -19,6 +19,7 @@ cmake --build "$asan" --target zorvane zorvane-sim -j "$(nproc)"
 (cd "$asan" && bash "$root/tests/golden/golden.sh" check "$asan/sim/zorvane-sim" cycles)
 bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" "$root/build/tests/damaged/sdl_error_probe" \
     "$asan/sim/zorvane-sim" "$root/build/tests/damaged/ogg_bend"
+bash "$root/tests/damaged/hostile.sh" "$root/build/tests/damaged/hostile" "$root/build/zorvane" "$root/resource"
 
 # Third stage: the same golden lines from an optimised Release build and from one for this very CPU,
 # where the compiler may use every instruction it has (fused multiply-adds included, unless told not to).

@@ -1,5 +1,6 @@
 // The simulator's input sources and its input file format.
 #include "sim/SimInput.h"
+#include "sim/SimFiles.h"
 
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
@@ -8,7 +9,10 @@
 #include "objects/World.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -25,7 +29,8 @@ uint8_t parseKeys(const std::string& line) {
     uint8_t keys = 0;
     for (char c : line) {
         const char* at = std::strchr(SIM_KEY_LETTERS, c);
-        if (c == '\0' || !at) throw SimInputError(std::string("unknown key '") + c + "'");
+        if (c == '\0' || !at)
+            throw SimInputError("unknown key '" + simQuoted(std::string(1, c)) + "'");
         uint8_t bit = static_cast<uint8_t>(1u << (at - SIM_KEY_LETTERS));
         if (keys & bit) throw SimInputError(std::string("key '") + c + "' given twice");
         keys |= bit;
@@ -197,12 +202,38 @@ uint8_t DodgeBot::next(int) {
 
 // --- input files -----------------------------------------------------------------------------
 
+namespace {
+
+// One line of at most SIM_MAX_LINE bytes, without its end; false at the end of the input.
+bool readLine(std::istream& in, std::string& line, int lineNo) {
+    line.clear();
+    std::istream::int_type c;
+    while ((c = in.get()) != std::istream::traits_type::eof()) {
+        if (c == '\n') return true;
+        if (line.size() == SIM_MAX_LINE)
+            throw SimInputError("input line " + std::to_string(lineNo) + ": longer than " +
+                                std::to_string(SIM_MAX_LINE) + " bytes");
+        line += static_cast<char>(c);
+    }
+    return !line.empty();
+}
+
+// A game line's number on the same terms as the options that name it.
+bool wholeNumber(const std::string& word, long long lo, long long hi, long long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(word.c_str(), &end, 10);
+    return !word.empty() && *end == '\0' && errno != ERANGE && value >= lo && value <= hi;
+}
+
+} // namespace
+
 std::vector<RecordedGame> readInputFile(std::istream& in) {
     std::vector<RecordedGame> games;
     std::string line;
     int lineNo = 0;
     bool headerless = false;
-    while (std::getline(in, line)) {
+    while (readLine(in, line, lineNo + 1)) {
         ++lineNo;
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.pop_back();
@@ -212,10 +243,18 @@ std::vector<RecordedGame> readInputFile(std::istream& in) {
             if (headerless)
                 throw SimInputError(where + "a game line after frames that belong to no game");
             std::istringstream words(line.substr(5));
-            RecordedGame g;
-            std::string rest;
-            if (!(words >> g.level >> g.seed) || (words >> rest) || g.level < 0 || g.level > 50)
+            std::string levelWord, seedWord, rest;
+            long long lv = 0, seed = 0;
+            if (!(words >> levelWord >> seedWord) || (words >> rest) ||
+                !wholeNumber(levelWord, 0, 50, lv))
                 throw SimInputError(where + "expected \"game LEVEL SEED\" with LEVEL 0 to 50");
+            if (!wholeNumber(seedWord, 0, INT64_MAX, seed))
+                throw SimInputError(where + "SEED wants a whole number from 0 to " +
+                                    std::to_string(INT64_MAX) + ", not \"" + simQuoted(seedWord) +
+                                    "\"");
+            RecordedGame g;
+            g.level = static_cast<int>(lv);
+            g.seed = static_cast<uint64_t>(seed);
             g.hasHeader = true;
             games.push_back(std::move(g));
             continue;

@@ -72,9 +72,13 @@ struct RecordedGame {
     std::vector<uint8_t> keys;
 };
 
+// The longest line an input file may hold: a record's longest, its opening comment, is shorter.
+constexpr size_t SIM_MAX_LINE = 256;
+
 // Reads an input file: "game LEVEL SEED" lines open a game, each other line is one frame's keys,
 // blank lines and lines starting with '#' are ignored. A file without "game" lines is one
-// headerless game. Throws SimInputError naming the line on anything else.
+// headerless game. LEVEL and SEED are taken on the terms of --level and --seed. Throws
+// SimInputError naming the line on anything else, a line longer than SIM_MAX_LINE included.
 std::vector<RecordedGame> readInputFile(std::istream& in);
 void writeInputFile(std::ostream& out, const std::vector<RecordedGame>& games);
 // The same file a piece at a time: the comment that opens it, then one game after another.

@@ -1,14 +1,15 @@
 // zorvane-sim: plays whole headless games of ZORVANE and prints one line per game.
 #include "plix/Plix.h"
+#include "sim/SimFiles.h"
 #include "sim/SimGame.h"
 #include "sim/SimInput.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -57,13 +58,21 @@ struct Args {
     std::exit(1);
 }
 
+// Larger than any input file a record of many long games makes.
+constexpr size_t MAX_INPUT = size_t(256) << 20;
+
+[[noreturn]] void fileError(const char* which, const SimFileError& e) {
+    std::cerr << "zorvane-sim: " << which << " " << e.what() << "\n";
+    std::exit(1);
+}
+
 long long number(const std::string& option, const std::string& text, long long lo, long long hi) {
     char* end = nullptr;
     errno = 0;
     long long v = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno == ERANGE || v < lo || v > hi)
         usageError(option + " wants a whole number from " + std::to_string(lo) + " to " +
-                   std::to_string(hi) + ", not \"" + text + "\"");
+                   std::to_string(hi) + ", not \"" + simQuoted(text) + "\"");
     return v;
 }
 
@@ -83,11 +92,16 @@ Args parse(int argc, char** argv) {
             if (i + 1 >= argc) usageError(opt + " needs a value");
             return argv[++i];
         };
+        // "--check=0" must not switch the check on: a switch given a value is refused.
+        auto bare = [&]() {
+            if (hasValue) usageError(opt + " takes no value, not \"" + simQuoted(value) + "\"");
+            return true;
+        };
         if (opt == "--level") {
             a.level = static_cast<int>(number(opt, take(), 0, 50));
             a.levelGiven = true;
         } else if (opt == "--all-levels") {
-            a.allLevels = true;
+            a.allLevels = bare();
         } else if (opt == "--seed") {
             // Seeds are unsigned 64-bit; the signed reader covers the range anyone types.
             a.seed = static_cast<uint64_t>(number(opt, take(), 0, INT64_MAX));
@@ -100,9 +114,9 @@ Args parse(int argc, char** argv) {
         } else if (opt == "--record") {
             a.record = take();
         } else if (opt == "--check") {
-            a.check = true;
+            a.check = bare();
         } else if (opt == "--from-title") {
-            a.fromTitle = true;
+            a.fromTitle = bare();
         } else if (opt == "--trace") {
             a.trace = take();
         } else if (opt == "--pace") {
@@ -110,10 +124,11 @@ Args parse(int argc, char** argv) {
         } else if (opt == "--max-frames") {
             a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
         } else if (opt == "--help" || opt == "-h") {
+            bare();
             std::cout << USAGE;
             std::exit(0);
         } else {
-            usageError("unknown option \"" + opt + "\"");
+            usageError("unknown option \"" + simQuoted(opt) + "\"");
         }
     }
     if (a.allLevels && a.levelGiven) usageError("--level and --all-levels exclude each other");
@@ -145,6 +160,9 @@ void progress(size_t done, size_t total) {
 int main(int argc, char** argv) {
     Args args = parse(argc, argv);
 
+    // Every file of the run, so that no name is taken for two of them.
+    SimFileId files[3];
+    int fileCount = 0;
     std::vector<RecordedGame> recorded;
     std::unique_ptr<InputSource> live;
     if (args.input == "random") {
@@ -152,12 +170,13 @@ int main(int argc, char** argv) {
     } else if (args.input == "bot") {
         live = std::make_unique<DodgeBot>();
     } else {
-        std::ifstream in(args.input);
-        if (!in) usageError("cannot read the input file \"" + args.input + "\"");
         try {
+            std::istringstream in(simReadInput(args.input, MAX_INPUT, files[fileCount++]));
             recorded = readInputFile(in);
+        } catch (const SimFileError& e) {
+            fileError("the input file", e);
         } catch (const SimInputError& e) {
-            std::cerr << "zorvane-sim: " << args.input << ": " << e.what() << "\n";
+            std::cerr << "zorvane-sim: " << simQuoted(args.input) << ": " << e.what() << "\n";
             return 1;
         }
     }
@@ -165,7 +184,7 @@ int main(int argc, char** argv) {
     std::vector<Planned> plan;
     if (!recorded.empty() && recorded.front().hasHeader) {
         if (args.levelGiven || args.allLevels || args.seedGiven || args.gamesGiven)
-            usageError("\"" + args.input +
+            usageError("\"" + simQuoted(args.input) +
                        "\" names its own levels and seeds; drop --level, --seed and --games");
         for (const RecordedGame& g : recorded)
             plan.push_back({g.level, g.seed, &g});
@@ -178,16 +197,24 @@ int main(int argc, char** argv) {
                                 recorded.empty() ? nullptr : &recorded[0]});
     }
 
-    std::ofstream recordOut;
-    if (!args.record.empty()) {
-        recordOut.open(args.record);
-        if (!recordOut) usageError("cannot write the record file \"" + args.record + "\"");
-        writeInputHeader(recordOut);
-    }
+    std::FILE* recordOut = nullptr;
     std::FILE* traceOut = nullptr;
-    if (!args.trace.empty()) {
-        traceOut = std::fopen(args.trace.c_str(), "w");
-        if (!traceOut) usageError("cannot write the trace file \"" + args.trace + "\"");
+    const char* opening = "the record file";
+    try {
+        if (!args.record.empty()) {
+            recordOut = simOpenOutput(args.record, files, fileCount, files[fileCount]);
+            ++fileCount;
+            std::ostringstream header;
+            writeInputHeader(header);
+            std::fputs(header.str().c_str(), recordOut);
+        }
+        opening = "the trace file";
+        if (!args.trace.empty()) {
+            traceOut = simOpenOutput(args.trace, files, fileCount, files[fileCount]);
+            ++fileCount;
+        }
+    } catch (const SimFileError& e) {
+        fileError(opening, e);
     }
 
     int status = 0;
@@ -201,7 +228,7 @@ int main(int argc, char** argv) {
             options.traceText = traceOut;
             options.periodMs = args.pace;
             RecordedGame taken;
-            options.record = recordOut.is_open() ? &taken : nullptr;
+            options.record = recordOut ? &taken : nullptr;
             Replay replay(plan[i].replay);
             InputSource& input = plan[i].replay ? static_cast<InputSource&>(replay) : *live;
             std::string line;
@@ -224,11 +251,13 @@ int main(int argc, char** argv) {
             }
             // Written as each game ends, so an interrupted run keeps every game it finished; a game
             // that broke a check is written too, up to its bad frame, so it can be replayed.
-            if (recordOut.is_open()) {
-                writeRecordedGame(recordOut, taken);
-                recordOut.flush();
-                if (!recordOut) {
-                    std::cerr << "zorvane-sim: writing \"" << args.record << "\" failed\n";
+            if (recordOut) {
+                std::ostringstream game;
+                writeRecordedGame(game, taken);
+                std::fputs(game.str().c_str(), recordOut);
+                if (std::fflush(recordOut) != 0 || std::ferror(recordOut)) {
+                    std::cerr << "zorvane-sim: writing \"" << simQuoted(args.record)
+                              << "\" failed\n";
                     status = status ? status : 1;
                     break;
                 }
@@ -237,10 +266,12 @@ int main(int argc, char** argv) {
             std::cout << line << std::endl;
             if (bar) progress(i + 1, plan.size());
         }
-        if (traceOut && std::fclose(traceOut) != 0) {
-            std::cerr << "zorvane-sim: writing \"" << args.trace << "\" failed\n";
+        // A write that failed mid-run (a full disk) leaves its mark on the stream, not on fclose.
+        if (traceOut && (std::ferror(traceOut) | std::fclose(traceOut)) != 0) {
+            std::cerr << "zorvane-sim: writing \"" << simQuoted(args.trace) << "\" failed\n";
             status = status ? status : 1;
         }
+        if (recordOut) std::fclose(recordOut);
     } catch (const PlixError& e) {
         std::cerr << "zorvane-sim: " << e.what() << "\n";
         status = 1;

@@ -12,7 +12,9 @@ e2e_setup "$1" "$2"
 PROBE="$(readlink -f "$3")"
 SIM="$(readlink -f "$4")"
 OGG_BEND="$(readlink -f "$5")"
-for tool in "$PROBE" "$SIM" "$OGG_BEND"; do
+# The maker of hostile copies lives beside the probe.
+HOSTILE="$(dirname "$PROBE")/hostile"
+for tool in "$PROBE" "$SIM" "$OGG_BEND" "$HOSTILE"; do
     [ -x "$tool" ] || { e2e_log "no program at $tool"; exit 1; }
 done
 e2e_start_xvfb
@@ -78,6 +80,7 @@ damage() {
     ogg-rate-20) "$OGG_BEND" "$f" "$f.bent" 20 && mv "$f.bent" "$f" ;;      # SDL_mixer's thread crashes
     ogg-rate-50M) "$OGG_BEND" "$f" "$f.bent" 50000000 && mv "$f.bent" "$f" ;;
     ogg-chained) "$OGG_BEND" "$f" "$f.bent" 20 chained && mv "$f.bent" "$f" ;; # a good stream, then that
+    hostile-*) "$HOSTILE" make "${2#hostile-}" "$f" "$f.bent" && mv "$f.bent" "$f" ;; # see hostile.cpp
     *) e2e_log "unknown damage $2"; exit 1 ;;
     esac
 }
@@ -204,11 +207,22 @@ wav_reason() {
     esac
 }
 not_a_file() { case "$1" in directory | fifo) echo "$NOT_A_FILE: resource/$2" ;; esac; }
+# The game's own reason for a damaged picture: every one but the unreadable is refused before SDL.
+bmp_reason() {
+    case "$1" in
+    directory | fifo) echo "$NOT_A_FILE" ;;
+    truncated | bmp-offset) echo "the pixels run past the end of the file" ;;
+    garbage | empty) echo "not a BMP file" ;;
+    bmp-palette) echo "2147483647 colours, more than 8 bits can tell apart" ;;
+    bmp-dimensions) echo "a width of 30000, not 1 to 2560" ;;
+    *) return ;;
+    esac | sed "s|\$|: resource/$2|"
+}
 
 HOWS="truncated garbage empty directory fifo unreadable"
 for how in $HOWS bmp-palette bmp-dimensions bmp-offset; do
-    check "title-$how" image/zorvane.bmp "$how" bmp "Plix_loadBMP: " "" "$(not_a_file "$how" image/zorvane.bmp)"
-    check "glyph-$how" font/65.bmp "$how" bmp "loadFont: " "" "$(not_a_file "$how" font/65.bmp)"
+    check "title-$how" image/zorvane.bmp "$how" bmp "Plix_loadBMP: " "" "$(bmp_reason "$how" image/zorvane.bmp)"
+    check "glyph-$how" font/65.bmp "$how" bmp "loadFont: " "" "$(bmp_reason "$how" font/65.bmp)"
 done
 for key in kreel damage destroy1 kin; do
     for how in $HOWS; do
@@ -230,4 +244,23 @@ check bgm-chained sound/bgm.ogg ogg-chained music "Plix_playBgm: " "" "stream 2 
 for how in $HOWS; do
     check "icon-$how" plix.bmp "$how" icon "" ""
 done
+# Hostile headers made by hostile.cpp, each breaking one property; the issue's crashes among them.
+PICTURE_DEPTH="bits a pixel, not 1, 4, 8, 16, 24 or 32"
+check title-bits-4097 image/zorvane.bmp hostile-bmp-bits-4097 bmp "Plix_loadBMP: " "" \
+    "4097 $PICTURE_DEPTH: resource/image/zorvane.bmp"
+check title-height-min image/zorvane.bmp hostile-bmp-height-min bmp "Plix_loadBMP: " "" \
+    "a height of -2147483648, not 1 to 1920 (or -1 to -1920 from the top down): resource/image/zorvane.bmp"
+check glyph-bits-12 font/65.bmp hostile-bmp-bits-12 bmp "loadFont: " "" "12 $PICTURE_DEPTH: resource/font/65.bmp"
+check glyph-palette-v4 font/66.bmp hostile-bmp-palette-v4 bmp "loadFont: " "" \
+    "a palette after a header of 108 bytes: resource/font/66.bmp"
+check icon-bits-4097 plix.bmp hostile-bmp-bits-4097 icon "" ""
+ODD="a chunk of odd length (3 bytes) before the data"
+check kreel-hidden-rate-0 sound/kreel.wav hostile-wav-hidden-rate-0 wav "Plix_loadWAV: " " (resource/sound/kreel.wav)" "$ODD"
+check damage-hidden-adpcm sound/damage.wav hostile-wav-hidden-adpcm wav "Plix_loadWAV: " " (resource/sound/damage.wav)" "$ODD"
+check destroy1-hidden-channels-0 sound/destroy1.wav hostile-wav-hidden-channels-0 wav "Plix_loadWAV: " \
+    " (resource/sound/destroy1.wav)" "$ODD"
+check kin-fmt-2-bytes sound/kin.wav hostile-wav-fmt-2-bytes wav "Plix_loadWAV: " " (resource/sound/kin.wav)" \
+    "the fmt chunk is cut short"
+check bgm-setup-residue sound/bgm.ogg hostile-ogg-setup-residue music "Plix_playBgm: " "" \
+    "stream 1 of 1 has a setup header the decoder cannot use: residue 0 has partitions of 3, not whole vectors of codebook 1: resource/sound/bgm.ogg"
 e2e_finish

@@ -1,7 +1,7 @@
-// Hostile files: WAV and Ogg headers SDL would crash on, non-files, links to write through.
+// Files of the layer: resources that are no files or hostile ones, and links to write through.
 #include "MediaFiles.h"
 #include "plix/Plix.h"
-#include "support/OggBend.h"
+#include "support/HostileFiles.h"
 
 #include <climits>
 #include <fstream>
@@ -32,63 +32,9 @@ void write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string le(uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i)
-        s += char(v >> (8 * i));
-    return s;
-}
-
-// A RIFF WAVE file of the given chunks.
-std::string riff(const std::string& chunks) {
-    return "RIFF" + le(uint32_t(4 + chunks.size()), 4) + "WAVE" + chunks;
-}
-std::string chunk(const char* id, const std::string& body) {
-    return id + le(uint32_t(body.size()), 4) + body + (body.size() % 2 ? std::string(1, '\0') : "");
-}
-std::string fmt(int format, int channels, uint32_t rate, int bits) {
-    return chunk("fmt ", le(format, 2) + le(channels, 2) + le(rate, 4) +
-                             le(rate * channels * bits / 8, 4) + le(channels * bits / 8, 2) +
-                             le(bits, 2));
-}
-const std::string SAMPLES = chunk("data", std::string(8, '\0'));
-
-TEST_F(FilesTest, WaveHeadersTheMixerCanPlayPassAndEveryOtherOneSaysWhy) {
-    const std::string good = fmt(1, 1, 22050, 16);
-    const std::tuple<const char*, std::string, const char*> cases[] = {
-        {"the game's own kind", riff(good + SAMPLES), nullptr},
-        {"stereo 8 bits at the edges of the rates", riff(fmt(1, 2, 4000, 8) + SAMPLES), nullptr},
-        {"192000 Hz", riff(fmt(1, 1, 192000, 16) + SAMPLES), nullptr},
-        {"other chunks, one of odd length, come first", riff(chunk("LIST", "abc") + good + SAMPLES),
-         nullptr},
-        {"not RIFF", "RIFX" + riff(good + SAMPLES).substr(4), "not a RIFF WAVE file"},
-        {"too short for a header", "RIFF\4\0\0\0WAV", "not a RIFF WAVE file"},
-        {"ADPCM", riff(fmt(2, 1, 22050, 4) + SAMPLES), "format 2, not PCM"},
-        {"no channel", riff(fmt(1, 0, 22050, 16) + SAMPLES), "0 channels, not 1 or 2"},
-        {"three channels", riff(fmt(1, 3, 22050, 16) + SAMPLES), "3 channels, not 1 or 2"},
-        {"rate 0", riff(fmt(1, 1, 0, 16) + SAMPLES), "a rate of 0 Hz, not 4000 to 192000"},
-        {"rate 45", riff(fmt(1, 1, 45, 16) + SAMPLES), "a rate of 45 Hz, not 4000 to 192000"},
-        {"rate 3999", riff(fmt(1, 1, 3999, 16) + SAMPLES), "a rate of 3999 Hz, not 4000 to 192000"},
-        {"rate 192001", riff(fmt(1, 1, 192001, 16) + SAMPLES),
-         "a rate of 192001 Hz, not 4000 to 192000"},
-        {"rate 100 MHz", riff(fmt(1, 1, 100000000, 16) + SAMPLES),
-         "a rate of 100000000 Hz, not 4000 to 192000"},
-        {"24 bits", riff(fmt(1, 1, 22050, 24) + SAMPLES), "24 bits a sample, not 8 or 16"},
-        {"the data first", riff(SAMPLES + good), "no fmt chunk before the data"},
-        {"a short fmt", riff(chunk("fmt ", std::string(14, '\1')) + SAMPLES),
-         "the fmt chunk is cut short"},
-        {"no data", riff(good), "no data chunk"},
-        {"no chunks", riff(""), "no fmt chunk"},
-        {"data past the end", riff(good + "data" + le(9, 4) + std::string(8, '\0')),
-         "the data chunk runs past the end of the file"},
-        {"a chunk as long as it can be", riff(good + "LIST" + le(UINT_MAX, 4) + SAMPLES),
-         "no data chunk"},
-    };
-    for (const auto& [name, bytes, why] : cases) {
-        const char* found = wavProblem(reinterpret_cast<const Uint8*>(bytes.data()), bytes.size());
-        EXPECT_EQ(found ? std::string(found) : "(none)", why ? why : "(none)") << name;
-    }
-}
+using hostile::fmt;
+using hostile::riff;
+const std::string SAMPLES = hostile::samples();
 
 TEST_F(FilesTest, ResourcesThatAreNoFilesOrHostileAreRefusedWithTheLoadersMessage) {
     ASSERT_EQ(mkfifo("fifo", 0644), 0);

@@ -55,26 +55,134 @@ grep -v '^game ' "$scratch/rec.txt" | head -n 400 >"$scratch/plain.txt"
     fail "headerless replay failed"
 grep -Eq '^level=9 seed=2 outcome=(cut@300|over@[0-9]+) ' "$scratch/plain.out" || fail "headerless: $(cat "$scratch/plain.out")"
 
-# Bad use: status 1, a message naming the problem, no game played.
+# Every option does what it says. --level and --seed with --games: exactly those games, in order.
+"$sim" --all-levels --max-frames 2 >"$scratch/all.txt" || fail "--all-levels failed"
+[ "$(cut -d' ' -f1 "$scratch/all.txt" | tr '\n' ' ')" = "$(for l in $(seq 0 50); do printf 'level=%s ' "$l"; done)" ] ||
+    fail "--all-levels should play levels 0 to 50 in turn: $(cut -d' ' -f1 "$scratch/all.txt" | tr '\n' ' ')"
+"$sim" --level 4 --max-frames 300 >"$scratch/default.txt" && "$sim" --level 4 --max-frames 300 --input random >"$scratch/random.txt" ||
+    fail "a random game failed"
+cmp -s "$scratch/default.txt" "$scratch/random.txt" || fail "the random player is not the default input"
+"$sim" --level 4 --max-frames 300 --input bot >"$scratch/bot.txt" || fail "a bot game failed"
+cmp -s "$scratch/random.txt" "$scratch/bot.txt" && fail "--input bot plays as the random player does"
+grep -q ' outcome=cut@300 ' "$scratch/random.txt" || fail "--max-frames 300 should cut the game: $(cat "$scratch/random.txt")"
+"$sim" --level 4 --max-frames 300 --check >"$scratch/checked.txt" || fail "--check failed on a sound game"
+cmp -s "$scratch/random.txt" "$scratch/checked.txt" || fail "--check changed the game"
+"$sim" --level 2 --seed 9 --max-frames 40 --trace "$scratch/t.txt" >/dev/null || fail "--trace failed"
+[ "$(head -n 1 "$scratch/t.txt")" = "# game 2 9" ] || fail "the trace should open with its game: $(head -n 1 "$scratch/t.txt")"
+[ "$(grep -c '^frame ' "$scratch/t.txt")" -eq 40 ] || fail "40 frames should give 40 trace blocks, not $(grep -c '^frame ' "$scratch/t.txt")"
+# A pace of 20 ms cannot play 10 frames in less than 9 waits: a lower bound, which load only helps.
+start="$(date +%s%N)"
+"$sim" --level 0 --max-frames 10 --pace 20 >"$scratch/paced.txt" || fail "--pace failed"
+elapsed=$((($(date +%s%N) - start) / 1000000))
+[ "$elapsed" -ge 180 ] || fail "--pace 20 played 10 frames in $elapsed ms"
+"$sim" --level 0 --max-frames 10 | cmp -s - "$scratch/paced.txt" || fail "--pace changed the game"
+for help in --help -h; do
+    "$sim" "$help" | grep -q '^usage: zorvane-sim' || fail "$help should print the usage on stdout"
+done
+"$sim" --input "$(dirname "${BASH_SOURCE[0]}")/../golden/choose-level.in" --from-title >"$scratch/cycle.txt" ||
+    fail "--from-title failed"
+grep -Eq '^cycle start=0 seed=1 frames=[0-9]+ level=39 path=title@0,game@[0-9]+ ' "$scratch/cycle.txt" ||
+    fail "--from-title: $(cat "$scratch/cycle.txt")"
+
+# Bad use: status 1, a message naming the problem, no game played. Raw bytes of the user's are
+# quoted, never echoed.
 expect_error() { # expected-text args...
     local want="$1"
     shift
-    out="$("$sim" "$@" 2>&1 >/dev/null)"
+    out="$(timeout 20 "$sim" "$@" 2>&1 >/dev/null)"
     status=$?
     [ "$status" -eq 1 ] || fail "$* ended with status $status, not 1"
     case "$out" in *"$want"*) ;; *) fail "$*: expected \"$want\" in: $out" ;; esac
 }
 expect_error '--level wants a whole number from 0 to 50, not "51"' --level 51
+expect_error '--level wants a whole number from 0 to 50, not "-1"' --level -1
 expect_error '--games wants a whole number from 1 to 1000000, not "3x"' --games 3x
-expect_error '--level and --all-levels exclude each other' --level 2 --all-levels
+expect_error '--games wants a whole number from 1 to 1000000, not "0"' --games 0
+expect_error '--games wants a whole number from 1 to 1000000, not "1000001"' --games 1000001
+expect_error '--seed wants a whole number from 0 to 9223372036854775807, not "-1"' --seed -1
+expect_error '--seed wants a whole number from 0 to 9223372036854775807, not "9223372036854775808"' --seed 9223372036854775808
+expect_error '--max-frames wants a whole number from 1 to' --max-frames 0
+expect_error '--pace wants a whole number from 0 to 1000, not "1001"' --pace 1001
+expect_error '--level needs a value' --level
+expect_error '--check takes no value, not "0"' --check=0
+expect_error '--all-levels takes no value, not "no"' --all-levels=no
+expect_error '--from-title takes no value, not "no"' --from-title=no --input "$scratch/rec.txt"
+expect_error '--help takes no value, not "1"' --help=1
 expect_error 'unknown option "--speed"' --speed 2
-expect_error 'cannot read the input file' --input "$scratch/missing.txt"
-printf 'game 3 1\nz\nzk\n' >"$scratch/bad.txt"
-expect_error "input line 3: unknown key 'k'" --input "$scratch/bad.txt"
-expect_error 'names its own levels and seeds' --input "$scratch/rec.txt" --seed 3
-expect_error 'cannot write the record file' --record "$scratch/no/such/dir/rec.txt"
+expect_error 'unknown option "--sp\x01eed"' $'--sp\x01eed'
+expect_error 'unknown option "--\xffx"' $'--\xffx'
+expect_error '--level wants a whole number from 0 to 50, not "\x1b[2J"' --level $'\x1b[2J'
+expect_error '--level and --all-levels exclude each other' --level 2 --all-levels
 expect_error '--from-title plays a script: give it --input FILE' --from-title
-expect_error 'cannot write the trace file' --trace "$scratch/no/such/dir/trace.txt"
+expect_error '--from-title plays a script: give it --input FILE' --from-title --input bot
+for extra in --all-levels "--max-frames 5" "--record $scratch/r.txt"; do
+    # shellcheck disable=SC2086
+    expect_error '--from-title takes no --all-levels, --max-frames or --record' --from-title --input "$scratch/rec.txt" $extra
+done
+for extra in "--level 3" --all-levels "--seed 3" "--games 2"; do
+    # shellcheck disable=SC2086
+    expect_error 'names its own levels and seeds; drop --level, --seed and --games' --input "$scratch/rec.txt" $extra
+done
+
+# Files: only plain files, in and out, and never one for two; what is no file is refused as such,
+# before anything could wait on it.
+mkfifo "$scratch/fifo"
+mkdir "$scratch/folder"
+ln -s "$scratch/plain.txt" "$scratch/link"
+for what in fifo folder /dev/null; do
+    path="$what"
+    [ "$what" = /dev/null ] || path="$scratch/$what"
+    expect_error "the input file \"$path\" is not a regular file" --input "$path"
+    expect_error "the record file \"$path\" is not a regular file" --record "$path"
+    expect_error "the trace file \"$path\" is not a regular file" --trace "$path"
+done
+expect_error 'the trace file "/dev/full" is not a regular file' --trace /dev/full --max-frames 5
+expect_error "the record file \"$scratch/link\" is a link, not a regular file" --record "$scratch/link"
+expect_error "the trace file \"$scratch/link\" is a link, not a regular file" --trace "$scratch/link"
+expect_error "the input file \"$scratch/missing.txt\" cannot be read: No such file or directory" --input "$scratch/missing.txt"
+expect_error "the record file \"$scratch/no/dir/r.txt\" cannot be written: No such file or directory" --record "$scratch/no/dir/r.txt"
+expect_error "the trace file \"$scratch/no/dir/t.txt\" cannot be written: No such file or directory" --trace "$scratch/no/dir/t.txt"
+expect_error "the trace file \"$scratch/two.txt\" is named for two files of the run" --record "$scratch/two.txt" --trace "$scratch/two.txt"
+expect_error "the trace file \"$scratch/./two.txt\" is named for two files of the run" --record "$scratch/two.txt" --trace "$scratch/./two.txt"
+cp "$scratch/rec.txt" "$scratch/in.txt"
+expect_error "the record file \"$scratch/in.txt\" is named for two files of the run" --input "$scratch/in.txt" --record "$scratch/in.txt"
+cmp -s "$scratch/rec.txt" "$scratch/in.txt" || fail "a refused record emptied its input"
+expect_error "the trace file \"$scratch/in.txt\" is named for two files of the run" --input "$scratch/in.txt" --trace "$scratch/in.txt"
+
+# A write that fails mid-run (a full disk: here a file size limit) is a failure, not a success.
+for out in trace record; do
+    got="$( (trap '' XFSZ; ulimit -f 1; exec "$sim" --"$out" "$scratch/full.$out" --games 5 --max-frames 300) 2>&1 >/dev/null | cat)"
+    status="$( (trap '' XFSZ; ulimit -f 1; exec "$sim" --"$out" "$scratch/full2.$out" --games 5 --max-frames 300) >/dev/null 2>&1; echo $?)"
+    [ "$status" -eq 1 ] || fail "--$out on a full disk ended with status $status, not 1"
+    [ "$got" = "zorvane-sim: writing \"$scratch/full.$out\" failed" ] || fail "--$out on a full disk said: $got"
+done
+
+# Input files: each line checked on the terms of the options; a line no record could hold, trailing
+# words and raw bytes are refused with the line's number.
+input_case() { # name expected-error-or-OK file-content
+    printf '%b' "$3" >"$scratch/case.in"
+    if [ "$2" = OK ]; then
+        "$sim" --input "$scratch/case.in" --max-frames 2 >/dev/null 2>"$scratch/case.err" ||
+            fail "$1: refused: $(cat "$scratch/case.err")"
+    else
+        expect_error "$2" --input "$scratch/case.in"
+    fi
+}
+long="$(printf '#%.0s' $(seq 1 256))"
+input_case "a comment as long as a line may be" OK "game 0 1\n$long\nz\n"
+input_case "one byte longer" "input line 2: longer than 256 bytes" "game 0 1\n#$long\nz\n"
+input_case "an endless line" "input line 1: longer than 256 bytes" "$(printf 'z%.0s' $(seq 1 5000))"
+input_case "the highest level and seed" OK "game 50 9223372036854775807\nz\n"
+input_case "a negative seed" 'input line 1: SEED wants a whole number from 0 to 9223372036854775807, not "-1"' "game 0 -1\nz\n"
+input_case "a seed past the range" 'input line 1: SEED wants a whole number from 0 to 9223372036854775807, not "9223372036854775808"' "game 0 9223372036854775808\nz\n"
+input_case "a seed with letters" 'input line 1: SEED wants a whole number from 0 to 9223372036854775807, not "7x"' "game 0 7x\nz\n"
+input_case "level 51" 'input line 1: expected "game LEVEL SEED" with LEVEL 0 to 50' "game 51 1\nz\n"
+input_case "a word after the seed" 'input line 1: expected "game LEVEL SEED" with LEVEL 0 to 50' "game 1 2 3\nz\n"
+input_case "a word after the keys" "input line 2: unknown key ' '" "game 1 2\nz x\n"
+input_case "a NUL among the keys" "input line 2: unknown key '\\x00'" "game 1 2\nz\\0000\n"
+input_case "a byte that is no UTF-8" "input line 2: unknown key '\\xff'" "game 1 2\nz\\0377\n"
+input_case "a headerless script" OK "z\n-\nud\n"
+input_case "a headerless script, then a game" "input line 3: a game line after frames that belong to no game" "z\n-\ngame 1 1\n"
 
 echo "sim_cli: $failures failure(s)"
 [ "$failures" -eq 0 ]

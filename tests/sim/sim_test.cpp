@@ -1,6 +1,7 @@
 // The simulator: games repeat exactly, recorded input replays a game, hash and checks see faults.
 #include "flow/GameMain.h"
 #include "objects/World.h"
+#include "sim/SimFiles.h"
 #include "sim/SimGame.h"
 #include "sim/SimWorld.h"
 
@@ -200,6 +201,14 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
               error("z\n-\ngame 1 1\n"));
     EXPECT_EQ("input file holds no frames", error("# only a comment\n\n"));
 
+    EXPECT_EQ("input line 1: SEED wants a whole number from 0 to 9223372036854775807, not \"-1\"",
+              error("game 0 -1\nz\n"));
+    EXPECT_EQ("input line 2: longer than 256 bytes",
+              error("game 0 1\n" + std::string(257, 'z') + "\n"));
+    EXPECT_EQ("input line 2: longer than 256 bytes", error("-\n" + std::string(257, '#')));
+    EXPECT_EQ("input line 2: unknown key '\\x7f'", error("-\nz\x7f\n"));
+    EXPECT_EQ("no error", error("game 0 1\n" + std::string(256, '#') + "\nz"));
+
     std::istringstream mixed("# two games\ngame 4 9\nz\r\n-\n\ngame 0 1\nud\n");
     std::vector<RecordedGame> games = readInputFile(mixed);
     ASSERT_EQ(games.size(), 2u);
@@ -207,6 +216,28 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{KEY_UP | KEY_DOWN}));
     Replay past(&games[1]);
     EXPECT_EQ(0, past.next(1)); // after the recording ends no key is held
+}
+
+// What reaches a terminal: printable ASCII and whole UTF-8 characters as they are, every other
+// byte as \xNN.
+TEST(SimQuoting, RawBytesAreQuotedAndWholeCharactersKept) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain --level 3", "plain --level 3"},
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"\x1b[2J\t\r\n\x7f", "\\x1b[2J\\x09\\x0d\\x0a\\x7f"},
+        {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xae", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xae"},
+        {"\xc3", "\\xc3"},                            // cut short
+        {"\xc3(", "\\xc3("},                          // not followed by a continuation
+        {"\x80", "\\x80"},                            // a lone continuation
+        {"\xc0\xaf", "\\xc0\\xaf"},                   // an overlong '/'
+        {"\xe0\x80\xaf", "\\xe0\\x80\\xaf"},          // overlong in three bytes
+        {"\xed\xa0\x80", "\\xed\\xa0\\x80"},          // a surrogate
+        {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"}, // past U+10FFFF
+        {"\xf5\x80\x80\x80", "\\xf5\\x80\\x80\\x80"}, // no such lead byte
+        {"\xff\xfe", "\\xff\\xfe"},
+    };
+    for (const auto& [raw, shown] : cases)
+        EXPECT_EQ(simQuoted(raw), shown);
 }
 
 } // namespace
