@@ -19,10 +19,12 @@ target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
 # The simulator's library, for the benchmark and the replays.
 add_subdirectory(sim EXCLUDE_FROM_ALL)
 
-# ASYNCIFY lets the frame wait's SDL_Delay hand control back to the browser, so the blocking loop
-# stays as it is. The preload plugins have the browser decode the BMPs and sounds before main().
+# ASYNCIFY lets the frame wait hand control back to the browser, so the blocking loop stays as it
+# is. The preload plugins have the browser decode the BMPs before main(); the sounds are decoded by
+# the media layer's own mixer (plix/PlixWeb.js), from the bytes it has checked.
+set(ZORVANE_WEB_LIBRARY ${PROJECT_SOURCE_DIR}/plix/PlixWeb.js)
 set(ZORVANE_WEB_LINK
-  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
+  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 --js-library ${ZORVANE_WEB_LIBRARY}
   --use-preload-plugins --preload-file ${PROJECT_SOURCE_DIR}/resource@/resource)
 
 file(GLOB_RECURSE ZORVANE_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resource/*)
@@ -32,7 +34,7 @@ function(zorvane_web_program target output)
     OUTPUT_NAME ${output} SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZORVANE_WEB_DIR})
   target_link_options(${target} PRIVATE ${ZORVANE_WEB_LINK})
   # The resources are packed at link time.
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ZORVANE_RESOURCES})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ZORVANE_RESOURCES} ${ZORVANE_WEB_LIBRARY})
 endfunction()
 
 add_executable(zorvane-web flow/main.cpp)
