@@ -25,7 +25,7 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
 int Plix_platformJoysticks();
 // SDL_FillRect with a colour from SDL_MapRGB.
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour);
-// SDL_BlitSurface of a registered image or a glyph onto the screen, at the alpha SDL_SetAlpha gave it.
+// SDL_BlitSurface of an image or a glyph onto the screen, at the alpha SDL_SetAlpha gave it.
 void Plix_platformBlit(SDL_Surface* image, SDL_Rect* src, SDL_Surface* screen, SDL_Rect* dst);
 // SDL_Flip: the finished frame is shown.
 void Plix_platformFlip(SDL_Surface* screen);

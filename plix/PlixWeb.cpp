@@ -219,8 +219,8 @@ void put32(uint8_t* p, uint32_t v) {
 
 } // namespace
 
-// SDL_GetKeyboardState is indexed by the emulation's own key codes, not SDL 1.2's. Touch controls and
-// gamepads hold keys of their own, added here, so every rule of the keyboard holds for them.
+// SDL_GetKeyboardState is indexed by the emulation's own key codes, not SDL 1.2's. Touch controls
+// and gamepads hold keys of their own, added here, so every rule of the keyboard holds for them.
 const Uint8* Plix_platformKeys(int* count) {
     if (pageHidden()) waitUntilShown();
     int emulatedCount = 0;
@@ -232,8 +232,8 @@ const Uint8* Plix_platformKeys(int* count) {
     const int held = virtualKeys(JOY_AXIS_THRESHOLD);
     for (int bit = 0; bit < int(sizeof VIRTUAL_KEYS / sizeof VIRTUAL_KEYS[0]); ++bit)
         if (held >> bit & 1) sdl12Keys[VIRTUAL_KEYS[bit]] = 1;
-    // The browser's own full-screen changes (its Escape, its exit button) reach the game's state, so
-    // that F9 always toggles what the player sees.
+    // The browser's own full-screen changes (its Escape, its exit button) reach the game's state,
+    // so that F9 always toggles what the player sees.
     if (isFullScreen()) {
         plixMedia.videoFlags |= SDL_FULLSCREEN;
     } else {
@@ -337,8 +337,8 @@ const char* Plix_platformMusicProblem(const char*) {
 void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
     const bool own = useFrame(screen);
     if (!own && (screen->format->BytesPerPixel != 4 || SDL_LockSurface(screen) != 0)) return;
-    const Uint8* pixels = own ? reinterpret_cast<const Uint8*>(frame)
-                              : static_cast<const Uint8*>(screen->pixels);
+    const Uint8* pixels =
+        own ? reinterpret_cast<const Uint8*>(frame) : static_cast<const Uint8*>(screen->pixels);
     const int pitch = own ? screen->w * 4 : screen->pitch;
     constexpr int HEADER = 54;
     const int w = screen->w;
