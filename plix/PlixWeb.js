@@ -16,6 +16,7 @@ var LibraryPlixWeb = {
     musicHandles: [null], // handle: the file name
     playing: null, // { name, loops, fadeInMs, source, gain, startedAt, fade: { from, to, t0, t1 } }
     touchBits: 0,
+    afterOpen: [], // decodes that wait for the audio context
     keyboardHeld: null,
 
     start: function () {
@@ -42,6 +43,7 @@ var LibraryPlixWeb = {
           document.exitFullscreen();
         }
       }, true);
+      Module["plixTouch"] = function (bits) { PlixWeb.touchBits = bits; };
       // Music files fetched while the title already shows, rather than before it.
       (Module["plixDeferred"] || []).forEach(function (name) { PlixWeb.fetchMusic(name); });
     },
@@ -186,11 +188,12 @@ var LibraryPlixWeb = {
           var playing = PlixWeb.playing;
           if (playing && playing.name === name && !playing.source) PlixWeb.startMusic(playing);
         }, function (e) {
-          PlixWeb.musicFailed(name, music, name + " is damaged: the browser cannot decode it (" + e.message + ")");
+          PlixWeb.musicFailed(name, music, name + " is damaged: the browser cannot decode it (" + e.message +
+            "); reload the page, or check the server");
         });
       };
       // The context is made when the game opens the audio, which may come after the bytes.
-      if (PlixWeb.context) decode(); else PlixWeb.afterOpen = decode;
+      if (PlixWeb.context) decode(); else PlixWeb.afterOpen.push(decode);
     },
 
     musicFailed: function (name, music, text) {
@@ -286,7 +289,7 @@ var LibraryPlixWeb = {
     for (var i = 0; i < PlixWeb.CHANNELS; i++) PlixWeb.channels.push({ source: null, endsAt: 0 });
     Module["plixAudio"] = { level: PlixWeb.level, position: PlixWeb.position, context: PlixWeb.context,
                             channels: PlixWeb.channels };
-    if (PlixWeb.afterOpen) PlixWeb.afterOpen();
+    PlixWeb.afterOpen.forEach(function (decode) { decode(); });
     return 0;
   },
 

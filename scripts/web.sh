@@ -27,19 +27,23 @@ bash "$root/scripts/setup.sh" --web
 # Debian's emcc finds its JavaScript parser (acorn) only here.
 export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(zorvane-web)
+targets=(zorvane-web-page)
 [ -n "$bench" ] && targets+=(zorvane-web-bench)
 [ -n "$replay" ] && targets+=(zorvane-web-replay)
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
 
-# What a visitor downloads, compressed as a web server would send it.
+# What a visitor downloads before the title shows, compressed as a web server would send it, and the
+# music that follows while it shows.
 total=0
-for f in index.html zorvane.js zorvane.wasm zorvane.data; do
+for f in index.html page.js page.css zorvane.js zorvane.wasm zorvane.data; do
   size=$(gzip -9c "$build/web/$f" | wc -c)
   total=$((total + size))
-  printf '%-14s %8d bytes gzipped\n' "$f" "$size"
+  printf '%-22s %8d bytes gzipped\n' "$f" "$size"
 done
-printf '%-14s %8d bytes gzipped\n' "download" "$total"
+printf '%-22s %8d bytes gzipped\n' "before the title" "$total"
+for f in $(cd "$build/web" && find resource -name '*.ogg'); do
+  printf '%-22s %8d bytes, fetched while the title shows\n' "$f" "$(stat -c %s "$build/web/$f")"
+done
 
 if [ -n "$bench" ]; then
   (cd "$root/tests/web" && node bench.mjs "$build/web")
