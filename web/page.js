@@ -14,7 +14,10 @@ var zorvanePage = (function () {
   const wide = new URLSearchParams(location.search).has("wide");
   const field = { w: wide ? 640 : 320, h: 480 };
   const touchScreen = window.matchMedia("(pointer: coarse)").matches || navigator.maxTouchPoints > 0;
-  if (touchScreen) document.body.classList.add("touch");
+  if (touchScreen) {
+    document.body.classList.add("touch");
+    hint.textContent = "Tap Z to start.";
+  }
   // Room the touch controls take beside the field in landscape, or under it in portrait.
   const CONTROLS = 150;
   let failed = false;

@@ -1,4 +1,5 @@
-// Plays the built page in Debian's headless Chromium: focus, the title, F12, F9, a game's start, steering and Escape.
+// Plays the built page in Debian's headless Chromium: focus, the title, F12, full screen, a game's start, steering
+// and Escape.
 // Usage: node web_test.mjs WEB_DIR OUT_DIR. Prints "ok: ..." or "FAIL: ..." per check and exits 1 on a
 // failure. Leaves in OUT_DIR, for web_test.sh to hold against the native game: title.rgb and game.rgb
 // (the canvas's own 320 x 480 pixels), display.png (the canvas as shown) and the F12 download.
@@ -80,15 +81,44 @@ try {
     expect("F12 downloads screenshot.bmp", state === "completed" && existsSync(shotFile), state);
   });
 
-  await group("F9", async () => {
+  await group("full screen", async () => {
+    const inFullScreen = (w) => Boolean(document.fullscreenElement?.contains(window.Module.canvas)) === w &&
+                                document.activeElement === window.Module.canvas;
     // The browser changes to and from full screen in its own time; the page then gives the focus back.
-    for (const want of [true, false]) {
-      await tap(page, "F9");
-      await until(page, `F9 ${want ? "entering" : "leaving"} full screen`,
-                  (w) => Boolean(document.fullscreenElement?.contains(window.Module.canvas)) === w &&
-                         document.activeElement === window.Module.canvas, want);
-      expect(`F9 ${want ? "enters" : "leaves"} full screen, the canvas keeping the focus`, true);
-    }
+    await tap(page, "F9");
+    await until(page, "F9 entering full screen", inFullScreen, true);
+    expect("F9 enters full screen, the canvas keeping the focus", true);
+    // Centred at the largest whole scale that fits, in black.
+    const shown = await until(page, "the field fitted to the full screen", () => {
+      const c = window.Module.canvas;
+      const r = c.getBoundingClientRect();
+      const scale = Math.floor(Math.min(innerWidth / 320, innerHeight / 480));
+      return Number(c.dataset.scale) === scale && r.width === 320 * scale &&
+        { left: r.left, top: r.top, width: r.width, height: r.height, screenW: innerWidth, screenH: innerHeight, scale,
+          around: getComputedStyle(document.fullscreenElement).backgroundColor };
+    });
+    expect(`centred at the whole scale ${shown.scale}, black around it`,
+           Math.abs(shown.left - (shown.screenW - shown.width) / 2) <= 0.5 &&
+           Math.abs(shown.top - (shown.screenH - shown.height) / 2) <= 0.5 && shown.around === "rgb(0, 0, 0)",
+           JSON.stringify(shown));
+    // Escape there only leaves full screen; the game plays on.
+    await tap(page, "Escape");
+    await until(page, "Escape leaving full screen", inFullScreen, false);
+    await frames(page, 3);
+    expect("Escape in full screen leaves it and the game plays on",
+           (await page.$eval("#runlog", (e) => e.textContent)) === "");
+    // The browser's own leaving (its exit button, say) is followed: one F9 enters again, one leaves.
+    await tap(page, "F9");
+    await until(page, "F9 entering full screen again", inFullScreen, true);
+    await page.evaluate(() => document.exitFullscreen());
+    await until(page, "the browser leaving full screen", inFullScreen, false);
+    await frames(page, 2);
+    await tap(page, "F9");
+    await until(page, "one F9 after the browser left", inFullScreen, true);
+    expect("after the browser itself left full screen, one F9 enters it again", true);
+    await tap(page, "F9");
+    await until(page, "F9 leaving full screen", inFullScreen, false);
+    expect("F9 leaves full screen, the canvas keeping the focus", true);
   });
 
   await group("a game", async () => {
