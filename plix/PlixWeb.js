@@ -44,8 +44,6 @@ var LibraryPlixWeb = {
         }
       }, true);
       Module["plixTouch"] = function (bits) { PlixWeb.touchBits = bits; };
-      // Music files fetched while the title already shows, rather than before it.
-      (Module["plixDeferred"] || []).forEach(function (name) { PlixWeb.fetchMusic(name); });
     },
 
     // Every held key up, as if each had been released: the emulation's keyboard and the touch controls.
@@ -283,13 +281,22 @@ var LibraryPlixWeb = {
     },
   },
 
-  Mix_OpenAudio__deps: ["$PlixWeb"],
+  Mix_OpenAudio__deps: ["$PlixWeb", "Mix_PlayChannelTimed"],
   Mix_OpenAudio: function (frequency, format, channels, chunkSize) {
     PlixWeb.context = new AudioContext();
     for (var i = 0; i < PlixWeb.CHANNELS; i++) PlixWeb.channels.push({ source: null, endsAt: 0 });
-    Module["plixAudio"] = { level: PlixWeb.level, position: PlixWeb.position, context: PlixWeb.context,
-                            channels: PlixWeb.channels };
+    // For the page and its tests: what plays, and the mixer's door for an effect by its handle.
+    Module["plixAudio"] = {
+      level: PlixWeb.level,
+      position: PlixWeb.position,
+      gain: function () { return PlixWeb.playing && PlixWeb.playing.gain ? PlixWeb.playing.gain.gain.value : 0; },
+      context: PlixWeb.context,
+      sounds: PlixWeb.sounds,
+      play: function (handle) { return _Mix_PlayChannelTimed(-1, handle, 0, -1); },
+    };
     PlixWeb.afterOpen.forEach(function (decode) { decode(); });
+    // The music is fetched once the game has its other files and shows its title, not before.
+    (Module["plixDeferred"] || []).forEach(function (name) { PlixWeb.fetchMusic(name); });
     return 0;
   },
 

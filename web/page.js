@@ -169,12 +169,13 @@ var zorvanePage = (function () {
     publish();
   }
 
-  // --- the offline copy ------------------------------------------------------------------------
-  if ("serviceWorker" in navigator && location.protocol.startsWith("http")) {
+  // The offline copy, made once the game runs: its download must not slow the title's.
+  function keepOffline() {
+    if (!("serviceWorker" in navigator) || !location.protocol.startsWith("http")) return;
     navigator.serviceWorker.register("sw.js").catch((e) => console.warn(`no offline copy: ${e.message}`));
   }
 
-  return { missing, fail, explain, releaseTouches, field };
+  return { missing, fail, explain, releaseTouches, keepOffline, field };
 })();
 
 var Module = {
@@ -206,6 +207,7 @@ var Module = {
     document.getElementById("status").textContent = "";
     document.getElementById("hint").hidden = false;
     if (!document.body.classList.contains("touch")) Module.canvas.focus();
+    zorvanePage.keepOffline();
   },
   onRunLog: (line) => {
     document.getElementById("runlog").textContent = line;

@@ -32,11 +32,13 @@ function gzipOf(file, mtimeMs) {
   return body;
 }
 
-// Serves dir on 127.0.0.1:port (0: any free port); resolves to { server, url }.
-export function serve(dir, port = 0) {
+// Serves dir on 127.0.0.1:port (0: any free port); resolves to { server, url }. A test may hold back a
+// file: hold(path) returns a promise the answer waits for, or nothing.
+export function serve(dir, port = 0, hold = () => null) {
   const root = resolve(dir);
-  const server = createServer((req, res) => {
+  const server = createServer(async (req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, "http://x").pathname));
+    await hold(path);
     let file = join(root, path === "/" ? "index.html" : path);
     if (!file.startsWith(root)) file = "";
     let st = null;
