@@ -20,17 +20,24 @@ var LibraryPlixWeb = {
     keyboardHeld: null,
 
     start: function () {
+      // A context closed at the end of the run refuses both; that is no fault.
+      var ignore = function () {};
       document.addEventListener("visibilitychange", function () {
+        var context = PlixWeb.context;
         if (document.hidden) {
           PlixWeb.releaseKeys();
-          if (PlixWeb.context && PlixWeb.context.state === "running") PlixWeb.context.suspend();
-        } else if (PlixWeb.context && PlixWeb.unlocked) {
-          PlixWeb.context.resume();
+          if (context && context.state === "running") context.suspend().catch(ignore);
+        } else if (context && context.state === "suspended" && PlixWeb.unlocked) {
+          context.resume().catch(ignore);
         }
       });
       var unlock = function () {
-        if (!PlixWeb.context || document.hidden) return;
-        PlixWeb.context.resume().then(function () { PlixWeb.unlocked = true; });
+        var context = PlixWeb.context;
+        if (!context || context.state !== "suspended" || document.hidden) {
+          if (context && context.state === "running") PlixWeb.unlocked = true;
+          return;
+        }
+        context.resume().then(function () { PlixWeb.unlocked = true; }, ignore);
       };
       ["keydown", "mousedown", "touchstart", "pointerdown"].forEach(function (type) {
         window.addEventListener(type, unlock, true);

@@ -77,13 +77,11 @@ var zorvanePage = (function () {
   function explain(what) {
     const text = String(what && what.message ? what.message : what);
     const file = ["zorvane.data", "zorvane.wasm", "zorvane.js"].find((f) => text.includes(f)) ||
-                 (/CompileError|LinkError|wasm|WebAssembly|magic/i.test(text) ? "zorvane.wasm" : "");
+                 (/wasm|WebAssembly/i.test(text) ? "zorvane.wasm" : "");
     if (!file) return false;
-    if (/CompileError|LinkError|magic|expected/i.test(text)) {
-      fail(`${file} is damaged: the browser cannot compile it. ${ADVICE}`);
-    } else {
-      missing(file, text.replace(/^.*?(Not Found|NetworkError|failed to load)/i, "$1").slice(0, 120));
-    }
+    const fetchFailed = /Not Found|NetworkError|failed to load|fetching of the wasm failed|status/i.test(text);
+    if (fetchFailed) missing(file, text.slice(0, 120));
+    else fail(`${file} is damaged: the browser cannot use it (${text.slice(0, 120)}). ${ADVICE}`);
     return true;
   }
   window.addEventListener("error", (e) => { if (explain(e.error || e.message)) e.preventDefault(); });
