@@ -140,6 +140,16 @@ try {
         const keys = await caches.keys();
         return keys.length === 1 && keys[0];
       }, undefined, 60000);
+      const cdp = await page.createCDPSession();
+      const installable = await cdp.send("Page.getInstallabilityErrors");
+      const manifest = await cdp.send("Page.getAppManifest");
+      const app = JSON.parse(manifest.data || "{}");
+      expect("installable: Chromium finds no fault with the manifest or the offline copy",
+             installable.installabilityErrors.length === 0 && manifest.errors.length === 0,
+             JSON.stringify([installable.installabilityErrors, manifest.errors]));
+      expect("added to a home screen it is a full-screen game in portrait, with the game's icons",
+             app.display === "fullscreen" && app.orientation === "portrait" &&
+             app.icons?.some((i) => i.sizes === "256x256" && i.src.startsWith("icons/zorvane-")), manifest.data);
 
       // No network: the server is gone.
       server.close();
