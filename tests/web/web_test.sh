@@ -1,7 +1,10 @@
-# The browser build held against the native game: the same title and HUD pixels, shown crisply, plus play.
-# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR. ZORVANE is the native game; WEB_DIR the built
-# page. The native shots come from a real window under Xvfb; web_test.mjs plays the page in headless
-# Chromium. Set E2E_KEEP=1 to keep the pictures (their folder is printed).
+# Every browser test: the page held against the native game (the same title and HUD pixels, shown
+# crisply), play, the framebuffer's pixels, phones, pads, hidden tabs, sound, loading, offline, and the
+# simulator's games against the golden lines.
+# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR [GOLDEN_DIR]. ZORVANE is the native game; WEB_DIR
+# the page built by scripts/web.sh --tests; GOLDEN_DIR (tests/golden) adds the replays. The native shots
+# come from a real window under Xvfb; the *_test.mjs play the page in headless Chromium. Set E2E_KEEP=1
+# to keep the pictures (their folder is printed).
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../e2e/lib.sh"
@@ -67,9 +70,25 @@ xdotool keyup Escape
 e2e_expect "native game quit" "0" "$E2E_STATUS"
 
 # --- the page in the browser ------------------------------------------------------------------
-(cd "$here" && node web_test.mjs "$web_dir" "$out")
-browser_status=$?
-e2e_expect "browser checks" "0" "$browser_status"
+# browser_test NAME ARGS...: one of the node tests; its checks are counted from its "ok:" and "FAIL:" lines.
+BROWSER_PASSED=0
+BROWSER_FAILED=0
+browser_test() {
+    local name="$1" log="$out/$1.log" started=$SECONDS
+    shift
+    (cd "$here" && node "$name.mjs" "$@") 2>&1 | tee "$log"
+    local status=${PIPESTATUS[0]}
+    BROWSER_PASSED=$((BROWSER_PASSED + $(grep -c '^ok: ' "$log")))
+    BROWSER_FAILED=$((BROWSER_FAILED + $(grep -c '^FAIL: ' "$log")))
+    e2e_expect "$name ($((SECONDS - started)) s)" "0" "$status"
+}
+browser_test web_test "$web_dir" "$out"
+browser_test paint_test "$web_dir"
+browser_test device_test "$web_dir"
+browser_test sound_test "$web_dir"
+browser_test load_test "$web_dir"
+[ -n "${4:-}" ] && browser_test replay_test "$web_dir" "$(readlink -f "$4")"
+e2e_log "browser: $BROWSER_PASSED passed, $BROWSER_FAILED failed"
 
 # differ A B [GEOMETRY]: how many pixels differ, over the whole pictures or the one crop of both.
 differ() {
