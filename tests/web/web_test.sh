@@ -4,7 +4,8 @@
 # Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR [GOLDEN_DIR]. ZORVANE is the native game; WEB_DIR
 # the page built by scripts/web.sh --tests; GOLDEN_DIR (tests/golden) adds the replays. The native shots
 # come from a real window under Xvfb; the *_test.mjs play the page in headless Chromium. Set E2E_KEEP=1
-# to keep the pictures (their folder is printed).
+# to keep the pictures (their folder is printed). WEB_TESTS="web_test device_test", say, runs only
+# those node tests.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../e2e/lib.sh"
@@ -76,6 +77,7 @@ BROWSER_FAILED=0
 browser_test() {
     local name="$1" log="$out/$1.log" started=$SECONDS
     shift
+    [ -n "${WEB_TESTS:-}" ] && [[ " $WEB_TESTS " != *" $name "* ]] && return
     (cd "$here" && node "$name.mjs" "$@") 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
     BROWSER_PASSED=$((BROWSER_PASSED + $(grep -c '^ok: ' "$log")))
