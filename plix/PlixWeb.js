@@ -255,6 +255,8 @@ var LibraryPlixWeb = {
       var now = PlixWeb.context.currentTime;
       var gain = playing.gain.gain;
       gain.cancelScheduledValues(now);
+      // The value at once as well: what the param reports lags its schedule by a render quantum.
+      gain.value = from;
       gain.setValueAtTime(from, now);
       gain.linearRampToValueAtTime(to, now + seconds);
       playing.fade = { from: from, to: to, t0: now, t1: now + seconds };
@@ -278,6 +280,16 @@ var LibraryPlixWeb = {
       return PlixWeb.context.currentTime - playing.startedAt;
     },
 
+    loadMusic: function (name) {
+      var music = PlixWeb.music(name);
+      if (music.state === "failed") {
+        PlixWeb.setError(music.error);
+        return 0;
+      }
+      PlixWeb.musicHandles.push(name);
+      return PlixWeb.musicHandles.length - 1;
+    },
+
     halt: function () {
       var playing = PlixWeb.playing;
       PlixWeb.playing = null;
@@ -288,7 +300,7 @@ var LibraryPlixWeb = {
     },
   },
 
-  Mix_OpenAudio__deps: ["$PlixWeb", "Mix_PlayChannelTimed"],
+  Mix_OpenAudio__deps: ["$PlixWeb", "Mix_PlayChannelTimed", "Mix_FadeInMusic", "Mix_FadeOutMusic"],
   Mix_OpenAudio: function (frequency, format, channels, chunkSize) {
     PlixWeb.context = new AudioContext();
     for (var i = 0; i < PlixWeb.CHANNELS; i++) PlixWeb.channels.push({ source: null, endsAt: 0 });
@@ -300,6 +312,8 @@ var LibraryPlixWeb = {
       context: PlixWeb.context,
       sounds: PlixWeb.sounds,
       play: function (handle) { return _Mix_PlayChannelTimed(-1, handle, 0, -1); },
+      playMusic: function (name, loops, fadeMs) { return _Mix_FadeInMusic(PlixWeb.loadMusic(name), loops, fadeMs); },
+      fadeOut: function (ms) { return _Mix_FadeOutMusic(ms); },
     };
     PlixWeb.afterOpen.forEach(function (decode) { decode(); });
     // The music is fetched once the game has its other files and shows its title, not before.
@@ -358,14 +372,7 @@ var LibraryPlixWeb = {
   // A music the page still fetches is taken, and starts when it has arrived.
   Mix_LoadMUS__deps: ["$PlixWeb"],
   Mix_LoadMUS: function (file) {
-    var name = UTF8ToString(file);
-    var music = PlixWeb.music(name);
-    if (music.state === "failed") {
-      PlixWeb.setError(music.error);
-      return 0;
-    }
-    PlixWeb.musicHandles.push(name);
-    return PlixWeb.musicHandles.length - 1;
+    return PlixWeb.loadMusic(UTF8ToString(file));
   },
 
   Mix_FreeMusic__deps: ["$PlixWeb", "Mix_HaltMusic"],

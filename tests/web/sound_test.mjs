@@ -30,6 +30,43 @@ try {
     expect("a dropped effect says nothing", messages.length === before, messages.slice(before).join(" | "));
   });
 
+  await group("a fade that meets a fade", async () => {
+    await until(page, "the music fetched", () => window.Module.plixMusicReady, undefined, 60000);
+    // A 2-second fade-in, met halfway by a 3-second fade-out: as SDL_mixer, the fade-out goes on from
+    // the level the music has, at the rate that takes full volume to silence in 3 seconds.
+    const samples = await page.evaluate(() => new Promise((done) => {
+      const audio = window.Module.plixAudio;
+      audio.playMusic("resource/sound/bgm.ogg", -1, 2000);
+      const seen = [];
+      let fadedAt = 0;
+      const sample = () => {
+        const t = performance.now();
+        const g = audio.gain();
+        seen.push([t, g]);
+        if (!fadedAt && g >= 0.5) {
+          fadedAt = t;
+          seen.push([t, -1]);
+          audio.fadeOut(3000);
+        }
+        if (fadedAt && (g === 0 || t - fadedAt > 5000)) return done(seen);
+        setTimeout(sample, 2);
+      };
+      sample();
+    }));
+    const mark = samples.findIndex(([, g]) => g === -1);
+    const rise = samples.slice(0, mark);
+    const fall = samples.slice(mark + 1);
+    const level = rise[rise.length - 1][1];
+    const silent = fall.find(([, g]) => g === 0);
+    const monotonic = (list, up) => list.every(([, g], i) => i === 0 || (up ? g >= list[i - 1][1] : g <= list[i - 1][1]));
+    expect("the fade-in rises, and the fade-out falls from where it stood", monotonic(rise, true) && monotonic(fall, false) &&
+           fall[0][1] <= level + 0.01, `fade-out from ${level.toFixed(3)}, first sample ${fall[0][1].toFixed(3)}`);
+    const took = silent ? silent[0] - samples[mark][0] : Infinity;
+    expect(`silent after ${(level * 3000).toFixed(0)} ms, the level times 3000`, Math.abs(took - level * 3000) <= 100,
+           `${took.toFixed(0)} ms`);
+    await page.evaluate(() => window.Module.plixAudio.fadeOut(0));
+  });
+
   await group("the fade-out at a game over", async () => {
     for (let level = 0; level < TOP_LEVEL; level += LEVEL_STEP) await tap(page, "ArrowRight");
     await press(page, "z");
