@@ -17,7 +17,6 @@ var LibraryPlixWeb = {
     playing: null, // { name, loops, fadeInMs, source, gain, startedAt, fade: { from, to, t0, t1 } }
     touchBits: 0,
     afterOpen: [], // decodes that wait for the audio context
-    keyboardHeld: null,
 
     start: function () {
       // A context closed at the end of the run refuses both; that is no fault.
