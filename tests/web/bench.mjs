@@ -4,6 +4,7 @@
 // the pace is measured over.
 import { existsSync } from "node:fs";
 import { join } from "node:path";
+import { PredefinedNetworkConditions } from "puppeteer-core";
 import { openChromium } from "./chromium.mjs";
 import { until, untilFrame } from "./page.mjs";
 
@@ -29,6 +30,23 @@ try {
   }
   console.log(`Chromium ${await browser.version()}; each step is sceneStep alone (the drawing into the framebuffer ` +
               "included), /paint the flip and the canvas's own painting (with a one-pixel read-back), /painted both");
+
+  // The title's first frame from a first visit, over this machine's loopback and over the DevTools'
+  // own slow links; each visit in a fresh browser context, with nothing cached.
+  const links = [["loopback", null], ["Fast 4G", PredefinedNetworkConditions["Fast 4G"]],
+                 ["Fast 3G", PredefinedNetworkConditions["Fast 3G"]]];
+  const firstFrames = [];
+  for (const [name, link] of links) {
+    const context = await browser.createBrowserContext();
+    const visit = await context.newPage();
+    if (link) await visit.emulateNetworkConditions(link);
+    const t0 = Date.now();
+    await visit.goto(url);
+    await untilFrame(visit, 1, 120000);
+    firstFrames.push(`${name} ${((Date.now() - t0) / 1000).toFixed(2)} s`);
+    await context.close();
+  }
+  console.log(`the title's first frame on a first visit: ${firstFrames.join(", ")}`);
 
   // The game's pace: the time of every snapshot over paceFrames frames of the title, and the share of
   // that time the page's main thread was busy (Chromium's own TaskDuration).
