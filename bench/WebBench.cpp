@@ -4,7 +4,9 @@
 #include "bench/Scenes.h"
 
 #include "flow/Scene.h"
+#include "objects/Particle.h"
 #include "objects/Random.h"
+#include "objects/World.h"
 #include "plix/Plix.h"
 #include "sim/SimGame.h"
 #include "sim/SimWorld.h"
@@ -29,6 +31,8 @@ EM_JS(void, flushCanvas, (), { Module["canvas"].getContext("2d").getImageData(0,
 EM_JS(void, finish, (), { Module["benchDone"] = true; });
 
 // clang-format off
+EM_JS(void, countFading, (int count), { Module["fadingTexts"] = count; });
+
 EM_JS(void, keepPicture, (const char* name), {
     var c = Module["canvas"];
     var rgba = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
@@ -89,18 +93,27 @@ void replay(const std::string& name, const std::function<std::string()>& build) 
     report(name + "/painted", summarise(painted));
 }
 
-// The title's first frame and a full-pool frame, each drawn and shown once.
+// The title's first frame and a full-pool frame, each drawn and shown once. The full pools' pop-up
+// texts are made to fade, each at another point of its last 30 frames, so glyphs take many alphas.
 void pictures() {
+    constexpr int FADING_LIVES = 30;
     scene = SCENE_TITLE;
     sceneStep();
     Plix_flip();
     keepPicture("title");
     std::string bad = buildFullPools(50);
     if (!bad.empty()) throw std::runtime_error(bad);
+    int n = 0;
+    for (Particle& p : *particleManager)
+        if (p.exists && p.kind == PK_TEXT) p.life = 2 + n++ % (FADING_LIVES - 2);
     randSeed(42);
     sceneStep();
     Plix_flip();
     keepPicture("fullPools");
+    int fading = 0;
+    for (const Particle& p : *particleManager)
+        if (p.exists && p.kind == PK_TEXT && p.life > 0 && p.life < FADING_LIVES) ++fading;
+    countFading(fading);
 }
 
 } // namespace
