@@ -19,10 +19,12 @@ target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
 # The simulator's library, for the benchmark and the replays.
 add_subdirectory(sim EXCLUDE_FROM_ALL)
 
-# ASYNCIFY lets the frame wait's SDL_Delay hand control back to the browser, so the blocking loop
-# stays as it is. The preload plugins have the browser decode the BMPs and sounds before main().
+# ASYNCIFY lets the frame wait hand control back to the browser, so the blocking loop stays as it
+# is. The preload plugins have the browser decode the BMPs before main(); the sounds are decoded by
+# the media layer's own mixer (plix/PlixWeb.js), from the bytes it has checked.
+set(ZORVANE_WEB_LIBRARY ${PROJECT_SOURCE_DIR}/plix/PlixWeb.js)
 set(ZORVANE_WEB_LINK
-  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
+  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 --js-library ${ZORVANE_WEB_LIBRARY}
   --use-preload-plugins --preload-file ${PROJECT_SOURCE_DIR}/resource@/resource)
 
 file(GLOB_RECURSE ZORVANE_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resource/*)
@@ -32,12 +34,26 @@ function(zorvane_web_program target output)
     OUTPUT_NAME ${output} SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZORVANE_WEB_DIR})
   target_link_options(${target} PRIVATE ${ZORVANE_WEB_LINK})
   # The resources are packed at link time.
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ZORVANE_RESOURCES})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ZORVANE_RESOURCES} ${ZORVANE_WEB_LIBRARY})
 endfunction()
 
 add_executable(zorvane-web flow/main.cpp)
 target_link_libraries(zorvane-web PRIVATE zorvane_core)
 zorvane_web_program(zorvane-web zorvane)
+
+# The game's music is most of its download: it stays out of zorvane.data, so the title shows as soon
+# as the rest has come, and the page fetches it while the title shows (Module.plixDeferred).
+file(GLOB_RECURSE ZORVANE_MUSIC CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/resource/*.ogg)
+set(ZORVANE_DEFERRED_JS ${PROJECT_BINARY_DIR}/deferred.js)
+set(deferred "")
+foreach(music ${ZORVANE_MUSIC})
+  configure_file(${PROJECT_SOURCE_DIR}/${music} ${ZORVANE_WEB_DIR}/${music} COPYONLY)
+  list(APPEND deferred "\"${music}\"")
+endforeach()
+list(JOIN deferred ", " deferred)
+file(WRITE ${ZORVANE_DEFERRED_JS} "Module[\"plixDeferred\"] = [${deferred}];\n")
+list(TRANSFORM ZORVANE_MUSIC PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE ZORVANE_MUSIC_FILES)
+target_link_options(zorvane-web PRIVATE "SHELL:--exclude-file *.ogg" "SHELL:--pre-js ${ZORVANE_DEFERRED_JS}")
 
 add_executable(zorvane-web-bench bench/WebBench.cpp bench/Scenes.cpp)
 target_link_libraries(zorvane-web-bench PRIVATE zorvane_sim)
@@ -57,6 +73,24 @@ set_property(TARGET zorvane-web-replay APPEND PROPERTY LINK_DEPENDS ${ZORVANE_GO
 # The page learns the exit status only when the runtime ends with main.
 target_link_options(zorvane-web-replay PRIVATE -sEXIT_RUNTIME=1)
 
-foreach(page index.html bench.html replay.html)
+set(ZORVANE_PAGES index.html page.js page.css manifest.webmanifest bench.html replay.html)
+foreach(page ${ZORVANE_PAGES})
   configure_file(${PROJECT_SOURCE_DIR}/web/${page} ${ZORVANE_WEB_DIR}/${page} COPYONLY)
 endforeach()
+# The favicon and the installed page's icons are the desktop's own.
+file(GLOB ZORVANE_ICONS ${PROJECT_SOURCE_DIR}/packaging/icons/zorvane-*.png)
+foreach(icon ${ZORVANE_ICONS})
+  get_filename_component(name ${icon} NAME)
+  configure_file(${icon} ${ZORVANE_WEB_DIR}/icons/${name} COPYONLY)
+endforeach()
+
+# The offline copy: a service worker that names this very build (zorvane-web-page builds the game too).
+add_custom_command(OUTPUT ${ZORVANE_WEB_DIR}/sw.js
+  COMMAND node ${PROJECT_SOURCE_DIR}/web/offline.mjs ${PROJECT_SOURCE_DIR}/web/sw.js ${ZORVANE_WEB_DIR}
+  DEPENDS zorvane-web ${PROJECT_SOURCE_DIR}/web/offline.mjs ${PROJECT_SOURCE_DIR}/web/sw.js
+          ${ZORVANE_ICONS} ${ZORVANE_MUSIC_FILES}
+          ${PROJECT_SOURCE_DIR}/web/index.html ${PROJECT_SOURCE_DIR}/web/page.js ${PROJECT_SOURCE_DIR}/web/page.css
+          ${PROJECT_SOURCE_DIR}/web/manifest.webmanifest
+  COMMENT "The offline copy's service worker"
+  VERBATIM)
+add_custom_target(zorvane-web-page DEPENDS ${ZORVANE_WEB_DIR}/sw.js)

@@ -33,8 +33,7 @@ void waitFrame(int periodMs) {
         now = m.devices.ticks();
         Uint32 remaining = m.lastFrameTick + static_cast<Uint32>(periodMs) - now;
         if (remaining < 1 || remaining > MAX_WAIT_MS) break;
-        // A yield, not a sleep: a sleep overshoots by the scheduler's granularity.
-        m.devices.delay(0);
+        Plix_platformYield(remaining);
     }
     // Measured from when the wait really ended, so a late frame is never made up.
     m.lastFrameTick = now;
@@ -152,7 +151,7 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
 
 void Plix_flip() {
     if (plixTraceOn) traceFlip();
-    SDL_Flip(plixMedia.screen);
+    Plix_platformFlip(plixMedia.screen);
 }
 
 void Plix_update(int periodMs) {

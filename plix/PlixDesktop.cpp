@@ -24,6 +24,20 @@ void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) 
     SDL_FillRect(surface, rect, colour);
 }
 
+void Plix_platformBlit(SDL_Surface* image, SDL_Rect* src, SDL_Surface* screen, SDL_Rect* dst) {
+    SDL_BlitSurface(image, src, screen, dst);
+}
+
+void Plix_platformFlip(SDL_Surface* screen) {
+    SDL_Flip(screen);
+}
+
+// A yield, not a sleep: a sleep overshoots by the scheduler's granularity. Through the devices, so
+// that a test can stand in a clock of its own.
+void Plix_platformYield(Uint32) {
+    plixMedia.devices.delay(0);
+}
+
 int Plix_platformJoysticks() {
     return SDL_NumJoysticks();
 }

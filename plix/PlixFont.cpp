@@ -64,7 +64,7 @@ void Plix_drawText(const char* text, int x, int y, int alpha) {
         // One glyph serves every caller, each with its own alpha, so it is set before every blit.
         SDL_SetAlpha(glyph, SDL_SRCALPHA, Uint8(alpha));
         SDL_Rect dst = {Sint16(px), Sint16(y), 0, 0};
-        SDL_BlitSurface(glyph, nullptr, m.screen, &dst);
+        Plix_platformBlit(glyph, nullptr, m.screen, &dst);
         px += glyph->w;
     }
 }

@@ -88,7 +88,7 @@ void Plix_draw(const char* key, int x, int y, int srcX, int srcY, int srcW, int 
         src.h = Uint16(srcH);
     }
     SDL_Rect dst = {Sint16(x), Sint16(y), 0, 0};
-    SDL_BlitSurface(image, &src, m.screen, &dst);
+    Plix_platformBlit(image, &src, m.screen, &dst);
 }
 
 void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {

@@ -25,6 +25,14 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
 int Plix_platformJoysticks();
 // SDL_FillRect with a colour from SDL_MapRGB.
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour);
+// SDL_BlitSurface of an image or a glyph onto the screen, at the alpha SDL_SetAlpha gave it.
+void Plix_platformBlit(SDL_Surface* image, SDL_Rect* src, SDL_Surface* screen, SDL_Rect* dst);
+// SDL_Flip: the finished frame is shown.
+void Plix_platformFlip(SDL_Surface* screen);
+// One pause of the frame wait, remainingMs (1 to 9999) before its deadline. The desktop yields
+// (SDL_Delay(0)) and looks at the clock again; the browser sleeps while the deadline is far, then
+// yields without a timer's clamp.
+void Plix_platformYield(Uint32 remainingMs);
 // Mix_FadeInMusic.
 int Plix_platformFadeInMusic(Mix_Music* music, int loops, int fadeMs);
 // The full-screen toggle's mode change; returns the screen to restore the picture on, or none.

@@ -1,5 +1,7 @@
 // The browser side of PlixPlatform: where Emscripten's SDL 1.2 emulation falls short, the layer
-// makes up for it.
+// makes up for it, with PlixWeb.js as its JavaScript half.
+#include "plix/Plix.h"
+#include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
 
 #include <emscripten.h>
@@ -46,20 +48,49 @@ const KeyMap keyMap;
 Uint8 sdl12Keys[SDL12_KEY_COUNT];
 unsigned snapshots = 0;
 
+// The keys that touch controls and gamepads hold, by their bit in the mask PlixWeb.js hands over:
+// up, down, right, left, z, x, the game's controls in SDL 1.2 key codes.
+constexpr int VIRTUAL_KEYS[] = {273, 274, 275, 276, 122, 120};
+
+// The picture of a frame, drawn here in wasm memory and handed to the canvas once, at the flip. The
+// window is 320 or 640 wide.
+constexpr int FRAME_MAX_W = 640;
+constexpr int FRAME_MAX_H = 480;
+Uint32 frame[FRAME_MAX_W * FRAME_MAX_H];
+constexpr Uint32 OPAQUE = 0xff000000; // pixels are 0xAABBGGRR, as the canvas's bytes R, G, B, A
+constexpr Uint32 RGB = 0x00ffffff;
+// Marks an image whose pixels have been copied out of its canvas into its buffer.
+char pixelsCopied;
+
 // JavaScript bodies: clang-format would take them for C++.
 // clang-format off
 
 // The page, its test and its benchmark count the game's frames by the snapshots taken.
 EM_JS(void, publishSnapshots, (unsigned count), { Module["plixSnapshots"] = count; });
 
-// Through the emulation's own request, so that its pointer hiding (F10) knows about full screen.
-EM_JS(void, requestFullScreen, (int on), {
-    if (on) {
-        Module["requestFullscreen"](false, false);
-    } else if (document.fullscreenElement) {
-        document.exitFullscreen();
-    }
+EM_JS(int, virtualKeys, (int threshold), { return PlixWeb.virtualKeys(threshold); });
+
+EM_JS(int, pageHidden, (), { return document.hidden ? 1 : 0; });
+
+// While the page is hidden the game stands still in its snapshot; it goes on from the same frame.
+EM_ASYNC_JS(void, waitUntilShown, (), { await PlixWeb.shown(); });
+
+EM_ASYNC_JS(void, yieldFor, (unsigned remainingMs), { await PlixWeb.yieldFor(remainingMs); });
+
+EM_JS(int, isFullScreen, (), { return PlixWeb.isFullScreen() ? 1 : 0; });
+
+EM_JS(void, requestFullScreen, (int on), { PlixWeb.setFullScreen(on !== 0); });
+
+// The canvas drawing the emulation does (and fillScreenRect below): kept for the benchmark and the
+// test that hold the framebuffer's pixels against it.
+EM_JS(int, referenceDrawing, (), { return Module["plixReferenceDrawing"] ? 1 : 0; });
+
+EM_JS(int, surfaceAlpha, (SDL_Surface* surface), {
+    var alpha = SDL.surfaces[surface].alpha;
+    return alpha === undefined ? 255 : alpha;
 });
+
+EM_JS(void, paintFrame, (const Uint32* pixels, int w, int h), { PlixWeb.paint(pixels, w, h); });
 
 EM_JS(void, offerDownload, (const char* name, const uint8_t* data, int size), {
     var blob = new Blob([HEAPU8.slice(data, data + size)], { type: "image/bmp" });
@@ -87,7 +118,94 @@ EM_JS(void, showLogLine, (const char* message), {
     if (Module["onRunLog"]) Module["onRunLog"](UTF8ToString(message));
 });
 
+EM_JS(Mix_Chunk*, loadSound, (const char* fileName, const uint8_t* bytes, size_t size), {
+    return PlixWeb.loadSound(UTF8ToString(fileName), HEAPU8.slice(bytes, bytes + size).buffer);
+});
+
 // clang-format on
+
+bool useFrame(SDL_Surface* screen) {
+    static const bool reference = referenceDrawing();
+    return !reference && screen == SDL_GetVideoSurface() && screen->w <= FRAME_MAX_W &&
+           screen->h <= FRAME_MAX_H;
+}
+
+// A rectangle cut to the area both of width by height and of the rectangle itself.
+struct Span {
+    int x0, y0, x1, y1;
+};
+
+Span clip(int x, int y, int w, int h, int width, int height) {
+    Span s = {x, y, x + w, y + h};
+    if (s.x0 < 0) s.x0 = 0;
+    if (s.y0 < 0) s.y0 = 0;
+    if (s.x1 > width) s.x1 = width;
+    if (s.y1 > height) s.y1 = height;
+    return s;
+}
+
+// The emulation keeps an image's pixels on a canvas of its own; locking copies them into the
+// surface's buffer, once, before the first blit.
+const Uint32* imagePixels(SDL_Surface* image) {
+    if (image->userdata != &pixelsCopied) {
+        SDL_LockSurface(image);
+        SDL_UnlockSurface(image);
+        image->userdata = &pixelsCopied;
+    }
+    return static_cast<const Uint32*>(image->pixels);
+}
+
+// The canvas's blend of a pixel over another at a global alpha of alpha / 255, to the bit: each
+// channel moves from the old value towards the new by (alpha + 1) / 256 of the way, rounded down.
+inline Uint32 blend(Uint32 over, Uint32 under, int alpha) {
+    const int scale = alpha + 1;
+    Uint32 out = OPAQUE;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int s = int(over >> shift & 0xff);
+        const int d = int(under >> shift & 0xff);
+        out |= Uint32(d + ((s - d) * scale >> 8)) << shift;
+    }
+    return out;
+}
+
+void blitToFrame(SDL_Surface* image, const SDL_Rect* src, const SDL_Rect* dst, int width,
+                 int height) {
+    const int alpha = surfaceAlpha(image);
+    // The canvas draws nothing at all at alpha 0.
+    if (alpha <= 0) return;
+    int sx = src ? src->x : 0;
+    int sy = src ? src->y : 0;
+    int w = src ? src->w : image->w;
+    int h = src ? src->h : image->h;
+    int dx = dst ? dst->x : 0;
+    int dy = dst ? dst->y : 0;
+    // The source part is cut to the image and the destination moved with it, as SDL does.
+    if (sx < 0) {
+        w += sx;
+        dx -= sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        h += sy;
+        dy -= sy;
+        sy = 0;
+    }
+    if (sx + w > image->w) w = image->w - sx;
+    if (sy + h > image->h) h = image->h - sy;
+    const Span to = clip(dx, dy, w, h, width, height);
+    const Uint32* pixels = imagePixels(image);
+    const int pitch = image->pitch / 4;
+    for (int y = to.y0; y < to.y1; ++y) {
+        const Uint32* from = pixels + (sy + y - dy) * pitch + (sx - dx);
+        Uint32* row = frame + y * width;
+        for (int x = to.x0; x < to.x1; ++x) {
+            const Uint32 p = from[x];
+            // The key colour became alpha 0 at load time; every other pixel is opaque.
+            if ((p & OPAQUE) == 0) continue;
+            row[x] = alpha == 255 ? (p | OPAQUE) : blend(p, row[x], alpha);
+        }
+    }
+}
 
 void put16(uint8_t* p, uint32_t v) {
     p[0] = uint8_t(v);
@@ -101,13 +219,25 @@ void put32(uint8_t* p, uint32_t v) {
 
 } // namespace
 
-// SDL_GetKeyboardState is indexed by the emulation's own key codes, not SDL 1.2's.
+// SDL_GetKeyboardState is indexed by the emulation's own key codes, not SDL 1.2's. Touch controls
+// and gamepads hold keys of their own, added here, so every rule of the keyboard holds for them.
 const Uint8* Plix_platformKeys(int* count) {
+    if (pageHidden()) waitUntilShown();
     int emulatedCount = 0;
     const Uint8* state = SDL_GetKeyboardState(&emulatedCount);
     for (int k = 0; k < SDL12_KEY_COUNT; ++k) {
         int i = keyMap.index[k];
         sdl12Keys[k] = i > 0 && i < emulatedCount ? state[i] : 0;
+    }
+    const int held = virtualKeys(JOY_AXIS_THRESHOLD);
+    for (int bit = 0; bit < int(sizeof VIRTUAL_KEYS / sizeof VIRTUAL_KEYS[0]); ++bit)
+        if (held >> bit & 1) sdl12Keys[VIRTUAL_KEYS[bit]] = 1;
+    // The browser's own full-screen changes (its Escape, its exit button) reach the game's state,
+    // so that F9 always toggles what the player sees.
+    if (isFullScreen()) {
+        plixMedia.videoFlags |= SDL_FULLSCREEN;
+    } else {
+        plixMedia.videoFlags &= ~Uint32(SDL_FULLSCREEN);
     }
     publishSnapshots(++snapshots);
     *count = SDL12_KEY_COUNT;
@@ -123,10 +253,9 @@ void Plix_platformSetKey(int key, bool held) {
 }
 
 // The emulation's SDL_SetColorKey does nothing, so the key colour becomes alpha 0 once, at load
-// time; the canvas then leaves those pixels out of every blit.
+// time; blits then leave those pixels out.
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     if (surface->format->BytesPerPixel != 4 || SDL_LockSurface(surface) != 0) return;
-    constexpr Uint32 RGB = 0x00ffffff;
     for (int y = 0; y < surface->h; ++y) {
         Uint32* row =
             reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
@@ -134,9 +263,20 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
             if ((row[x] & RGB) == (key & RGB)) row[x] &= RGB;
     }
     SDL_UnlockSurface(surface);
+    surface->userdata = &pixelsCopied;
 }
 
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {
+    if (useFrame(surface)) {
+        const Span s = clip(rect->x, rect->y, rect->w, rect->h, surface->w, surface->h);
+        const Uint32 pixel = colour | OPAQUE;
+        for (int y = s.y0; y < s.y1; ++y) {
+            Uint32* row = frame + y * surface->w;
+            for (int x = s.x0; x < s.x1; ++x)
+                row[x] = pixel;
+        }
+        return;
+    }
     if (surface != SDL_GetVideoSurface()) {
         SDL_FillRect(surface, rect, colour);
         return;
@@ -146,24 +286,34 @@ void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) 
     fillScreenRect(rect->x, rect->y, rect->w, rect->h, rgb);
 }
 
-// A headless browser lists gamepad slots that hold no gamepad, and opening one fails; the game then
-// goes on with the keyboard alone rather than stopping.
+void Plix_platformBlit(SDL_Surface* image, SDL_Rect* src, SDL_Surface* screen, SDL_Rect* dst) {
+    if (useFrame(screen)) {
+        blitToFrame(image, src, dst, screen->w, screen->h);
+    } else {
+        SDL_BlitSurface(image, src, screen, dst);
+    }
+}
+
+void Plix_platformFlip(SDL_Surface* screen) {
+    if (useFrame(screen)) paintFrame(frame, screen->w, screen->h);
+}
+
+// Sleeps while the deadline is far, then yields through a message to the page, which no timer
+// clamp delays, until the deadline.
+void Plix_platformYield(Uint32 remainingMs) {
+    yieldFor(remainingMs);
+}
+
+// Gamepads come in as keys (see Plix_platformKeys), whenever the browser lists them.
 int Plix_platformJoysticks() {
-    int count = SDL_NumJoysticks();
-    if (count <= 0) return 0;
-    SDL_Joystick* first = SDL_JoystickOpen(0);
-    if (!first) return 0;
-    SDL_JoystickClose(first);
-    return count;
+    return 0;
 }
 
-// The emulation has no Mix_FadeInMusic; its Mix_FadeInMusicPos starts at full volume.
 int Plix_platformFadeInMusic(Mix_Music* music, int loops, int fadeMs) {
-    return Mix_FadeInMusicPos(music, loops, fadeMs, 0);
+    return Mix_FadeInMusic(music, loops, fadeMs);
 }
 
-// A new video mode would replace the screen surface the layer holds; the page's canvas goes full
-// screen instead and keeps its surface.
+// The page's canvas goes full screen, or leaves it, and keeps its surface.
 SDL_Surface* Plix_platformSetVideoMode(int, int, int, Uint32 flags) {
     requestFullScreen((flags & SDL_FULLSCREEN) != 0);
     return SDL_GetVideoSurface();
@@ -172,9 +322,9 @@ SDL_Surface* Plix_platformSetVideoMode(int, int, int, Uint32 flags) {
 // A page cannot iconify the browser's window.
 void Plix_platformIconify() {}
 
-// The emulation plays the sounds the page decoded at preload time, found by their file names.
-Mix_Chunk* Plix_platformLoadWAV(const char* fileName, const Uint8*, size_t) {
-    return Mix_LoadWAV(fileName);
+// Decoded by the browser from the checked bytes.
+Mix_Chunk* Plix_platformLoadWAV(const char* fileName, const Uint8* bytes, size_t size) {
+    return loadSound(fileName, bytes, size);
 }
 
 // Pictures too were decoded by the page at preload time, into the canvas's 32-bit pixels.
@@ -194,7 +344,11 @@ const char* Plix_platformMusicProblem(const char*) {
 // The emulation cannot save a BMP, and a page has no working directory to write one to: the screen
 // is written as a 24-bit BMP here and offered as a download under the same name.
 void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
-    if (screen->format->BytesPerPixel != 4 || SDL_LockSurface(screen) != 0) return;
+    const bool own = useFrame(screen);
+    if (!own && (screen->format->BytesPerPixel != 4 || SDL_LockSurface(screen) != 0)) return;
+    const Uint8* pixels =
+        own ? reinterpret_cast<const Uint8*>(frame) : static_cast<const Uint8*>(screen->pixels);
+    const int pitch = own ? screen->w * 4 : screen->pitch;
     constexpr int HEADER = 54;
     const int w = screen->w;
     const int h = screen->h;
@@ -213,7 +367,7 @@ void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
     put32(p + 34, uint32_t(rowBytes * h));
     for (int y = 0; y < h; ++y) {
         // BMP rows run bottom-up, and each pixel is blue, green, red.
-        const Uint8* src = static_cast<const Uint8*>(screen->pixels) + (h - 1 - y) * screen->pitch;
+        const Uint8* src = pixels + (h - 1 - y) * pitch;
         uint8_t* dst = p + HEADER + y * rowBytes;
         for (int x = 0; x < w; ++x) {
             dst[3 * x] = src[4 * x + 2];
@@ -221,7 +375,7 @@ void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName) {
             dst[3 * x + 2] = src[4 * x];
         }
     }
-    SDL_UnlockSurface(screen);
+    if (!own) SDL_UnlockSurface(screen);
     offerDownload(fileName, bmp.data(), int(bmp.size()));
 }
 

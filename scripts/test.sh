@@ -31,11 +31,12 @@ for variant in release:"" native:"-march=native"; do
 done
 
 # Fourth stage: the browser build (its download size printed), played in headless Chromium and held
-# against the native game's own pictures, and the simulator's games there against the golden lines.
+# against the native game's own pictures, on an emulated phone, with a pad, hidden, offline, with
+# spoiled files, and the simulator's games there against the golden lines.
 web_count=0
 if command -v emcmake >/dev/null && command -v chromium >/dev/null && [ -d "$root/tests/web/node_modules/puppeteer-core" ]; then
-  bash "$root/scripts/web.sh" --replay
-  bash "$root/tests/web/web_test.sh" "$root/build/zorvane" "$root/resource" "$root/build-web/web"
+  bash "$root/scripts/web.sh" --tests
+  bash "$root/tests/web/web_test.sh" "$root/build/zorvane" "$root/resource" "$root/build-web/web" "$root/tests/golden"
   web_count=2
 else
   echo "web: skipped, for want of Emscripten, Chromium or tests/web's npm packages"

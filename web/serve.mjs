@@ -1,43 +1,69 @@
-// A static file server for the built page on 127.0.0.1; `node serve.mjs DIR [PORT]`, or imported by the browser test.
-import { createReadStream, statSync } from "node:fs";
+// A static file server for the built page on 127.0.0.1, gzip when the browser takes it; `node serve.mjs DIR [PORT]`,
+// or imported by the browser tests.
+import { readFileSync, statSync } from "node:fs";
 import { createServer } from "node:http";
 import { extname, join, normalize, resolve } from "node:path";
 import { pathToFileURL } from "node:url";
+import { gzipSync } from "node:zlib";
 
+// Each type, and whether it is worth compressing: PNG and Ogg are compressed already.
 const TYPES = {
-  ".html": "text/html; charset=utf-8",
-  ".js": "text/javascript",
-  ".mjs": "text/javascript",
-  ".wasm": "application/wasm", // the browser compiles a module while it streams in only with this type
-  ".data": "application/octet-stream",
+  ".html": ["text/html; charset=utf-8", true],
+  ".js": ["text/javascript", true],
+  ".mjs": ["text/javascript", true],
+  ".css": ["text/css", true],
+  ".json": ["application/json", true],
+  ".webmanifest": ["application/manifest+json", true],
+  ".wasm": ["application/wasm", true], // the browser compiles a module while it streams in only with this type
+  ".data": ["application/octet-stream", true],
+  ".bmp": ["image/bmp", true],
+  ".wav": ["audio/wav", true],
+  ".png": ["image/png", false],
+  ".ogg": ["audio/ogg", false],
 };
 
-// Serves dir on 127.0.0.1:port (0: any free port); resolves to { server, url }.
-export function serve(dir, port = 0) {
+// Compressed once per file and modification time.
+const gzipped = new Map();
+function gzipOf(file, mtimeMs) {
+  const known = gzipped.get(file);
+  if (known && known.mtimeMs === mtimeMs) return known.body;
+  const body = gzipSync(readFileSync(file), { level: 9 });
+  gzipped.set(file, { mtimeMs, body });
+  return body;
+}
+
+// Serves dir on 127.0.0.1:port (0: any free port); resolves to { server, url }. A test may hold back a
+// file: hold(path) returns a promise the answer waits for, or nothing.
+export function serve(dir, port = 0, hold = () => null) {
   const root = resolve(dir);
-  const server = createServer((req, res) => {
+  const server = createServer(async (req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, "http://x").pathname));
+    await hold(path);
     let file = join(root, path === "/" ? "index.html" : path);
     if (!file.startsWith(root)) file = "";
-    let size = -1;
+    let st = null;
     try {
-      const st = statSync(file);
-      if (st.isFile()) size = st.size;
+      st = statSync(file);
     } catch {}
-    if (size < 0) {
+    if (!st || !st.isFile()) {
       res.writeHead(404, { "Content-Type": "text/plain" });
       res.end("not found\n");
       return;
     }
+    const [type, compressible] = TYPES[extname(file)] || ["application/octet-stream", false];
+    const gzip = compressible && /\bgzip\b/.test(req.headers["accept-encoding"] || "");
+    const body = gzip ? gzipOf(file, st.mtimeMs) : readFileSync(file);
     res.writeHead(200, {
-      "Content-Type": TYPES[extname(file)] || "application/octet-stream",
-      "Content-Length": size,
+      "Content-Type": type,
+      "Content-Length": body.length,
+      ...(gzip ? { "Content-Encoding": "gzip" } : {}),
+      "Vary": "Accept-Encoding",
       "Cache-Control": "no-cache",
       // Cross-origin isolation gives performance.now() its fine resolution, which the benchmark needs.
       "Cross-Origin-Opener-Policy": "same-origin",
       "Cross-Origin-Embedder-Policy": "require-corp",
     });
-    createReadStream(file).pipe(res);
+    res.end(req.method === "HEAD" ? undefined : body);
   });
   return new Promise((done, fail) => {
     server.once("error", fail);

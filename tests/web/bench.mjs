@@ -1,23 +1,77 @@
-// Runs the frame benchmark page (bench.html) in headless Chromium and prints its table.
-// Usage: node bench.mjs WEB_DIR
+// The browser's benchmarks in headless Chromium: the frame benchmark page (bench.html) with the
+// framebuffer and with the emulation's canvas drawing, and the game page's pace and main-thread load.
+// Usage: node bench.mjs WEB_DIR [FRAMES]. FRAMES (600 unless given) is how many frames of the title
+// the pace is measured over.
 import { existsSync } from "node:fs";
 import { join } from "node:path";
+import { PredefinedNetworkConditions } from "puppeteer-core";
 import { openChromium } from "./chromium.mjs";
+import { until, untilFrame } from "./page.mjs";
 
 const webDir = process.argv[2];
+const paceFrames = Number(process.argv[3] || 600);
 if (!existsSync(join(webDir, "bench.wasm"))) {
   console.error(`no benchmark in ${webDir}: build it with bash scripts/web.sh --bench`);
   process.exit(1);
 }
+
+const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
+
 const { browser, url, close } = await openChromium(webDir);
 try {
+  for (const [query, what] of [["", "framebuffer in wasm memory, one putImageData a frame"],
+                               ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]]) {
+    const page = await browser.newPage();
+    await page.goto(url + "bench.html" + query);
+    await until(page, "the benchmark's end", () => window.Module.benchDone, undefined, 600000);
+    console.log(`--- ${what}`);
+    console.log(await page.$eval("#out", (e) => e.textContent));
+    await page.close();
+  }
+  console.log(`Chromium ${await browser.version()}; each step is sceneStep alone (the drawing into the framebuffer ` +
+              "included), /paint the flip and the canvas's own painting (with a one-pixel read-back), /painted both");
+
+  // The title's first frame from a first visit, over this machine's loopback and over the DevTools'
+  // own slow links; each visit in a fresh browser context, with nothing cached.
+  const links = [["loopback", null], ["Fast 4G", PredefinedNetworkConditions["Fast 4G"]],
+                 ["Fast 3G", PredefinedNetworkConditions["Fast 3G"]]];
+  const firstFrames = [];
+  for (const [name, link] of links) {
+    const context = await browser.createBrowserContext();
+    const visit = await context.newPage();
+    if (link) await visit.emulateNetworkConditions(link);
+    const t0 = Date.now();
+    await visit.goto(url);
+    await untilFrame(visit, 1, 120000);
+    firstFrames.push(`${name} ${((Date.now() - t0) / 1000).toFixed(2)} s`);
+    await context.close();
+  }
+  console.log(`the title's first frame on a first visit: ${firstFrames.join(", ")}`);
+
+  // The game's pace: the time of every snapshot over paceFrames frames of the title, and the share of
+  // that time the page's main thread was busy (Chromium's own TaskDuration).
   const page = await browser.newPage();
-  await page.goto(url + "bench.html");
-  await page.waitForFunction(() => window.Module.benchDone, { timeout: 300000 });
-  const isolated = await page.evaluate(() => crossOriginIsolated);
-  console.log(await page.$eval("#out", (e) => e.textContent));
-  console.log(`Chromium ${await browser.version()}, ${isolated ? "fine" : "coarse"} timer; ` +
-              "each step is sceneStep alone, /painted adds the canvas painting it (and a one-pixel read-back)");
+  await page.goto(url);
+  await untilFrame(page, 10, 60000);
+  await page.evaluate(() => {
+    window.stamps = [];
+    let count = window.Module.plixSnapshots;
+    Object.defineProperty(window.Module, "plixSnapshots", {
+      get: () => count,
+      set: (n) => { count = n; window.stamps.push(performance.now()); },
+    });
+  });
+  const before = await page.metrics();
+  await until(page, `${paceFrames} frames`, (n) => window.stamps.length > n, paceFrames, paceFrames * 100);
+  const after = await page.metrics();
+  const stamps = (await page.evaluate(() => window.stamps)).slice(0, paceFrames + 1);
+  const gaps = stamps.slice(1).map((t, i) => t - stamps[i]).sort((a, b) => a - b);
+  const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
+  const rate = 1000 * gaps.length / (stamps[stamps.length - 1] - stamps[0]);
+  const busy = (after.TaskDuration - before.TaskDuration) / (after.Timestamp - before.Timestamp);
+  console.log(`pace over ${gaps.length} frames: ${rate.toFixed(2)} frames/s; frame time mean ${mean.toFixed(2)} ms, ` +
+              `median ${percentile(gaps, 0.5).toFixed(2)} ms, p99 ${percentile(gaps, 0.99).toFixed(2)} ms, ` +
+              `max ${gaps[gaps.length - 1].toFixed(2)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
 } finally {
   await close();
 }

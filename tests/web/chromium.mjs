@@ -3,9 +3,10 @@ import puppeteer from "puppeteer-core";
 import { mkdtempSync, rmSync } from "node:fs";
 import { serve } from "../../web/serve.mjs";
 
-// Resolves to { browser, url, close }; close() ends the browser and the server and removes the profile.
-export async function openChromium(webDir) {
-  const { server, url } = await serve(webDir);
+// Resolves to { browser, url, server, close }; close() ends the browser and the server and removes the
+// profile. hold, when given, is the server's (see serve.mjs).
+export async function openChromium(webDir, hold) {
+  const { server, url } = await serve(webDir, 0, hold);
   const profile = mkdtempSync("/tmp/zorvane-chromium-");
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
@@ -19,7 +20,8 @@ export async function openChromium(webDir) {
   const close = async () => {
     await browser.close();
     server.close();
+    server.closeAllConnections();
     rmSync(profile, { recursive: true, force: true });
   };
-  return { browser, url, close };
+  return { browser, url, server, close };
 }

@@ -1,0 +1,224 @@
+// ZORVANE's page: the field at a crisp whole scale, keys only for the focused picture, the touch
+// controls, the loading bar, failures said in words, and the offline copy.
+"use strict";
+
+var zorvanePage = (function () {
+  const canvas = document.getElementById("canvas");
+  const stage = document.getElementById("stage");
+  const status = document.getElementById("status");
+  const hint = document.getElementById("hint");
+  const problem = document.getElementById("problem");
+  const loading = document.getElementById("loading");
+  const progress = document.getElementById("progress");
+  const bytes = document.getElementById("bytes");
+  const wide = new URLSearchParams(location.search).has("wide");
+  const field = { w: wide ? 640 : 320, h: 480 };
+  const touchScreen = window.matchMedia("(pointer: coarse)").matches || navigator.maxTouchPoints > 0;
+  if (touchScreen) {
+    document.body.classList.add("touch");
+    hint.textContent = "Tap Z to start.";
+  }
+  // Room the touch controls take beside the field in landscape, or under it in portrait.
+  const CONTROLS = 150;
+  let failed = false;
+
+  // The largest whole number of device pixels per game pixel that fits, at least 1: every game pixel
+  // is then a square of whole device pixels, crisp on a phone's fractional pixel ratio too.
+  function fit() {
+    const ratio = window.devicePixelRatio || 1;
+    let room;
+    if (document.fullscreenElement === stage) {
+      room = { w: stage.clientWidth, h: stage.clientHeight };
+    } else if (touchScreen && window.innerWidth > window.innerHeight) {
+      room = { w: window.innerWidth - 2 * CONTROLS - 16, h: window.innerHeight - 16 };
+    } else if (touchScreen) {
+      room = { w: window.innerWidth - 16, h: window.innerHeight - CONTROLS - 16 };
+    } else {
+      room = { w: window.innerWidth - 16, h: window.innerHeight - 16 };
+    }
+    const scale = Math.max(1, Math.floor(Math.min(room.w * ratio / field.w, room.h * ratio / field.h)));
+    canvas.style.setProperty("--cw", field.w * scale / ratio);
+    canvas.style.setProperty("--ch", field.h * scale / ratio);
+    canvas.dataset.scale = scale;
+  }
+  fit();
+  window.addEventListener("resize", fit);
+  document.addEventListener("fullscreenchange", () => {
+    fit();
+    canvas.focus();
+  });
+  canvas.addEventListener("mousedown", () => canvas.focus());
+
+  // A key goes down for the game only while the canvas has the focus, so the page scrolls and types
+  // as usual otherwise. Releases always reach it.
+  for (const type of ["keydown", "keypress"]) {
+    window.addEventListener(type, (e) => { if (document.activeElement !== canvas) e.stopImmediatePropagation(); }, true);
+  }
+  // The hint stays until the player has clicked, touched or pushed a key.
+  for (const type of ["keydown", "mousedown", "touchstart"]) {
+    window.addEventListener(type, () => { hint.hidden = true; }, { capture: true, once: true });
+  }
+
+  // --- failures, said in words --------------------------------------------------------------
+  const ADVICE = "Reload the page; if it fails again, the server lacks the file or sends it damaged.";
+  function fail(text) {
+    if (failed) return;
+    failed = true;
+    loading.hidden = true;
+    hint.hidden = true;
+    status.textContent = "The game cannot start.";
+    problem.textContent = text;
+    problem.hidden = false;
+  }
+  function missing(file, why) {
+    fail(`${file} could not be loaded${why ? ` (${why})` : ""}. ${ADVICE}`);
+  }
+  // The runtime's own failures name what they met in words of their own; these name the file.
+  function explain(what) {
+    const text = String(what && what.message ? what.message : what);
+    const file = ["zorvane.data", "zorvane.wasm", "zorvane.js"].find((f) => text.includes(f)) ||
+                 (/wasm|WebAssembly/i.test(text) ? "zorvane.wasm" : "");
+    if (!file) return false;
+    const fetchFailed = /Not Found|NetworkError|failed to load|fetching of the wasm failed|status/i.test(text);
+    if (fetchFailed) missing(file, text.slice(0, 120));
+    else fail(`${file} is damaged: the browser cannot use it (${text.slice(0, 120)}). ${ADVICE}`);
+    return true;
+  }
+  window.addEventListener("error", (e) => { if (explain(e.error || e.message)) e.preventDefault(); });
+  window.addEventListener("unhandledrejection", (e) => { if (explain(e.reason)) e.preventDefault(); });
+
+  // --- touch controls: a stick, Z and X, each finger on its own ------------------------------
+  const BITS = { up: 1, down: 2, right: 4, left: 8, z: 16, x: 32 };
+  const DEAD = 14; // CSS pixels of drag the stick ignores
+  const SECTOR = Math.cos((67.5 * Math.PI) / 180); // eight directions, 45 degrees each
+  const held = { stick: null, stickBits: 0, z: new Set(), x: new Set() };
+  const knob = document.getElementById("touch-knob");
+  const stick = document.getElementById("touch-stick");
+  function publish() {
+    const bits = held.stickBits | (held.z.size ? BITS.z : 0) | (held.x.size ? BITS.x : 0);
+    if (window.Module && Module.plixTouch) Module.plixTouch(bits);
+    document.getElementById("touch-z").classList.toggle("held", held.z.size > 0);
+    document.getElementById("touch-x").classList.toggle("held", held.x.size > 0);
+    stick.classList.toggle("held", held.stick !== null);
+  }
+  function steer(touch) {
+    const box = stick.getBoundingClientRect();
+    const dx = touch.clientX - (box.left + box.width / 2);
+    const dy = touch.clientY - (box.top + box.height / 2);
+    const length = Math.hypot(dx, dy);
+    let bits = 0;
+    if (length > DEAD) {
+      if (dx / length > SECTOR) bits |= BITS.right;
+      if (dx / length < -SECTOR) bits |= BITS.left;
+      if (dy / length > SECTOR) bits |= BITS.down;
+      if (dy / length < -SECTOR) bits |= BITS.up;
+    }
+    held.stickBits = bits;
+    const reach = Math.min(length, box.width / 2 - 26) / (length || 1);
+    knob.style.transform = `translate(${dx * reach}px, ${dy * reach}px)`;
+  }
+  stick.addEventListener("touchstart", (e) => {
+    e.preventDefault();
+    if (held.stick === null) {
+      held.stick = e.changedTouches[0].identifier;
+      steer(e.changedTouches[0]);
+    }
+    publish();
+  }, { passive: false });
+  stick.addEventListener("touchmove", (e) => {
+    e.preventDefault();
+    for (const t of e.changedTouches) if (t.identifier === held.stick) steer(t);
+    publish();
+  }, { passive: false });
+  const letGoStick = (e) => {
+    e.preventDefault();
+    for (const t of e.changedTouches) {
+      if (t.identifier !== held.stick) continue;
+      held.stick = null;
+      held.stickBits = 0;
+      knob.style.transform = "";
+    }
+    publish();
+  };
+  stick.addEventListener("touchend", letGoStick, { passive: false });
+  stick.addEventListener("touchcancel", letGoStick, { passive: false });
+  for (const name of ["z", "x"]) {
+    const button = document.getElementById(`touch-${name}`);
+    button.addEventListener("touchstart", (e) => {
+      e.preventDefault();
+      for (const t of e.changedTouches) held[name].add(t.identifier);
+      publish();
+    }, { passive: false });
+    const letGo = (e) => {
+      e.preventDefault();
+      for (const t of e.changedTouches) held[name].delete(t.identifier);
+      publish();
+    };
+    button.addEventListener("touchend", letGo, { passive: false });
+    button.addEventListener("touchcancel", letGo, { passive: false });
+  }
+  // A hidden page lets every key go; the fingers that held them count for nothing after it.
+  function releaseTouches() {
+    held.stick = null;
+    held.stickBits = 0;
+    held.z.clear();
+    held.x.clear();
+    knob.style.transform = "";
+    publish();
+  }
+
+  // The offline copy, made once the game runs: its download must not slow the title's.
+  function keepOffline() {
+    if (!("serviceWorker" in navigator) || !location.protocol.startsWith("http")) return;
+    navigator.serviceWorker.register("sw.js").catch((e) => console.warn(`no offline copy: ${e.message}`));
+  }
+
+  return { missing, fail, explain, releaseTouches, keepOffline, field };
+})();
+
+var Module = {
+  canvas: document.getElementById("canvas"),
+  arguments: zorvanePage.field.w === 640 ? ["wide"] : [],
+  // The media layer decodes its sounds itself, from the bytes it has checked.
+  noAudioDecoding: true,
+  print: (text) => console.log(text),
+  printErr: (text) => console.warn(text),
+  setStatus: (text) => {
+    const status = document.getElementById("status");
+    const loading = document.getElementById("loading");
+    if (document.getElementById("problem").hidden === false) return;
+    const got = /\((\d+)\/(\d+)\)/.exec(text);
+    if (got) {
+      const kB = (n) => Math.round(Number(n) / 1000);
+      document.getElementById("progress").max = Number(got[2]);
+      document.getElementById("progress").value = Number(got[1]);
+      document.getElementById("bytes").textContent = `${kB(got[1])} of ${kB(got[2])} kB`;
+      status.textContent = "Loading the game's pictures and sounds…";
+    } else if (text) {
+      status.textContent = "Starting…";
+    } else {
+      loading.hidden = true;
+    }
+  },
+  onRuntimeInitialized: () => {
+    document.getElementById("loading").hidden = true;
+    document.getElementById("status").textContent = "";
+    document.getElementById("hint").hidden = false;
+    if (!document.body.classList.contains("touch")) Module.canvas.focus();
+    zorvanePage.keepOffline();
+  },
+  onRunLog: (line) => {
+    document.getElementById("runlog").textContent = line;
+    document.getElementById("status").textContent = "The game has ended; reload the page to play again.";
+  },
+  onKeysReleased: () => zorvanePage.releaseTouches(),
+  // A file the game loads as it plays (the music) that cannot be had.
+  onProblem: (text) => {
+    const problem = document.getElementById("problem");
+    problem.textContent = text;
+    problem.hidden = false;
+  },
+  onAbort: (what) => {
+    if (!zorvanePage.explain(what)) zorvanePage.fail(`The game stopped: ${what}`);
+  },
+};
