@@ -1,5 +1,6 @@
 // The browser side of PlixPlatform: where Emscripten's SDL 1.2 emulation falls short, the layer
 // makes up for it.
+#include "plix/PlixKeys.h"
 #include "plix/PlixPlatform.h"
 
 #include <emscripten.h>
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr int SDL12_KEY_COUNT = 323;
 // The emulation files keys without a character of their own under scan code + 1024.
 constexpr int SCAN = 1 << 10;
 
@@ -34,7 +34,7 @@ constexpr KeyIndex KEY_TABLE[] = {
 };
 
 struct KeyMap {
-    int index[SDL12_KEY_COUNT] = {};
+    int index[PLIX_KEY_COUNT] = {};
     KeyMap() {
         for (int k = 0; k < 256; ++k)
             index[k] = k;
@@ -43,7 +43,7 @@ struct KeyMap {
     }
 };
 const KeyMap keyMap;
-Uint8 sdl12Keys[SDL12_KEY_COUNT];
+Uint8 sdl12Keys[PLIX_KEY_COUNT];
 unsigned snapshots = 0;
 
 // JavaScript bodies: clang-format would take them for C++.
@@ -105,12 +105,12 @@ void put32(uint8_t* p, uint32_t v) {
 const Uint8* Plix_platformKeys(int* count) {
     int emulatedCount = 0;
     const Uint8* state = SDL_GetKeyboardState(&emulatedCount);
-    for (int k = 0; k < SDL12_KEY_COUNT; ++k) {
+    for (int k = 0; k < PLIX_KEY_COUNT; ++k) {
         int i = keyMap.index[k];
         sdl12Keys[k] = i > 0 && i < emulatedCount ? state[i] : 0;
     }
     publishSnapshots(++snapshots);
-    *count = SDL12_KEY_COUNT;
+    *count = PLIX_KEY_COUNT;
     return sdl12Keys;
 }
 

@@ -13,8 +13,9 @@
 #include <cstdlib>
 
 namespace {
-// The SDL 1.2 key codes of z, x, up, down, left and right, in the order of the SimKey bits.
-constexpr int KEY_CODES[6] = {122, 120, 273, 274, 276, 275};
+// The keys of the SimKey bits, in bit order.
+constexpr int KEY_CODES[6] = {PLIX_KEY_Z,    PLIX_KEY_X,    PLIX_KEY_UP,
+                              PLIX_KEY_DOWN, PLIX_KEY_LEFT, PLIX_KEY_RIGHT};
 } // namespace
 
 void simInitMedia() {

@@ -16,8 +16,8 @@ TEST_F(PlayTest, ThousandsOfFramesOfPlayAllocateNothing) {
         newGame(lvl);
         before = allocations;
         for (int f = 0; f < 4000; ++f) {
-            int vertical[] = {KEY_UP, KEY_DOWN, 0}; // key 0 is SDL's "unknown", ignored
-            frames(1, {f % 45 < 38 ? KEY_Z : 0, (f / 70) % 2 ? KEY_LEFT : KEY_RIGHT,
+            int vertical[] = {PLIX_KEY_UP, PLIX_KEY_DOWN, 0}; // key 0 is SDL's "unknown", ignored
+            frames(1, {f % 45 < 38 ? PLIX_KEY_Z : 0, (f / 70) % 2 ? PLIX_KEY_LEFT : PLIX_KEY_RIGHT,
                        vertical[(f / 200) % 3]});
             statesSeen[gameMain->state] = true;
             mostBullets = std::max(mostBullets, bulletManager->count());

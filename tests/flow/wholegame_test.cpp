@@ -35,9 +35,9 @@ Outcome play(int lvl, uint64_t seed) {
         }
         if (o.frames % 4 == 0) fire = hands() % 5 < 3;
         testsupport::releaseAllKeys();
-        testsupport::setKey(dx < 0 ? KEY_LEFT : KEY_RIGHT, dx != 0);
-        testsupport::setKey(KEY_DOWN, down);
-        testsupport::setKey(KEY_Z, fire);
+        testsupport::setKey(dx < 0 ? PLIX_KEY_LEFT : PLIX_KEY_RIGHT, dx != 0);
+        testsupport::setKey(PLIX_KEY_DOWN, down);
+        testsupport::setKey(PLIX_KEY_Z, fire);
         testsupport::snapshot();
         clearAroundShip();
         gameMain->run();

@@ -19,7 +19,7 @@ long allocationsOverTenFrames() {
         Plix_flip();
         Plix_update(0);
         // A key going down and up keeps the snapshot busy.
-        testsupport::setKey(122, frame % 2 == 0);
+        testsupport::setKey(PLIX_KEY_Z, frame % 2 == 0);
     }
     return allocations - before;
 }

@@ -65,7 +65,7 @@ TEST_F(SimTest, RecordedInputReplaysTheGameExactly) {
     while (busy < back[0].keys.size() && back[0].keys[busy] == 0)
         ++busy;
     ASSERT_LT(busy, back[0].keys.size());
-    back[0].keys[busy] = back[0].keys[busy] ^ (KEY_LEFT | KEY_UP);
+    back[0].keys[busy] = back[0].keys[busy] ^ (SIM_KEY_LEFT | SIM_KEY_UP);
     Replay changed(&back[0]);
     EXPECT_NE(live.hash, play(3, 17, changed).hash);
 }
@@ -179,7 +179,7 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     for (int k = 0; k < 64; ++k)
         EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
     EXPECT_EQ("-", formatKeys(0));
-    EXPECT_EQ("zr", formatKeys(KEY_RIGHT | KEY_Z));
+    EXPECT_EQ("zr", formatKeys(SIM_KEY_RIGHT | SIM_KEY_Z));
 
     auto error = [](const std::string& text) {
         std::istringstream in(text);
@@ -203,8 +203,8 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     std::istringstream mixed("# two games\ngame 4 9\nz\r\n-\n\ngame 0 1\nud\n");
     std::vector<RecordedGame> games = readInputFile(mixed);
     ASSERT_EQ(games.size(), 2u);
-    EXPECT_EQ(games[0].keys, (std::vector<uint8_t>{KEY_Z, 0}));
-    EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{KEY_UP | KEY_DOWN}));
+    EXPECT_EQ(games[0].keys, (std::vector<uint8_t>{SIM_KEY_Z, 0}));
+    EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{SIM_KEY_UP | SIM_KEY_DOWN}));
     Replay past(&games[1]);
     EXPECT_EQ(0, past.next(1)); // after the recording ends no key is held
 }

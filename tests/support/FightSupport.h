@@ -9,6 +9,7 @@
 #include "objects/Random.h"
 #include "objects/ShotBullet.h"
 #include "objects/World.h"
+#include "plix/PlixKeys.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace fight {
-
-constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LEFT = 276;
 
 // Media once per program, the one scene once, then a new game at this level with this seed.
 inline void newGame(int lvl, uint64_t seed = 1) {
