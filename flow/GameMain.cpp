@@ -2,6 +2,7 @@
 #include "flow/GameMain.h"
 
 #include "flow/Input.h"
+#include "flow/Scene.h"
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
@@ -17,13 +18,8 @@ namespace {
 constexpr int MISS_FRAMES = 60;
 constexpr int ITEM_PAUSE_FRAMES = 10;
 constexpr int BOMB_PAUSE_FRAMES = 5;
-constexpr int CLEAR_FRAMES = 240;
 constexpr int CLEAR_WAIT_FRAMES = 120;
-constexpr int SHOT_DAMAGE = 1;
-constexpr int BOMB_DAMAGE = 40;
-constexpr int CONTACT_DAMAGE = 10;
 constexpr int BGM_LOOPS = 3000;
-constexpr int BGM_FADE_OUT_MS = 3000;
 
 // Where each HUD line is drawn, in HudLine order.
 struct HudPlace {
@@ -83,7 +79,7 @@ void GameMain::start() {
     Enemy::create(0, 160, 70, 80, 80, 0, 0);
     timer = 0;
     toEndRoll = false;
-    Plix_playBgm("resource/sound/bgm.ogg", BGM_LOOPS, 0);
+    Plix_playBgm(MUSIC_FILE, BGM_LOOPS, 0);
 }
 
 void GameMain::addScore(int n) {
@@ -120,7 +116,7 @@ void GameMain::run() {
                 }
             } else {
                 state = GM_OVER;
-                Plix_stopBgm(BGM_FADE_OUT_MS);
+                Plix_stopBgm(MUSIC_FADE_OUT_MS);
             }
         }
         break;

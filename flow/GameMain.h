@@ -19,6 +19,13 @@ enum HudLine { HUD_SCORE = 0, HUD_TIME, HUD_RATIO, HUD_MAX, HUD_LEVEL, HUD_LINES
 
 class GameMain {
   public:
+    // What the collision step deals an enemy; the boss tells a bomb from the rest by the amount.
+    static constexpr int SHOT_DAMAGE = 1;
+    static constexpr int BOMB_DAMAGE = 40;
+    static constexpr int CONTACT_DAMAGE = 10;
+    // Frames of the white band that the boss's end starts.
+    static constexpr int CLEAR_FRAMES = 240;
+
     int score = 0;
     int state = GM_START;
     int timer = 0;

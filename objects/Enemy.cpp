@@ -25,11 +25,8 @@ const bool DROPS_ITEM[ENEMY_KINDS] =      {false, true, false, true, true, true,
 
 constexpr int BOSS = 0;
 constexpr int BOSS_HP_PER_LEVEL = 200;
-constexpr int CLEAR_FRAMES = 240;
 constexpr int RING_BULLETS = 18;
 constexpr float RING_STEP_DEG = 20;
-// The contact with the ship: anything above it is a bomb.
-constexpr int CONTACT_DAMAGE = 10;
 constexpr double RAD_TO_DEG = 180.0 / 3.14159265358979323846;
 
 // The boss's burst when a bomb hits it, by level band: bullets, speed = base + (r % spread) / 100.
@@ -112,7 +109,8 @@ void Enemy::damage(int amount) {
 
     if (kind == BOSS) {
         if (level <= 4) return;
-        if (amount > CONTACT_DAMAGE) {
+        // Anything above a contact with the ship is a bomb.
+        if (amount > GameMain::CONTACT_DAMAGE) {
             for (const BossBurst& burst : BOSS_BURSTS) {
                 if (level < burst.minLevel) continue;
                 for (int i = 0; i < burst.bullets; ++i) {
@@ -148,7 +146,7 @@ void Enemy::destroy() {
     if (kind == BOSS) {
         Plix_playWAV("damage", 0);
         gameMain->state = GM_CLEAR;
-        gameMain->timer = CLEAR_FRAMES;
+        gameMain->timer = GameMain::CLEAR_FRAMES;
         bulletManager->clear();
         itemManager->clear();
         // The rest go without points, items or bullets.

@@ -23,7 +23,7 @@ void simInitMedia() {
     if (done) return;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    Plix_init("/+++ ZORVANE +++/", 320, 480, false);
+    Plix_init(GAME_TITLE, 320, 480, false);
     loadResources();
     done = true;
 }
