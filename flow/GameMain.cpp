@@ -82,6 +82,14 @@ void GameMain::start() {
     Plix_playBgm(MUSIC_FILE, BGM_LOOPS, 0);
 }
 
+void startGame() {
+    // One GameMain for the whole run: its pools are built once, and start() resets a game.
+    if (!gameMain)
+        new GameMain();
+    else
+        gameMain->start();
+}
+
 void GameMain::addScore(int n) {
     score += n;
 }

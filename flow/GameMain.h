@@ -14,6 +14,11 @@ enum GameState {
     GM_CLEAR_WAIT = 7,
 };
 
+// Starts a game at the current level: the first call builds the one GameMain, whose constructor
+// starts it, and every later call restarts it. The title scene calls it; so do the simulator and
+// the tests, which play games without the title.
+void startGame();
+
 // The head-up display's numbered lines, in the order they are drawn.
 enum HudLine { HUD_SCORE = 0, HUD_TIME, HUD_RATIO, HUD_MAX, HUD_LEVEL, HUD_LINES };
 
