@@ -62,4 +62,18 @@ class GameMain {
     virtual void draw();
     // One HUD line as it reads now, written into out with snprintf: no allocation in a frame.
     void hudText(int line, char* out, int size) const;
+
+    // Calls visit on every field of g that a replay must reproduce: all of them but player, which
+    // the world holds in its own right. The simulator's hash, save and restore all go through this
+    // one list, so a field added here reaches all three; its order is the hash's.
+    template <class G, class Visit> static void forEachReplayed(G& g, Visit&& visit) {
+        visit(g.score);
+        visit(g.state);
+        visit(g.timer);
+        visit(g.gauge);
+        visit(g.maxRatio);
+        visit(g.bonus);
+        visit(g.time);
+        visit(g.toEndRoll);
+    }
 };

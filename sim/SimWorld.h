@@ -18,8 +18,8 @@
 uint64_t hashWorld();
 
 // The first broken invariant as a sentence, or "" when all hold: each pool is the one built at
-// start-up with its full capacity and no more alive than that, and no existing object (player
-// included) has a NaN position, velocity or acceleration.
+// start-up with its full capacity, and no existing object (player included) has a NaN position,
+// velocity or acceleration.
 std::string checkWorld();
 // Remembers the pools' addresses that checkWorld compares against; call after gameMain exists.
 void rememberPools();
@@ -34,8 +34,7 @@ struct WorldSnapshot {
     std::vector<Particle> particles;
     Player player;
     int level = 0;
-    int score = 0, state = 0, timer = 0, gauge = 0, maxRatio = 0, bonus = 0, time = 0;
-    bool toEndRoll = false;
+    std::vector<int64_t> game; // gameMain's replayed fields, in their order
 };
 void saveWorld(WorldSnapshot& s);
 // Copies back element by element into the existing pools: no allocation.
