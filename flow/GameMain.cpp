@@ -13,6 +13,7 @@
 #include "plix/Plix.h"
 
 #include <cstdio>
+#include <type_traits>
 
 namespace {
 constexpr int MISS_FRAMES = 60;
@@ -37,31 +38,20 @@ void fillScreen(int r, int g, int b) {
 GameMain::GameMain() {
     player = new Player();
     ::player = player;
-    bulletManager = new TokenManager<Bullet>(BULLET_CAPACITY);
-    shotManager = new TokenManager<Shot>(SHOT_CAPACITY);
-    enemyManager = new TokenManager<Enemy>(ENEMY_CAPACITY);
-    particleManager = new TokenManager<Particle>(PARTICLE_CAPACITY);
-    itemManager = new TokenManager<Item>(ITEM_CAPACITY);
-    bombManager = new TokenManager<Bomb>(BOMB_CAPACITY);
+    forEachPool([](auto*& pool, int capacity, const char*) {
+        pool = new std::remove_reference_t<decltype(*pool)>(capacity);
+    });
     // The player and the enemies reach the score and the state through this from the first frame.
     gameMain = this;
     start();
 }
 
 GameMain::~GameMain() {
-    delete bulletManager;
-    delete shotManager;
-    delete enemyManager;
-    delete particleManager;
-    delete itemManager;
-    delete bombManager;
+    forEachPool([](auto*& pool, int, const char*) {
+        delete pool;
+        pool = nullptr;
+    });
     delete player;
-    bulletManager = nullptr;
-    shotManager = nullptr;
-    enemyManager = nullptr;
-    particleManager = nullptr;
-    itemManager = nullptr;
-    bombManager = nullptr;
     ::player = nullptr;
     if (gameMain == this) gameMain = nullptr;
 }
@@ -69,12 +59,7 @@ GameMain::~GameMain() {
 void GameMain::start() {
     time = score = gauge = maxRatio = bonus = 0;
     state = GM_START;
-    bulletManager->clear();
-    shotManager->clear();
-    enemyManager->clear();
-    particleManager->clear();
-    itemManager->clear();
-    bombManager->clear();
+    forEachPool([](auto* pool, int, const char*) { pool->clear(); });
     player->init(160, 384, 16, 16);
     Enemy::create(0, 160, 70, 80, 80, 0, 0);
     timer = 0;

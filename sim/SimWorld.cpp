@@ -101,12 +101,7 @@ std::string checkPool(const char* name, TokenManager<T>* pool, int capacity,
 uint64_t hashWorld() {
     Fnv h;
     h.i(level);
-    hashPool(h, bulletManager);
-    hashPool(h, shotManager);
-    hashPool(h, enemyManager);
-    hashPool(h, itemManager);
-    hashPool(h, bombManager);
-    hashPool(h, particleManager);
+    forEachPool([&h](auto* pool, int, const char*) { hashPool(h, pool); });
     if (player) {
         hashToken(h, *player);
         h.f(player->podAngle);
@@ -133,39 +128,30 @@ uint64_t hashWorld() {
 }
 
 void rememberPools() {
-    rememberedPools[0] = bulletManager;
-    rememberedPools[1] = shotManager;
-    rememberedPools[2] = enemyManager;
-    rememberedPools[3] = itemManager;
-    rememberedPools[4] = bombManager;
-    rememberedPools[5] = particleManager;
+    int i = 0;
+    forEachPool([&i](auto* pool, int, const char*) { rememberedPools[i++] = pool; });
 }
 
 std::string checkWorld() {
     std::string bad;
-    if ((bad = checkPool("bullet", bulletManager, BULLET_CAPACITY, rememberedPools[0])).size())
-        return bad;
-    if ((bad = checkPool("shot", shotManager, SHOT_CAPACITY, rememberedPools[1])).size())
-        return bad;
-    if ((bad = checkPool("enemy", enemyManager, ENEMY_CAPACITY, rememberedPools[2])).size())
-        return bad;
-    if ((bad = checkPool("item", itemManager, ITEM_CAPACITY, rememberedPools[3])).size())
-        return bad;
-    if ((bad = checkPool("bomb", bombManager, BOMB_CAPACITY, rememberedPools[4])).size())
-        return bad;
-    if ((bad = checkPool("particle", particleManager, PARTICLE_CAPACITY, rememberedPools[5]))
-            .size())
-        return bad;
+    int i = 0;
+    forEachPool([&](auto* pool, int capacity, const char* name) {
+        if (bad.empty()) bad = checkPool(name, pool, capacity, rememberedPools[i]);
+        ++i;
+    });
+    if (!bad.empty()) return bad;
     if (!player) return "the player is missing";
     if (player->exists && hasNaN(*player)) return "the player has a NaN coordinate";
     return "";
 }
 
 namespace {
-template <class T> void savePool(TokenManager<T>* pool, std::vector<T>& out) {
-    out.assign(pool->getTokens(), pool->getTokens() + pool->capacity());
+template <class T> void savePool(TokenManager<T>* pool, WorldSnapshot& s) {
+    std::get<std::vector<T>>(s.pools).assign(pool->getTokens(),
+                                             pool->getTokens() + pool->capacity());
 }
-template <class T> void restorePool(TokenManager<T>* pool, const std::vector<T>& in) {
+template <class T> void restorePool(TokenManager<T>* pool, const WorldSnapshot& s) {
+    const std::vector<T>& in = std::get<std::vector<T>>(s.pools);
     T* dst = pool->getTokens();
     for (size_t i = 0; i < in.size(); ++i)
         dst[i] = in[i];
@@ -173,12 +159,7 @@ template <class T> void restorePool(TokenManager<T>* pool, const std::vector<T>&
 } // namespace
 
 void saveWorld(WorldSnapshot& s) {
-    savePool(bulletManager, s.bullets);
-    savePool(shotManager, s.shots);
-    savePool(enemyManager, s.enemies);
-    savePool(itemManager, s.items);
-    savePool(bombManager, s.bombs);
-    savePool(particleManager, s.particles);
+    forEachPool([&s](auto* pool, int, const char*) { savePool(pool, s); });
     s.player = *player;
     s.level = level;
     s.game.clear();
@@ -186,12 +167,7 @@ void saveWorld(WorldSnapshot& s) {
 }
 
 void restoreWorld(const WorldSnapshot& s) {
-    restorePool(bulletManager, s.bullets);
-    restorePool(shotManager, s.shots);
-    restorePool(enemyManager, s.enemies);
-    restorePool(itemManager, s.items);
-    restorePool(bombManager, s.bombs);
-    restorePool(particleManager, s.particles);
+    forEachPool([&s](auto* pool, int, const char*) { restorePool(pool, s); });
     *player = s.player;
     level = s.level;
     size_t next = 0;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // FNV-1a (64 bit) over every existing object of the six pools with its slot, the player, the fields
@@ -26,12 +27,10 @@ void rememberPools();
 
 // Everything a frame can change, copied out and back in, so a benchmark can replay one frame.
 struct WorldSnapshot {
-    std::vector<Bullet> bullets;
-    std::vector<Shot> shots;
-    std::vector<Enemy> enemies;
-    std::vector<Item> items;
-    std::vector<Bomb> bombs;
-    std::vector<Particle> particles;
+    // Every slot of every pool, free ones too, one vector for each kind of object.
+    std::tuple<std::vector<Bullet>, std::vector<Shot>, std::vector<Enemy>, std::vector<Item>,
+               std::vector<Bomb>, std::vector<Particle>>
+        pools;
     Player player;
     int level = 0;
     std::vector<int64_t> game; // gameMain's replayed fields, in their order
