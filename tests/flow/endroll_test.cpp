@@ -37,7 +37,7 @@ class EndRollTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testsupport::initMedia();
-        if (!gameMain) gameMain = new GameMain();
+        startGame(); // the final screen reads the game's score and time
         musicCalls.clear();
     }
     // One frame as the loop gives it: the snapshot the frame reads (x pushed or not), then run.
