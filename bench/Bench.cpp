@@ -1,6 +1,6 @@
 // zorvane-bench: the cost of frames of play, whole headless games, allocations, frame pacing.
-#include "bench/CountingNew.h"
 #include "bench/Scenes.h"
+#include "support/CountingNew.h"
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"

@@ -7,14 +7,7 @@ set(ZORVANE_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 add_compile_options(-fexceptions -Wno-unknown-warning-option)
 add_link_options(-fexceptions)
 
-file(GLOB ZORVANE_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/plix/*.cpp
-  ${PROJECT_SOURCE_DIR}/objects/*.cpp
-  ${PROJECT_SOURCE_DIR}/flow/*.cpp)
-list(REMOVE_ITEM ZORVANE_SOURCES ${PROJECT_SOURCE_DIR}/flow/main.cpp ${PROJECT_SOURCE_DIR}/plix/PlixDesktop.cpp
-  ${PROJECT_SOURCE_DIR}/plix/PlixOgg.cpp)
-add_library(zorvane_core STATIC ${ZORVANE_SOURCES})
-target_include_directories(zorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
+include(${PROJECT_SOURCE_DIR}/cmake/Core.cmake)
 
 # The simulator's library, for the benchmark and the replays.
 add_subdirectory(sim EXCLUDE_FROM_ALL)

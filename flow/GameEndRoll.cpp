@@ -3,6 +3,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "flow/Scene.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 
@@ -13,7 +14,7 @@ namespace {
 // Lines start at x = 30 and a glyph is about 12 px wide, so 23 characters is all the 320 px screen
 // holds. Every character lies in the font's printable ASCII range.
 const char* const CREDITS[] = {
-    "/+++ ZORVANE +++/",
+    GAME_TITLE,
     "",
     "",
     "",
@@ -85,9 +86,6 @@ const char* const CREDITS[] = {
 constexpr int CREDIT_COUNT = static_cast<int>(sizeof CREDITS / sizeof CREDITS[0]);
 static_assert(CREDIT_COUNT == 66, "the roll's length in row changes is fixed at 66");
 
-constexpr const char* BGM_FILE = "resource/sound/bgm.ogg";
-constexpr int BGM_FADE_MS = 3000;
-
 } // namespace
 
 int GameEndRoll::creditCount() {
@@ -105,7 +103,7 @@ GameEndRoll::GameEndRoll() {
         row = "";
     rows[ROWS - 1] = CREDITS[0];
     nextLine = 0;
-    Plix_playBgm(BGM_FILE, -1, 0);
+    Plix_playBgm(MUSIC_FILE, -1, 0);
 }
 
 void GameEndRoll::run() {
@@ -132,7 +130,7 @@ void GameEndRoll::run() {
             rows[i] = rows[i + 1];
         nextLine++;
         if (nextLine >= CREDIT_COUNT) {
-            Plix_stopBgm(BGM_FADE_MS);
+            Plix_stopBgm(MUSIC_FADE_OUT_MS);
             finished = true;
         } else {
             rows[ROWS - 1] = CREDITS[nextLine];

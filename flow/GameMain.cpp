@@ -2,6 +2,7 @@
 #include "flow/GameMain.h"
 
 #include "flow/Input.h"
+#include "flow/Scene.h"
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
@@ -12,18 +13,14 @@
 #include "plix/Plix.h"
 
 #include <cstdio>
+#include <type_traits>
 
 namespace {
 constexpr int MISS_FRAMES = 60;
 constexpr int ITEM_PAUSE_FRAMES = 10;
 constexpr int BOMB_PAUSE_FRAMES = 5;
-constexpr int CLEAR_FRAMES = 240;
 constexpr int CLEAR_WAIT_FRAMES = 120;
-constexpr int SHOT_DAMAGE = 1;
-constexpr int BOMB_DAMAGE = 40;
-constexpr int CONTACT_DAMAGE = 10;
 constexpr int BGM_LOOPS = 3000;
-constexpr int BGM_FADE_OUT_MS = 3000;
 
 // Where each HUD line is drawn, in HudLine order.
 struct HudPlace {
@@ -41,31 +38,20 @@ void fillScreen(int r, int g, int b) {
 GameMain::GameMain() {
     player = new Player();
     ::player = player;
-    bulletManager = new TokenManager<Bullet>(BULLET_CAPACITY);
-    shotManager = new TokenManager<Shot>(SHOT_CAPACITY);
-    enemyManager = new TokenManager<Enemy>(ENEMY_CAPACITY);
-    particleManager = new TokenManager<Particle>(PARTICLE_CAPACITY);
-    itemManager = new TokenManager<Item>(ITEM_CAPACITY);
-    bombManager = new TokenManager<Bomb>(BOMB_CAPACITY);
+    forEachPool([](auto*& pool, int capacity, const char*) {
+        pool = new std::remove_reference_t<decltype(*pool)>(capacity);
+    });
     // The player and the enemies reach the score and the state through this from the first frame.
     gameMain = this;
     start();
 }
 
 GameMain::~GameMain() {
-    delete bulletManager;
-    delete shotManager;
-    delete enemyManager;
-    delete particleManager;
-    delete itemManager;
-    delete bombManager;
+    forEachPool([](auto*& pool, int, const char*) {
+        delete pool;
+        pool = nullptr;
+    });
     delete player;
-    bulletManager = nullptr;
-    shotManager = nullptr;
-    enemyManager = nullptr;
-    particleManager = nullptr;
-    itemManager = nullptr;
-    bombManager = nullptr;
     ::player = nullptr;
     if (gameMain == this) gameMain = nullptr;
 }
@@ -73,17 +59,20 @@ GameMain::~GameMain() {
 void GameMain::start() {
     time = score = gauge = maxRatio = bonus = 0;
     state = GM_START;
-    bulletManager->clear();
-    shotManager->clear();
-    enemyManager->clear();
-    particleManager->clear();
-    itemManager->clear();
-    bombManager->clear();
+    forEachPool([](auto* pool, int, const char*) { pool->clear(); });
     player->init(160, 384, 16, 16);
     Enemy::create(0, 160, 70, 80, 80, 0, 0);
     timer = 0;
     toEndRoll = false;
-    Plix_playBgm("resource/sound/bgm.ogg", BGM_LOOPS, 0);
+    Plix_playBgm(MUSIC_FILE, BGM_LOOPS, 0);
+}
+
+void startGame() {
+    // One GameMain for the whole run: its pools are built once, and start() resets a game.
+    if (!gameMain)
+        new GameMain();
+    else
+        gameMain->start();
 }
 
 void GameMain::addScore(int n) {
@@ -120,7 +109,7 @@ void GameMain::run() {
                 }
             } else {
                 state = GM_OVER;
-                Plix_stopBgm(BGM_FADE_OUT_MS);
+                Plix_stopBgm(MUSIC_FADE_OUT_MS);
             }
         }
         break;

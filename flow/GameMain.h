@@ -14,11 +14,23 @@ enum GameState {
     GM_CLEAR_WAIT = 7,
 };
 
+// Starts a game at the current level: the first call builds the one GameMain, whose constructor
+// starts it, and every later call restarts it. The title scene calls it; so do the simulator and
+// the tests, which play games without the title.
+void startGame();
+
 // The head-up display's numbered lines, in the order they are drawn.
 enum HudLine { HUD_SCORE = 0, HUD_TIME, HUD_RATIO, HUD_MAX, HUD_LEVEL, HUD_LINES };
 
 class GameMain {
   public:
+    // What the collision step deals an enemy; the boss tells a bomb from the rest by the amount.
+    static constexpr int SHOT_DAMAGE = 1;
+    static constexpr int BOMB_DAMAGE = 40;
+    static constexpr int CONTACT_DAMAGE = 10;
+    // Frames of the white band that the boss's end starts.
+    static constexpr int CLEAR_FRAMES = 240;
+
     int score = 0;
     int state = GM_START;
     int timer = 0;
@@ -50,4 +62,18 @@ class GameMain {
     virtual void draw();
     // One HUD line as it reads now, written into out with snprintf: no allocation in a frame.
     void hudText(int line, char* out, int size) const;
+
+    // Calls visit on every field of g that a replay must reproduce: all of them but player, which
+    // the world holds in its own right. The simulator's hash, save and restore all go through this
+    // one list, so a field added here reaches all three; its order is the hash's.
+    template <class G, class Visit> static void forEachReplayed(G& g, Visit&& visit) {
+        visit(g.score);
+        visit(g.state);
+        visit(g.timer);
+        visit(g.gauge);
+        visit(g.maxRatio);
+        visit(g.bonus);
+        visit(g.time);
+        visit(g.toEndRoll);
+    }
 };

@@ -14,12 +14,7 @@ void sceneStep() {
     case SCENE_TITLE:
         titleStep();
         if (inputZPushed()) {
-            // One GameMain for the whole run: its pools are built once, and start() resets a game.
-            if (!gameMain) {
-                gameMain = new GameMain();
-            } else {
-                gameMain->start();
-            }
+            startGame();
             scene = SCENE_GAME;
         }
         break;

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         // Any word after the program's name widens the window; the field stays on the left.
-        Plix_init("/+++ ZORVANE +++/", argc > 1 ? 640 : 320, 480, false);
+        Plix_init(GAME_TITLE, argc > 1 ? 640 : 320, 480, false);
         loadResources();
         randSeed(static_cast<uint64_t>(std::time(nullptr)));
         for (;;) {

@@ -2,6 +2,7 @@
 #include "objects/Enemy.h"
 
 #include "flow/GameMain.h"
+#include "objects/Angle.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
 #include "objects/Player.h"
@@ -10,7 +11,6 @@
 #include "objects/World.h"
 #include "plix/Plix.h"
 
-#include <cmath>
 #include <cstdio>
 
 // clang-format off
@@ -25,12 +25,8 @@ const bool DROPS_ITEM[ENEMY_KINDS] =      {false, true, false, true, true, true,
 
 constexpr int BOSS = 0;
 constexpr int BOSS_HP_PER_LEVEL = 200;
-constexpr int CLEAR_FRAMES = 240;
 constexpr int RING_BULLETS = 18;
 constexpr float RING_STEP_DEG = 20;
-// The contact with the ship: anything above it is a bomb.
-constexpr int CONTACT_DAMAGE = 10;
-constexpr double RAD_TO_DEG = 180.0 / 3.14159265358979323846;
 
 // The boss's burst when a bomb hits it, by level band: bullets, speed = base + (r % spread) / 100.
 struct BossBurst {
@@ -57,9 +53,7 @@ float drawSpeed(float base, unsigned spread) {
 } // namespace
 
 float Enemy::angleToPlayer() const {
-    float dx = player->x - x;
-    float dy = player->y - y;
-    return static_cast<float>(std::atan2(-dy, dx) * RAD_TO_DEG);
+    return angleOf(player->x - x, player->y - y);
 }
 
 void Enemy::create(int kind, float x, float y, float w, float h, float angle, float speed) {
@@ -70,9 +64,8 @@ void Enemy::create(int kind, float x, float y, float w, float h, float angle, fl
 void Enemy::init(int kind_, float x_, float y_, float w, float h, float angle, float speed) {
     kind = kind_;
     hp = maxHp = ENEMY_HIT_POINTS[kind];
-    double a = angle * DEG_TO_RAD;
-    set(x_, y_, w, h, w, h, static_cast<float>(speed * std::cos(a)),
-        static_cast<float>(-speed * std::sin(a)), 0, 0);
+    Vec2D v = velocity(angle, speed);
+    set(x_, y_, w, h, w, h, v.x, v.y, 0, 0);
     age = 0;
     if (level % 2 == 0 && level > 20) age = 10;
     if (kind == BOSS) {
@@ -112,7 +105,8 @@ void Enemy::damage(int amount) {
 
     if (kind == BOSS) {
         if (level <= 4) return;
-        if (amount > CONTACT_DAMAGE) {
+        // Anything above a contact with the ship is a bomb.
+        if (amount > GameMain::CONTACT_DAMAGE) {
             for (const BossBurst& burst : BOSS_BURSTS) {
                 if (level < burst.minLevel) continue;
                 for (int i = 0; i < burst.bullets; ++i) {
@@ -148,7 +142,7 @@ void Enemy::destroy() {
     if (kind == BOSS) {
         Plix_playWAV("damage", 0);
         gameMain->state = GM_CLEAR;
-        gameMain->timer = CLEAR_FRAMES;
+        gameMain->timer = GameMain::CLEAR_FRAMES;
         bulletManager->clear();
         itemManager->clear();
         // The rest go without points, items or bullets.
@@ -172,6 +166,8 @@ void Enemy::destroy() {
 }
 
 void Enemy::move() {
+    // Every behaviour works with the new age, so a kind's first frame is its age 1.
+    ++age;
     Behaviour behave = BEHAVIOURS[kind];
     (this->*behave)();
     step();

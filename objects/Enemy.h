@@ -25,7 +25,7 @@ class Enemy : public Token {
     static void create(int kind, float x, float y, float w, float h, float angle, float speed);
 
   private:
-    // One frame of the kind's script; each begins with age + 1.
+    // One frame of the kind's script, keyed on age, which move has just raised by 1.
     using Behaviour = void (Enemy::*)();
     static const Behaviour BEHAVIOURS[ENEMY_KINDS];
 

@@ -78,7 +78,6 @@ void launch(const Launch& l, float x, float y) {
 } // namespace
 
 void Enemy::behaveBoss() {
-    age += 1;
     // The count is taken before this frame's waves exist: the gate sees only older enemies.
     bool gateOpen = age > CRAZY_AGE || enemyManager->count() < 2 || level % 5 == 4;
     int t = age <= CRAZY_AGE ? age : (age - CRAZY_AGE) * 2;

@@ -1,6 +1,7 @@
 // The fifteen minion kinds: each a short script keyed on age that glides out, fires and times out.
 #include "objects/Enemy.h"
 
+#include "objects/Angle.h"
 #include "objects/Player.h"
 #include "objects/Random.h"
 #include "objects/ShotBullet.h"
@@ -28,7 +29,6 @@ void Enemy::fire(float angle, float speed, float ax_, float ay_) {
 
 // Aimed pairs every 45 frames, a step faster every 90.
 void Enemy::behave1() {
-    age += 1;
     if (age < 120)
         damp(0.9);
     else if (age > 510)
@@ -42,7 +42,6 @@ void Enemy::behave1() {
 
 // Drifts to a stop, dashes away (or at the player, on some high levels), then fires a spread.
 void Enemy::behave2() {
-    age += 1;
     if (age < 90) {
         damp(0.98);
     } else if (age == 90) {
@@ -66,7 +65,6 @@ void Enemy::behave2() {
 
 // Sinks down its side of the screen with streams that speed up towards the other side.
 void Enemy::behave3or4() {
-    age += 1;
     if (age < 150) {
         damp(0.935);
     } else if (age == 150) {
@@ -84,7 +82,6 @@ void Enemy::behave3or4() {
 void Enemy::behave5() {
     static const float FAN5[] = {-60, -30, 0, 30, 60};
     static const float FAN4[] = {-45, -15, 15, 45};
-    age += 1;
     if (age < 20) {
         damp(0.89);
     } else if (age == 80 || age == 140 || age == 200) {
@@ -106,7 +103,6 @@ void Enemy::behave5() {
 
 // A splinter of kind 7: two pairs around the player, then it climbs off the top.
 void Enemy::behave6() {
-    age += 1;
     if (age < 60) {
         damp(0.9);
     } else if (age > 155) {
@@ -120,7 +116,6 @@ void Enemy::behave6() {
 // Bursts into sixteen kind 6 and leaves its item behind.
 void Enemy::behave7() {
     constexpr int SPLINTERS = 16;
-    age += 1;
     if (age < 60) {
         damp(0.9);
     } else if (age == 90) {
@@ -133,7 +128,6 @@ void Enemy::behave7() {
 
 // A stream swinging 25 degrees either side of straight down.
 void Enemy::behave8() {
-    age += 1;
     if (age < 120) {
         damp(0.9);
     } else if (age < 400 && age % 2 == 0) {
@@ -146,7 +140,6 @@ void Enemy::behave8() {
 
 // A rotating double stream: clockwise for kind 9, counter-clockwise for kind 10.
 void Enemy::behave9or10() {
-    age += 1;
     if (age < 120) {
         damp(0.9);
     } else if (age < 400 && age % 4 == 0) {
@@ -162,7 +155,6 @@ void Enemy::behave9or10() {
 
 // Columns of four straight down; the pair of a wave turns back towards the middle and crosses.
 void Enemy::behave11() {
-    age += 1;
     if (age < 60) {
         damp(0.935);
     } else if (age % 25 == 0) {
@@ -184,7 +176,6 @@ void Enemy::behave11() {
 
 // A fixed ring and a ring turned towards the player.
 void Enemy::behave12() {
-    age += 1;
     if (age < 60) {
         damp(0.9);
     } else if (age == 90) {
@@ -201,7 +192,6 @@ void Enemy::behave12() {
 // Five-direction, three-speed spreads every 15 frames while in the upper half.
 void Enemy::behave13() {
     static const float SPREAD[] = {-90, -45, 0, 45, 90};
-    age += 1;
     if (age < 60)
         damp(0.89);
     else
@@ -220,7 +210,6 @@ void Enemy::behave13() {
 
 // A fast ring and a slow ring, offset by half a step.
 void Enemy::behave14() {
-    age += 1;
     if (age < 60) {
         damp(0.89);
     } else if (age == 120) {
@@ -237,7 +226,6 @@ void Enemy::behave14() {
 
 // Two aimed runs of seven bullets, each faster than the one before.
 void Enemy::behave15() {
-    age += 1;
     if (age < 32) {
         damp(0.89);
     } else if (age % 4 == 0 && age % 90 > 60 && age < 240) {

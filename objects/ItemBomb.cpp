@@ -1,6 +1,7 @@
 // Item and Bomb: the pick-up's pop, drag, fall and spinning squares; the bomb's flight and burst.
 #include "objects/ItemBomb.h"
 
+#include "objects/Angle.h"
 #include "objects/Particle.h"
 #include "objects/Random.h"
 #include "objects/World.h"
@@ -22,20 +23,13 @@ constexpr double ITEM_ORBIT = 6;
 constexpr int ITEM_SQUARE = 8;
 constexpr float BOMB_SIZE = 16;
 
-float velocityX(float angle, float speed) {
-    return static_cast<float>(std::cos(angle * DEG_TO_RAD) * speed);
-}
-float velocityY(float angle, float speed) {
-    return static_cast<float>(-std::sin(angle * DEG_TO_RAD) * speed);
-}
-
 } // namespace
 
 void Item::init(float x_, float y_, float w, float h, float angle, float speed, float ax_,
                 float ay_) {
     age = 0;
-    set(x_, y_, w * ITEM_REACH, h * ITEM_REACH, w, h, velocityX(angle, speed),
-        velocityY(angle, speed), ax_, ay_);
+    Vec2D v = velocity(angle, speed);
+    set(x_, y_, w * ITEM_REACH, h * ITEM_REACH, w, h, v.x, v.y, ax_, ay_);
 }
 
 void Item::create(float x, float y, float angle, float speed, float ax, float ay) {
@@ -65,7 +59,8 @@ void Item::draw() {
 
 void Bomb::init(float x_, float y_, float w, float h, float angle, float speed, float ax_,
                 float ay_) {
-    set(x_, y_, w, h, w, h, velocityX(angle, speed), velocityY(angle, speed), ax_, ay_);
+    Vec2D v = velocity(angle, speed);
+    set(x_, y_, w, h, w, h, v.x, v.y, ax_, ay_);
 }
 
 void Bomb::create(float x, float y, float angle, float speed, float ax, float ay) {

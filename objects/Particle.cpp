@@ -1,11 +1,11 @@
 // Particle: lives, motion and looks of every effect kind, and the seven ways to spawn effects.
 #include "objects/Particle.h"
 
+#include "objects/Angle.h"
 #include "objects/Random.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -57,9 +57,8 @@ void spawnSparks(int kind, float x, float y, float size, int n) {
 void Particle::init(int kind_, float x_, float y_, float w, float h, float angle, float speed) {
     kind = kind_;
     life = startLife(kind_);
-    double a = angle * DEG_TO_RAD;
-    set(x_, y_, w, h, w, h, static_cast<float>(speed * std::cos(a)),
-        static_cast<float>(-speed * std::sin(a)), 0, 0);
+    Vec2D v = velocity(angle, speed);
+    set(x_, y_, w, h, w, h, v.x, v.y, 0, 0);
 }
 
 void Particle::create(int kind, float x, float y, float w, float h, float angle, float speed,

@@ -4,6 +4,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "objects/Angle.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
 #include "objects/Random.h"

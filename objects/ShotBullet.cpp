@@ -2,10 +2,9 @@
 // rules.
 #include "objects/ShotBullet.h"
 
+#include "objects/Angle.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
-
-#include <cmath>
 
 namespace {
 constexpr float SHOT_SIZE = 4;
@@ -13,18 +12,11 @@ constexpr float BULLET_SIZE = 8;
 // Each look lasts 3 frames; four looks make the 12-frame wobble.
 constexpr int BULLET_PHASE_FRAMES = 3;
 constexpr int BULLET_PHASES = 4;
-
-float velocityX(float angle, float speed) {
-    return static_cast<float>(speed * std::cos(angle * DEG_TO_RAD));
-}
-float velocityY(float angle, float speed) {
-    return static_cast<float>(-speed * std::sin(angle * DEG_TO_RAD));
-}
 } // namespace
 
 void Shot::init(float x_, float y_, float angle, float speed) {
-    set(x_, y_, SHOT_SIZE, SHOT_SIZE, SHOT_SIZE, SHOT_SIZE, velocityX(angle, speed),
-        velocityY(angle, speed), 0, 0);
+    Vec2D v = velocity(angle, speed);
+    set(x_, y_, SHOT_SIZE, SHOT_SIZE, SHOT_SIZE, SHOT_SIZE, v.x, v.y, 0, 0);
 }
 
 void Shot::move() {
@@ -44,8 +36,8 @@ void Shot::create(float x_, float y_, float angle, float speed) {
 void Bullet::init(float x_, float y_, float width_, float height_, float angle, float speed,
                   float ax_, float ay_) {
     age = 0;
-    set(x_, y_, width_, height_, width_, height_, velocityX(angle, speed), velocityY(angle, speed),
-        ax_, ay_);
+    Vec2D v = velocity(angle, speed);
+    set(x_, y_, width_, height_, width_, height_, v.x, v.y, ax_, ay_);
 }
 
 void Bullet::move() {

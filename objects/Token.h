@@ -4,9 +4,6 @@
 constexpr int SCREEN_WIDTH = 320;
 constexpr int SCREEN_HEIGHT = 480;
 
-// Degrees to radians for the angle rule: angle a, speed s give (s cos a, -s sin a).
-constexpr double DEG_TO_RAD = 3.14159265358979323846 / 180.0;
-
 class Token {
   public:
     float x = 0, y = 0;

@@ -14,12 +14,12 @@ class GameMain;
 
 extern int level; // 0 to 50, chosen on the title, kept from game to game
 extern Player* player;
-extern TokenManager<Bullet>* bulletManager;     // 1024
-extern TokenManager<Shot>* shotManager;         // 64
-extern TokenManager<Enemy>* enemyManager;       // 64
-extern TokenManager<Item>* itemManager;         // 64
-extern TokenManager<Bomb>* bombManager;         // 64
-extern TokenManager<Particle>* particleManager; // 256
+extern TokenManager<Bullet>* bulletManager;
+extern TokenManager<Shot>* shotManager;
+extern TokenManager<Enemy>* enemyManager;
+extern TokenManager<Item>* itemManager;
+extern TokenManager<Bomb>* bombManager;
+extern TokenManager<Particle>* particleManager;
 extern GameMain* gameMain; // created with the first game, reused by every later one
 
 constexpr int BULLET_CAPACITY = 1024;
@@ -28,3 +28,15 @@ constexpr int ENEMY_CAPACITY = 64;
 constexpr int ITEM_CAPACITY = 64;
 constexpr int BOMB_CAPACITY = 64;
 constexpr int PARTICLE_CAPACITY = 256;
+
+// Calls visit(pool, capacity, name) on each of the six pools, always in this order. pool is the
+// game-wide variable itself, so a visit may build or free it; name is what one of its objects is
+// called in a message.
+template <class Visit> void forEachPool(Visit&& visit) {
+    visit(bulletManager, BULLET_CAPACITY, "bullet");
+    visit(shotManager, SHOT_CAPACITY, "shot");
+    visit(enemyManager, ENEMY_CAPACITY, "enemy");
+    visit(itemManager, ITEM_CAPACITY, "item");
+    visit(bombManager, BOMB_CAPACITY, "bomb");
+    visit(particleManager, PARTICLE_CAPACITY, "particle");
+}

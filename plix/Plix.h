@@ -1,6 +1,8 @@
 // Plix: the media layer, free functions over SDL 1.2 and SDL_mixer; the only door to the platform.
 #pragma once
 
+#include "plix/PlixKeys.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -66,6 +68,7 @@ void Plix_playBgm(const char* fileName, int loops, int fadeMs);
 void Plix_stopBgm(int fadeMs);
 
 // --- input, read from the snapshot the last Plix_update took --------------------------------
+// Keys by SDL 1.2 key code (PLIX_KEY_*); a code outside 0 to PLIX_KEY_COUNT - 1 is never down.
 bool Plix_keyDown(int key);
 bool Plix_keyPushed(int key);
 bool Plix_joyDown(int direction);

@@ -1,6 +1,8 @@
 // PlixMedia: the layer's one process-wide context, shared by plix/*.cpp, readable by tests.
 #pragma once
 
+#include "plix/PlixKeys.h"
+
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
@@ -9,8 +11,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-constexpr int PLIX_KEY_COUNT = 323; // SDLK_LAST in SDL 1.2
 
 // The raw devices the layer reads, as plain functions: a test can stand in a clock it steers, or a
 // joystick, which SDL 1.2 has no way to fake.

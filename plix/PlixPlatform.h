@@ -5,14 +5,6 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
-// SDL 1.2 key codes of the layer's own hot keys. Written out because the browser's SDL headers give
-// the SDLK_ names other values; the snapshot is indexed by these codes on every platform.
-constexpr int PLIX_KEY_ESCAPE = 27;
-constexpr int PLIX_KEY_F5 = 286;
-constexpr int PLIX_KEY_F9 = 290;
-constexpr int PLIX_KEY_F10 = 291;
-constexpr int PLIX_KEY_F12 = 293;
-
 // One implementation each in PlixDesktop.cpp (plain SDL 1.2) or PlixWeb.cpp (the browser build).
 
 // The keyboard as SDL last knew it, indexed by SDL 1.2 key code; *count receives the entries.

@@ -1,6 +1,7 @@
 // The browser side of PlixPlatform: where Emscripten's SDL 1.2 emulation falls short, the layer
 // makes up for it, with PlixWeb.js as its JavaScript half.
 #include "plix/Plix.h"
+#include "plix/PlixKeys.h"
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
 
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr int SDL12_KEY_COUNT = 323;
 // The emulation files keys without a character of their own under scan code + 1024.
 constexpr int SCAN = 1 << 10;
 
@@ -36,7 +36,7 @@ constexpr KeyIndex KEY_TABLE[] = {
 };
 
 struct KeyMap {
-    int index[SDL12_KEY_COUNT] = {};
+    int index[PLIX_KEY_COUNT] = {};
     KeyMap() {
         for (int k = 0; k < 256; ++k)
             index[k] = k;
@@ -45,12 +45,13 @@ struct KeyMap {
     }
 };
 const KeyMap keyMap;
-Uint8 sdl12Keys[SDL12_KEY_COUNT];
+Uint8 sdl12Keys[PLIX_KEY_COUNT];
 unsigned snapshots = 0;
 
 // The keys that touch controls and gamepads hold, by their bit in the mask PlixWeb.js hands over:
 // up, down, right, left, z, x, the game's controls in SDL 1.2 key codes.
-constexpr int VIRTUAL_KEYS[] = {273, 274, 275, 276, 122, 120};
+constexpr int VIRTUAL_KEYS[] = {PLIX_KEY_UP,   PLIX_KEY_DOWN, PLIX_KEY_RIGHT,
+                                PLIX_KEY_LEFT, PLIX_KEY_Z,    PLIX_KEY_X};
 
 // The picture of a frame, drawn here in wasm memory and handed to the canvas once, at the flip. The
 // window is 320 or 640 wide.
@@ -225,7 +226,7 @@ const Uint8* Plix_platformKeys(int* count) {
     if (pageHidden()) waitUntilShown();
     int emulatedCount = 0;
     const Uint8* state = SDL_GetKeyboardState(&emulatedCount);
-    for (int k = 0; k < SDL12_KEY_COUNT; ++k) {
+    for (int k = 0; k < PLIX_KEY_COUNT; ++k) {
         int i = keyMap.index[k];
         sdl12Keys[k] = i > 0 && i < emulatedCount ? state[i] : 0;
     }
@@ -240,7 +241,7 @@ const Uint8* Plix_platformKeys(int* count) {
         plixMedia.videoFlags &= ~Uint32(SDL_FULLSCREEN);
     }
     publishSnapshots(++snapshots);
-    *count = SDL12_KEY_COUNT;
+    *count = PLIX_KEY_COUNT;
     return sdl12Keys;
 }
 

@@ -8,7 +8,7 @@ web=""
 [ "${1:-}" = "--web" ] && web=1
 PACKAGES=(
   build-essential cmake pkg-config git clang-format
-  libsdl1.2-dev libsdl-mixer1.2-dev libvorbis-dev libpng-dev
+  libsdl1.2-dev libsdl-mixer1.2-dev libogg-dev libvorbis-dev libpng-dev
   libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils imagemagick valgrind
   dpkg-dev file lintian appstream desktop-file-utils man-db groff-base bsdextrautils

@@ -13,8 +13,9 @@
 #include <cstdlib>
 
 namespace {
-// The SDL 1.2 key codes of z, x, up, down, left and right, in the order of the SimKey bits.
-constexpr int KEY_CODES[6] = {122, 120, 273, 274, 276, 275};
+// The keys of the SimKey bits, in bit order.
+constexpr int KEY_CODES[6] = {PLIX_KEY_Z,    PLIX_KEY_X,    PLIX_KEY_UP,
+                              PLIX_KEY_DOWN, PLIX_KEY_LEFT, PLIX_KEY_RIGHT};
 } // namespace
 
 void simInitMedia() {
@@ -22,7 +23,7 @@ void simInitMedia() {
     if (done) return;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    Plix_init("/+++ ZORVANE +++/", 320, 480, false);
+    Plix_init(GAME_TITLE, 320, 480, false);
     loadResources();
     done = true;
 }
@@ -41,24 +42,20 @@ void simFrame(uint8_t keys, int periodMs) {
     Plix_flip();
 }
 
-namespace {
-
-// What a fresh program has before its first frame: both snapshots empty, so a key held in the first
-// frame counts as pushed, and the generator seeded.
-void freshStart(int level_, uint64_t seed, const SimOptions& options) {
+void simFreshStart(int level_, uint64_t seed) {
     simApplyKeys(0);
     Plix_update(0);
     Plix_update(0);
-    // The ship's volley count and shot wait outlive a game by the rules, so a later game would
-    // depend on the ones before it. Every simulated game starts as a fresh program's first.
+    // A game not yet built has a new ship, which holds zeros already.
     if (player) {
         player->volley = 0;
         player->shotWait = 0;
     }
     level = level_;
     randSeed(seed);
-    Plix_traceStart(options.traceText);
 }
+
+namespace {
 
 std::string hex(uint64_t v) {
     char text[17];
@@ -72,11 +69,9 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     if (options.traceText)
         std::fprintf(options.traceText, "# game %d %llu\n", level_,
                      static_cast<unsigned long long>(seed));
-    freshStart(level_, seed, options);
-    if (!gameMain)
-        gameMain = new GameMain();
-    else
-        gameMain->start();
+    simFreshStart(level_, seed);
+    Plix_traceStart(options.traceText);
+    startGame();
     rememberPools();
     scene = SCENE_GAME;
     input.beginGame(level_, seed);
@@ -134,7 +129,8 @@ CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
     if (options.traceText)
         std::fprintf(options.traceText, "# cycle %d %llu\n", script.level,
                      static_cast<unsigned long long>(script.seed));
-    freshStart(script.level, script.seed, options);
+    simFreshStart(script.level, script.seed);
+    Plix_traceStart(options.traceText);
     scene = SCENE_TITLE;
     levelKeyWait = 0;
     static const char* const NAMES[] = {"title", "game", "end-roll"};

@@ -12,6 +12,12 @@
 // resources from resource/ in the working directory. Once per process; throws PlixError.
 void simInitMedia();
 
+// What a fresh program has before its first frame: no key held in either input snapshot, so a key
+// held in the first frame counts as pushed; the ship's volley count and shot wait, which the rules
+// let one game hand on to the next, at zero; this level; the generator seeded. Every simulated game
+// and cycle begins here, and so does every test's game: none depends on the games before it.
+void simFreshStart(int level, uint64_t seed);
+
 // Sets SDL's own key state to exactly these keys; the next Plix_update snapshot sees them.
 void simApplyKeys(uint8_t keys);
 
@@ -59,8 +65,8 @@ class SimCheckError : public std::runtime_error {
 constexpr int SIM_FRAME_LIMIT = 100000;
 
 // Starts a game at this level with the generator seeded, as the first game of a fresh program would
-// start (the ship's volley count and shot wait are what a new program has), then runs frames until
-// game over, until the clear sequence waits, or until maxFrames. Throws SimCheckError.
+// start (simFreshStart), then runs frames until game over, until the clear sequence waits, or until
+// maxFrames. Throws SimCheckError.
 GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options);
 
 // "level=3 seed=7 outcome=over@1234 score=5600 time=1100 maxRatio=2 hash=00ff... trace=12ab..."

@@ -43,15 +43,15 @@ uint8_t parseKeys(const std::string& line) {
 namespace {
 // Direction sets a wandering player holds: none, the four ways and the four diagonals.
 constexpr uint8_t DIRECTIONS[9] = {0,
-                                   KEY_UP,
-                                   KEY_DOWN,
-                                   KEY_LEFT,
-                                   KEY_RIGHT,
-                                   KEY_UP | KEY_LEFT,
-                                   KEY_UP | KEY_RIGHT,
-                                   KEY_DOWN | KEY_LEFT,
-                                   KEY_DOWN | KEY_RIGHT};
-constexpr uint8_t DIRECTION_MASK = KEY_UP | KEY_DOWN | KEY_LEFT | KEY_RIGHT;
+                                   SIM_KEY_UP,
+                                   SIM_KEY_DOWN,
+                                   SIM_KEY_LEFT,
+                                   SIM_KEY_RIGHT,
+                                   SIM_KEY_UP | SIM_KEY_LEFT,
+                                   SIM_KEY_UP | SIM_KEY_RIGHT,
+                                   SIM_KEY_DOWN | SIM_KEY_LEFT,
+                                   SIM_KEY_DOWN | SIM_KEY_RIGHT};
+constexpr uint8_t DIRECTION_MASK = SIM_KEY_UP | SIM_KEY_DOWN | SIM_KEY_LEFT | SIM_KEY_RIGHT;
 } // namespace
 
 void RandomPlayer::beginGame(int level, uint64_t seed) {
@@ -75,7 +75,7 @@ uint8_t RandomPlayer::next(int) {
     // A direction is kept for about ten frames, so the ship really travels instead of trembling.
     if (draw() % 10 == 0)
         held = static_cast<uint8_t>((held & ~DIRECTION_MASK) | DIRECTIONS[draw() % 9]);
-    if (draw() % 8 == 0) held ^= KEY_Z;
+    if (draw() % 8 == 0) held ^= SIM_KEY_Z;
     return held;
 }
 
@@ -191,11 +191,11 @@ uint8_t DodgeBot::next(int) {
         }
     }
 
-    uint8_t keys = z ? KEY_Z : 0;
-    if (WAYS[bestWay][0] < 0) keys |= KEY_LEFT;
-    if (WAYS[bestWay][0] > 0) keys |= KEY_RIGHT;
-    if (WAYS[bestWay][1] < 0) keys |= KEY_UP;
-    if (WAYS[bestWay][1] > 0) keys |= KEY_DOWN;
+    uint8_t keys = z ? SIM_KEY_Z : 0;
+    if (WAYS[bestWay][0] < 0) keys |= SIM_KEY_LEFT;
+    if (WAYS[bestWay][0] > 0) keys |= SIM_KEY_RIGHT;
+    if (WAYS[bestWay][1] < 0) keys |= SIM_KEY_UP;
+    if (WAYS[bestWay][1] > 0) keys |= SIM_KEY_DOWN;
     zLast = z;
     return keys;
 }

@@ -11,12 +11,12 @@
 
 // The keys held in one frame, one bit each.
 enum SimKey : uint8_t {
-    KEY_Z = 1,
-    KEY_X = 2,
-    KEY_UP = 4,
-    KEY_DOWN = 8,
-    KEY_LEFT = 16,
-    KEY_RIGHT = 32,
+    SIM_KEY_Z = 1 << 0,
+    SIM_KEY_X = 1 << 1,
+    SIM_KEY_UP = 1 << 2,
+    SIM_KEY_DOWN = 1 << 3,
+    SIM_KEY_LEFT = 1 << 4,
+    SIM_KEY_RIGHT = 1 << 5,
 };
 
 // The letters of a recorded frame line, in bit order; "-" is a frame with no key held.

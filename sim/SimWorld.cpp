@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -87,9 +88,6 @@ std::string checkPool(const char* name, TokenManager<T>* pool, int capacity,
     if (pool->capacity() != capacity)
         return std::string("the ") + name + " pool holds " + std::to_string(pool->capacity()) +
                " slots, not " + std::to_string(capacity);
-    if (pool->count() > pool->capacity())
-        return std::string("the ") + name + " pool has " + std::to_string(pool->count()) +
-               " alive, over its capacity";
     for (int i = 0; i < pool->capacity(); ++i) {
         const T& t = pool->getTokens()[i];
         if (t.exists && hasNaN(t))
@@ -103,12 +101,7 @@ std::string checkPool(const char* name, TokenManager<T>* pool, int capacity,
 uint64_t hashWorld() {
     Fnv h;
     h.i(level);
-    hashPool(h, bulletManager);
-    hashPool(h, shotManager);
-    hashPool(h, enemyManager);
-    hashPool(h, itemManager);
-    hashPool(h, bombManager);
-    hashPool(h, particleManager);
+    forEachPool([&h](auto* pool, int, const char*) { hashPool(h, pool); });
     if (player) {
         hashToken(h, *player);
         h.f(player->podAngle);
@@ -121,12 +114,7 @@ uint64_t hashWorld() {
         hashToken(h, player->catchLeft);
         hashToken(h, player->catchRight);
     }
-    if (gameMain) {
-        const GameMain& g = *gameMain;
-        for (int v : {g.score, g.state, g.timer, g.gauge, g.maxRatio, g.bonus, g.time})
-            h.i(v);
-        h.i(g.toEndRoll);
-    }
+    if (gameMain) GameMain::forEachReplayed(*gameMain, [&h](auto field) { h.i(field); });
     // The scene machine around the game: the title's key wait, and the end roll while it runs.
     h.i(scene);
     h.i(levelKeyWait);
@@ -140,39 +128,30 @@ uint64_t hashWorld() {
 }
 
 void rememberPools() {
-    rememberedPools[0] = bulletManager;
-    rememberedPools[1] = shotManager;
-    rememberedPools[2] = enemyManager;
-    rememberedPools[3] = itemManager;
-    rememberedPools[4] = bombManager;
-    rememberedPools[5] = particleManager;
+    int i = 0;
+    forEachPool([&i](auto* pool, int, const char*) { rememberedPools[i++] = pool; });
 }
 
 std::string checkWorld() {
     std::string bad;
-    if ((bad = checkPool("bullet", bulletManager, BULLET_CAPACITY, rememberedPools[0])).size())
-        return bad;
-    if ((bad = checkPool("shot", shotManager, SHOT_CAPACITY, rememberedPools[1])).size())
-        return bad;
-    if ((bad = checkPool("enemy", enemyManager, ENEMY_CAPACITY, rememberedPools[2])).size())
-        return bad;
-    if ((bad = checkPool("item", itemManager, ITEM_CAPACITY, rememberedPools[3])).size())
-        return bad;
-    if ((bad = checkPool("bomb", bombManager, BOMB_CAPACITY, rememberedPools[4])).size())
-        return bad;
-    if ((bad = checkPool("particle", particleManager, PARTICLE_CAPACITY, rememberedPools[5]))
-            .size())
-        return bad;
+    int i = 0;
+    forEachPool([&](auto* pool, int capacity, const char* name) {
+        if (bad.empty()) bad = checkPool(name, pool, capacity, rememberedPools[i]);
+        ++i;
+    });
+    if (!bad.empty()) return bad;
     if (!player) return "the player is missing";
     if (player->exists && hasNaN(*player)) return "the player has a NaN coordinate";
     return "";
 }
 
 namespace {
-template <class T> void savePool(TokenManager<T>* pool, std::vector<T>& out) {
-    out.assign(pool->getTokens(), pool->getTokens() + pool->capacity());
+template <class T> void savePool(TokenManager<T>* pool, WorldSnapshot& s) {
+    std::get<std::vector<T>>(s.pools).assign(pool->getTokens(),
+                                             pool->getTokens() + pool->capacity());
 }
-template <class T> void restorePool(TokenManager<T>* pool, const std::vector<T>& in) {
+template <class T> void restorePool(TokenManager<T>* pool, const WorldSnapshot& s) {
+    const std::vector<T>& in = std::get<std::vector<T>>(s.pools);
     T* dst = pool->getTokens();
     for (size_t i = 0; i < in.size(); ++i)
         dst[i] = in[i];
@@ -180,41 +159,19 @@ template <class T> void restorePool(TokenManager<T>* pool, const std::vector<T>&
 } // namespace
 
 void saveWorld(WorldSnapshot& s) {
-    savePool(bulletManager, s.bullets);
-    savePool(shotManager, s.shots);
-    savePool(enemyManager, s.enemies);
-    savePool(itemManager, s.items);
-    savePool(bombManager, s.bombs);
-    savePool(particleManager, s.particles);
+    forEachPool([&s](auto* pool, int, const char*) { savePool(pool, s); });
     s.player = *player;
     s.level = level;
-    const GameMain& g = *gameMain;
-    s.score = g.score;
-    s.state = g.state;
-    s.timer = g.timer;
-    s.gauge = g.gauge;
-    s.maxRatio = g.maxRatio;
-    s.bonus = g.bonus;
-    s.time = g.time;
-    s.toEndRoll = g.toEndRoll;
+    s.game.clear();
+    GameMain::forEachReplayed(*gameMain, [&s](auto field) { s.game.push_back(field); });
 }
 
 void restoreWorld(const WorldSnapshot& s) {
-    restorePool(bulletManager, s.bullets);
-    restorePool(shotManager, s.shots);
-    restorePool(enemyManager, s.enemies);
-    restorePool(itemManager, s.items);
-    restorePool(bombManager, s.bombs);
-    restorePool(particleManager, s.particles);
+    forEachPool([&s](auto* pool, int, const char*) { restorePool(pool, s); });
     *player = s.player;
     level = s.level;
-    GameMain& g = *gameMain;
-    g.score = s.score;
-    g.state = s.state;
-    g.timer = s.timer;
-    g.gauge = s.gauge;
-    g.maxRatio = s.maxRatio;
-    g.bonus = s.bonus;
-    g.time = s.time;
-    g.toEndRoll = s.toEndRoll;
+    size_t next = 0;
+    GameMain::forEachReplayed(*gameMain, [&](auto& field) {
+        field = static_cast<std::remove_reference_t<decltype(field)>>(s.game.at(next++));
+    });
 }

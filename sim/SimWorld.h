@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // FNV-1a (64 bit) over every existing object of the six pools with its slot, the player, the fields
@@ -18,24 +19,21 @@
 uint64_t hashWorld();
 
 // The first broken invariant as a sentence, or "" when all hold: each pool is the one built at
-// start-up with its full capacity and no more alive than that, and no existing object (player
-// included) has a NaN position, velocity or acceleration.
+// start-up with its full capacity, and no existing object (player included) has a NaN position,
+// velocity or acceleration.
 std::string checkWorld();
 // Remembers the pools' addresses that checkWorld compares against; call after gameMain exists.
 void rememberPools();
 
 // Everything a frame can change, copied out and back in, so a benchmark can replay one frame.
 struct WorldSnapshot {
-    std::vector<Bullet> bullets;
-    std::vector<Shot> shots;
-    std::vector<Enemy> enemies;
-    std::vector<Item> items;
-    std::vector<Bomb> bombs;
-    std::vector<Particle> particles;
+    // Every slot of every pool, free ones too, one vector for each kind of object.
+    std::tuple<std::vector<Bullet>, std::vector<Shot>, std::vector<Enemy>, std::vector<Item>,
+               std::vector<Bomb>, std::vector<Particle>>
+        pools;
     Player player;
     int level = 0;
-    int score = 0, state = 0, timer = 0, gauge = 0, maxRatio = 0, bonus = 0, time = 0;
-    bool toEndRoll = false;
+    std::vector<int64_t> game; // gameMain's replayed fields, in their order
 };
 void saveWorld(WorldSnapshot& s);
 // Copies back element by element into the existing pools: no allocation.

@@ -13,7 +13,6 @@ using namespace fight;
 
 namespace {
 
-constexpr int KEY_X = 120;
 using Ints = std::vector<int>; // the keys held in a frame, the scenes entered
 using Calls = std::vector<std::string>;
 
@@ -47,7 +46,7 @@ class CycleTest : public ::testing::Test {
     void expectFreshGameAfterZ() {
         gameMain->gauge = 47, gameMain->maxRatio = 4, gameMain->bonus = 2;
         musicCalls.clear();
-        push(KEY_Z);
+        push(PLIX_KEY_Z);
         ASSERT_EQ(scene, SCENE_GAME);
         EXPECT_FALSE(gameMain->toEndRoll);
         EXPECT_EQ(gameMain->state, GM_START);
@@ -61,37 +60,38 @@ class CycleTest : public ::testing::Test {
 
 TEST_F(CycleTest, TitleGameClearEndRollTitleGame) {
     level = 1;
-    push(KEY_Z);
+    push(PLIX_KEY_Z);
     ASSERT_EQ(scene, SCENE_GAME);
     EXPECT_EQ(musicCalls, Calls{"play 3000"}) << "the title before is silent";
 
     // A charmed ship weaves low, firing, until the boss is shot down or ends itself.
     for (int f = 0; gameMain->state != GM_CLEAR_WAIT && f < 6000; ++f) {
         clearAroundShip();
-        frame({f % 90 < 45 ? KEY_LEFT : KEY_RIGHT, KEY_DOWN, f % 6 < 3 ? KEY_Z : KEY_X});
+        frame({f % 90 < 45 ? PLIX_KEY_LEFT : PLIX_KEY_RIGHT, PLIX_KEY_DOWN,
+               f % 6 < 3 ? PLIX_KEY_Z : PLIX_KEY_X});
     }
     ASSERT_EQ(gameMain->state, GM_CLEAR_WAIT);
     EXPECT_FALSE(gameMain->toEndRoll) << "the z pushes of the white band only capture";
     EXPECT_EQ(musicCalls, Calls{"play 3000"}) << "the music plays on through the clear";
 
-    push(KEY_Z);
+    push(PLIX_KEY_Z);
     ASSERT_EQ(scene, SCENE_END_ROLL);
     EXPECT_EQ(musicCalls, (Calls{"play 3000", "play -1"}));
     // z in roll frame 2 is ignored; x in frame 20 ends the roll at its first row change.
     int f = 0;
     while (!gameEndRoll->finished && f < 100) {
         ++f;
-        frame(f == 2 ? Ints{KEY_Z} : f == 20 ? Ints{KEY_X} : Ints{});
+        frame(f == 2 ? Ints{PLIX_KEY_Z} : f == 20 ? Ints{PLIX_KEY_X} : Ints{});
     }
     EXPECT_EQ(f, 42);
     EXPECT_EQ(musicCalls, (Calls{"play 3000", "play -1", "fadeOut 3000"}));
 
     // x on the final screen does nothing; z returns to the title, and that push starts no game.
-    push(KEY_X);
+    push(PLIX_KEY_X);
     EXPECT_EQ(scene, SCENE_END_ROLL);
-    push(KEY_Z);
+    push(PLIX_KEY_Z);
     for (int i = 0; i < 30; ++i)
-        frame({KEY_Z});
+        frame({PLIX_KEY_Z});
     EXPECT_EQ(scene, SCENE_TITLE);
     EXPECT_TRUE(gameMain->toEndRoll) << "no start() ran behind the title";
     EXPECT_EQ(musicCalls.size(), 3u) << "the title that follows is silent";
@@ -104,14 +104,14 @@ TEST_F(CycleTest, TitleGameClearEndRollTitleGame) {
 
 TEST_F(CycleTest, GameOverRestartsInsideTheGameScene) {
     level = 0;
-    push(KEY_Z);
+    push(PLIX_KEY_Z);
     // The ship flies up into the boss: the first contact costs the pods, the second the ship.
     for (int f = 0; gameMain->state != GM_OVER && f < 2000; ++f)
-        frame({KEY_UP});
+        frame({PLIX_KEY_UP});
     ASSERT_EQ(gameMain->state, GM_OVER);
     EXPECT_EQ(musicCalls, (Calls{"play 3000", "fadeOut 3000"}));
     for (int i = 0; i < 100; ++i)
-        frame({i % 2 ? KEY_X : KEY_UP});
+        frame({i % 2 ? PLIX_KEY_X : PLIX_KEY_UP});
     EXPECT_EQ(gameMain->state, GM_OVER) << "only z restarts";
     expectFreshGameAfterZ();
     EXPECT_TRUE(player->exists && player->hasPods);

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int KEY_X = 120;
 constexpr int CHANGE = 42; // frames from one row change to the next
 constexpr int LINES = 66;
 
@@ -38,12 +37,12 @@ class EndRollTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testsupport::initMedia();
-        if (!gameMain) gameMain = new GameMain();
+        startGame(); // the final screen reads the game's score and time
         musicCalls.clear();
     }
     // One frame as the loop gives it: the snapshot the frame reads (x pushed or not), then run.
     void frame(GameEndRoll& roll, bool pushX = false) {
-        testsupport::setKey(KEY_X, pushX);
+        testsupport::setKey(PLIX_KEY_X, pushX);
         testsupport::snapshot();
         roll.run();
     }

@@ -50,7 +50,7 @@ TEST_F(PlayTest, MissFlashesSixtyFramesThenPlayResumesOrTheGameIsOver) {
     EXPECT_TRUE(gameMain->state == GM_MISS && boss().hp == 1590 && !player->exists);
     EXPECT_EQ(60, framesIn(GM_MISS));
     EXPECT_EQ(100, framesIn(GM_OVER, 100));
-    frames(1, {KEY_Z});
+    frames(1, {PLIX_KEY_Z});
     EXPECT_TRUE(gameMain->state == GM_START && player->exists);
 }
 
@@ -66,7 +66,7 @@ TEST_F(PlayTest, ClearRunsItsTimerDownThenWaitsForZ) {
     EXPECT_TRUE(gameMain->state == GM_CLEAR_WAIT && gameMain->timer == 120);
     frames(130);
     EXPECT_TRUE(gameMain->timer == 1 && !gameMain->toEndRoll && gameMain->time == 1);
-    frames(1, {KEY_Z});
+    frames(1, {PLIX_KEY_Z});
     EXPECT_TRUE(gameMain->toEndRoll);
 }
 
@@ -125,9 +125,9 @@ static void hitInTheBossesLastFrame(bool pods, float shipY, int bossHp, bool sho
     EXPECT_TRUE(!boss().exists && !player->hasPods && player->exists == pods);
     EXPECT_TRUE(gameMain->state == GM_CLEAR && gameMain->timer == 240) << gameMain->state;
     float x = player->x;
-    frames(1, {KEY_LEFT, KEY_Z});
-    frames(1, {KEY_LEFT});
-    frames(1, {KEY_LEFT, KEY_Z});
+    frames(1, {PLIX_KEY_LEFT, PLIX_KEY_Z});
+    frames(1, {PLIX_KEY_LEFT});
+    frames(1, {PLIX_KEY_LEFT, PLIX_KEY_Z});
     EXPECT_EQ(pods ? x - 9 : x, player->x); // 2 + 5 + 2 while it lives
     EXPECT_EQ(0, shotManager->count() - int(pods) * 4);
     EXPECT_EQ(112 - 3, framesIn(GM_CLEAR));

@@ -13,8 +13,6 @@ using namespace testsupport;
 
 namespace {
 
-constexpr int UP = 273, DOWN = 274, RIGHT = 275, LEFT = 276;
-
 // One title frame as the loop runs it: the snapshot of the frame before, then the step.
 void frame(const std::vector<int>& held) {
     releaseAllKeys();
@@ -36,24 +34,32 @@ TEST_F(TitleTest, HeldUpChangesTheLevelOnceEveryElevenFramesAndTheWaitRunsDownAl
     std::string changes;
     for (int f = 1; f <= 23; ++f) {
         int before = level;
-        frame({UP});
+        frame({PLIX_KEY_UP});
         changes += level != before ? 'C' : '-';
     }
     EXPECT_EQ(changes, "C----------C----------C");
     EXPECT_EQ(level, 3);
     for (int f = 0; f < 10; ++f)
         frame({});
-    frame({DOWN});
+    frame({PLIX_KEY_DOWN});
     EXPECT_EQ(level, 2) << "ten frames without keys end the wait";
 }
 
 TEST_F(TitleTest, DirectionsAddUpBeforeTheLimitsOfZeroAndFifty) {
     // Level before, keys held, level after.
     const std::tuple<int, std::vector<int>, int> cases[] = {
-        {0, {DOWN}, 0},        {0, {LEFT}, 0},        {50, {UP}, 50},
-        {50, {RIGHT}, 50},     {48, {RIGHT}, 50},     {2, {LEFT}, 0},
-        {10, {UP, RIGHT}, 16}, {10, {LEFT, DOWN}, 4}, {10, {UP, DOWN}, 10},
-        {0, {DOWN, RIGHT}, 4}, {50, {UP, LEFT}, 46},  {3, {UP, DOWN, LEFT, RIGHT}, 3},
+        {0, {PLIX_KEY_DOWN}, 0},
+        {0, {PLIX_KEY_LEFT}, 0},
+        {50, {PLIX_KEY_UP}, 50},
+        {50, {PLIX_KEY_RIGHT}, 50},
+        {48, {PLIX_KEY_RIGHT}, 50},
+        {2, {PLIX_KEY_LEFT}, 0},
+        {10, {PLIX_KEY_UP, PLIX_KEY_RIGHT}, 16},
+        {10, {PLIX_KEY_LEFT, PLIX_KEY_DOWN}, 4},
+        {10, {PLIX_KEY_UP, PLIX_KEY_DOWN}, 10},
+        {0, {PLIX_KEY_DOWN, PLIX_KEY_RIGHT}, 4},
+        {50, {PLIX_KEY_UP, PLIX_KEY_LEFT}, 46},
+        {3, {PLIX_KEY_UP, PLIX_KEY_DOWN, PLIX_KEY_LEFT, PLIX_KEY_RIGHT}, 3},
     };
     for (const auto& [from, held, to] : cases) {
         level = from;
@@ -71,7 +77,7 @@ TEST_F(TitleTest, LevelLineShowsTheValueFromBeforeThisFramesChange) {
     levelKeyWait = 1;
     frame({});
     std::string seven = screen();
-    frame({UP});
+    frame({PLIX_KEY_UP});
     ASSERT_EQ(level, 8);
     EXPECT_EQ(screen(), seven) << "the change shows from the next frame on";
     frame({});

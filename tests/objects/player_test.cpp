@@ -14,23 +14,24 @@ TEST_F(PlayTest, SteersAtFiveOrTwoDiagonalsIncludedWithinTheField) {
             << dx << ", " << dy;
     };
     const float d5 = 5 / std::sqrt(2.0f), d2 = 2 / std::sqrt(2.0f);
-    step({KEY_RIGHT}, 5, 0);
-    step({KEY_LEFT, KEY_Z}, -2, 0);
-    step({KEY_UP, KEY_LEFT}, -d5, -d5);
-    step({KEY_DOWN, KEY_RIGHT, KEY_Z}, d2, d2);
-    step({KEY_LEFT, KEY_UP, KEY_RIGHT, KEY_DOWN}, d5, d5); // right wins over left, down over up
+    step({PLIX_KEY_RIGHT}, 5, 0);
+    step({PLIX_KEY_LEFT, PLIX_KEY_Z}, -2, 0);
+    step({PLIX_KEY_UP, PLIX_KEY_LEFT}, -d5, -d5);
+    step({PLIX_KEY_DOWN, PLIX_KEY_RIGHT, PLIX_KEY_Z}, d2, d2);
+    step({PLIX_KEY_LEFT, PLIX_KEY_UP, PLIX_KEY_RIGHT, PLIX_KEY_DOWN}, d5,
+         d5); // right wins over left, down over up
     for (int i = 0; i < 150; ++i)
-        moveWith({KEY_LEFT, KEY_UP});
+        moveWith({PLIX_KEY_LEFT, PLIX_KEY_UP});
     EXPECT_TRUE(player->x == 0 && player->y == 0);
     player->x = 316, player->y = 476; // the 2 x 2 hit box keeps the centre within 318 x 478
-    moveWith({KEY_RIGHT, KEY_DOWN});
+    moveWith({PLIX_KEY_RIGHT, PLIX_KEY_DOWN});
     EXPECT_TRUE(player->x == 318 && player->y == 478);
 }
 
 TEST_F(PlayTest, VolleysEveryThirdFrameFanOutFiveDegreesMoreEachTime) {
     player->hasPods = false;
     for (int f = 0; f < 24; ++f) {
-        moveWith({KEY_Z});
+        moveWith({PLIX_KEY_Z});
         ASSERT_EQ(4 * (f / 3 + 1), shotManager->count()) << f;
         const Shot* s = shotManager->getTokens() + 4 * (f / 3);
         int k = (f / 3 + 1) % 8; // 5 to 35 degrees, then straight once
@@ -43,18 +44,18 @@ TEST_F(PlayTest, VolleysEveryThirdFrameFanOutFiveDegreesMoreEachTime) {
 }
 
 TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
-    moveWith({KEY_Z}); // a push in the very first frame captures at once: 120 + 1 - 120
+    moveWith({PLIX_KEY_Z}); // a push in the very first frame captures at once: 120 + 1 - 120
     EXPECT_EQ(1, player->charge);
     // Boxes 48 x 48 on the pods at (155, 348) and (165, 348); touching edges do not count.
     for (float x : {127.0f, 128.0f, 160.0f, 192.0f, 193.0f})
         fireBulletDirect(x, 348, 0, 0, 0, 0);
     moveWith({});
     player->charge = 119;
-    moveWith({KEY_Z}); // 119 + 1 only reaches 120: no capture yet
+    moveWith({PLIX_KEY_Z}); // 119 + 1 only reaches 120: no capture yet
     EXPECT_EQ(5, bulletManager->count());
     moveWith({});
     gameMain->gauge = 0;
-    moveWith({KEY_Z});
+    moveWith({PLIX_KEY_Z});
     EXPECT_TRUE(player->charge == 2 && bulletManager->count() == 2);
     std::vector<Bomb*> bombs = alive(bombManager);
     ASSERT_EQ(3u, bombs.size()); // the bullet in both boxes makes one
@@ -70,7 +71,7 @@ TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
         b->init(0, 0, 16, 16, 90, 0, 0, 0);
     gameMain->gauge = 10;
     player->charge = 240;
-    moveWith({KEY_Z});
+    moveWith({PLIX_KEY_Z});
     EXPECT_TRUE(gameMain->gauge == 199 && bulletManager->count() == 2); // 127 and 193 stay
 
     // Arms at 60 degrees send the boxes' bombs apart: left at 120, right at 60. A tie goes left.
@@ -81,7 +82,7 @@ TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
     moveWith({});
     fireBulletDirect(160, player->podLeft.y, 0, 0, 0, 0);
     fireBulletDirect(161, player->podLeft.y, 0, 0, 0, 0);
-    moveWith({KEY_Z});
+    moveWith({PLIX_KEY_Z});
     EXPECT_TRUE(player->charge == 120 && bombManager->count() == 2);
     EXPECT_NEAR(120, headingOf(bombManager->getTokens()[0]), 1e-3);
     EXPECT_NEAR(60, headingOf(bombManager->getTokens()[1]), 1e-3);

@@ -15,9 +15,6 @@ using mediafiles::row;
 
 namespace {
 
-constexpr int KEY_Z = 122;
-constexpr int KEY_ESCAPE = 27;
-constexpr int KEY_F12 = 293;
 constexpr const char* QUIT = "dPlix system quit.";
 constexpr const char* NOTHING = "(nothing thrown)";
 
@@ -83,10 +80,10 @@ TEST_F(CoreTest, FrameWaitYieldsUntilThePeriodHasPassedAndEndsAtTheNowThatStoppe
 }
 
 TEST_F(CoreTest, EscapeQuitsInEveryFrameItIsHeldAndACloseDespiteLaterEvents) {
-    setKey(KEY_ESCAPE, true);
+    setKey(PLIX_KEY_ESCAPE, true);
     EXPECT_EQ(messageOf(snapshot), QUIT);
     EXPECT_EQ(messageOf(snapshot), QUIT) << "held, not only pushed";
-    setKey(KEY_ESCAPE, false);
+    setKey(PLIX_KEY_ESCAPE, false);
     EXPECT_EQ(messageOf(snapshot), NOTHING);
     SDL_Event event{};
     event.type = SDL_QUIT;
@@ -102,24 +99,24 @@ TEST_F(CoreTest, EscapeQuitsInEveryFrameItIsHeldAndACloseDespiteLaterEvents) {
 // A working F12 is what every end-to-end check of the screen relies on.
 TEST_F(CoreTest, FailedScreenshotIsNoError) {
     ASSERT_EQ(mkdir("screenshot.bmp", 0755), 0);
-    setKey(KEY_F12, true);
+    setKey(PLIX_KEY_F12, true);
     EXPECT_EQ(messageOf(snapshot), NOTHING);
     rmdir("screenshot.bmp");
 }
 
 TEST_F(CoreTest, KeysArePushedInTheFirstSnapshotOnlyAndReadFromTheSnapshot) {
-    setKey(KEY_Z, true);
-    EXPECT_FALSE(Plix_keyDown(KEY_Z)) << "seen before a snapshot took it";
+    setKey(PLIX_KEY_Z, true);
+    EXPECT_FALSE(Plix_keyDown(PLIX_KEY_Z)) << "seen before a snapshot took it";
     std::string pushedAndDown;
     for (int frame = 0; frame < 10; ++frame) {
         snapshot();
-        pushedAndDown += Plix_keyPushed(KEY_Z) ? 'P' : Plix_keyDown(KEY_Z) ? 'D' : '-';
+        pushedAndDown += Plix_keyPushed(PLIX_KEY_Z) ? 'P' : Plix_keyDown(PLIX_KEY_Z) ? 'D' : '-';
     }
     EXPECT_EQ(pushedAndDown, "PDDDDDDDDD");
-    setKey(KEY_Z, false);
-    EXPECT_TRUE(Plix_keyDown(KEY_Z)) << "the live keyboard is not read";
+    setKey(PLIX_KEY_Z, false);
+    EXPECT_TRUE(Plix_keyDown(PLIX_KEY_Z)) << "the live keyboard is not read";
     snapshot();
-    EXPECT_FALSE(Plix_keyDown(KEY_Z));
+    EXPECT_FALSE(Plix_keyDown(PLIX_KEY_Z));
 
     setKey(0, true);
     setKey(PLIX_KEY_COUNT - 1, true);

@@ -98,20 +98,20 @@ TEST_F(FilesTest, LogAndScreenshotAreWrittenOnlyAsPlainFilesOfTheirOwn) {
     rmdir("run.log");
     // F12 through a link: the file it points at stays as it was.
     ASSERT_EQ(symlink("elsewhere.txt", "screenshot.bmp"), 0);
-    testsupport::setKey(293, true);
+    testsupport::setKey(PLIX_KEY_F12, true);
     testsupport::snapshot();
-    testsupport::setKey(293, false);
+    testsupport::setKey(PLIX_KEY_F12, false);
     EXPECT_EQ(testsupport::readFile("elsewhere.txt"), "keep me\n");
     unlink("screenshot.bmp");
     ASSERT_EQ(mkfifo("screenshot.bmp", 0644), 0);
-    testsupport::setKey(293, true);
+    testsupport::setKey(PLIX_KEY_F12, true);
     testsupport::snapshot(); // returns without a reader on the FIFO
-    testsupport::setKey(293, false);
+    testsupport::setKey(PLIX_KEY_F12, false);
     testsupport::snapshot();
     unlink("screenshot.bmp");
-    testsupport::setKey(293, true);
+    testsupport::setKey(PLIX_KEY_F12, true);
     testsupport::snapshot();
-    testsupport::setKey(293, false);
+    testsupport::setKey(PLIX_KEY_F12, false);
     SDL_Surface* shot = SDL_LoadBMP("screenshot.bmp");
     ASSERT_NE(shot, nullptr) << "a plain new file is written";
     EXPECT_EQ(shot->w, 320);

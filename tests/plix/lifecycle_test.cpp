@@ -85,8 +85,6 @@ namespace {
 using testsupport::setKey;
 using testsupport::snapshot;
 
-constexpr int KEY_F5 = 286, KEY_F9 = 290, KEY_F10 = 291, KEY_F12 = 293;
-
 std::string joined() {
     std::string s;
     for (const std::string& c : calls)
@@ -127,13 +125,13 @@ TEST_F(LifecycleTest, HotKeysActInTheFrameOfAPushOnly) {
     const int cursorAtStart = SDL_ShowCursor(SDL_QUERY);
     const Uint32 flagsAtStart = plixMedia.videoFlags;
     const std::tuple<int, const char*, std::function<int()>> keys[] = {
-        {KEY_F5, "F5",
+        {PLIX_KEY_F5, "F5",
          [&] { return iconified += int(std::count(calls.begin(), calls.end(), "iconify")); }},
-        {KEY_F9, "F9",
+        {PLIX_KEY_F9, "F9",
          [&] { return int((plixMedia.videoFlags ^ flagsAtStart) == SDL_FULLSCREEN); }},
-        {KEY_F10, "F10", [&] { return int(SDL_ShowCursor(SDL_QUERY) != cursorAtStart); }},
+        {PLIX_KEY_F10, "F10", [&] { return int(SDL_ShowCursor(SDL_QUERY) != cursorAtStart); }},
         // Each screenshot is taken away at once, so a second one shows as a new file.
-        {KEY_F12, "F12", [&] { return shots += unlink("screenshot.bmp") == 0; }},
+        {PLIX_KEY_F12, "F12", [&] { return shots += unlink("screenshot.bmp") == 0; }},
     };
     unlink("screenshot.bmp");
     for (const auto& [key, name, actions] : keys) {
@@ -147,7 +145,7 @@ TEST_F(LifecycleTest, HotKeysActInTheFrameOfAPushOnly) {
             seen += std::to_string(actions());
         }
         // A toggle flips back on the second push; a count goes up once per push.
-        EXPECT_EQ(seen, key == KEY_F9 || key == KEY_F10 ? "111100" : "111122");
+        EXPECT_EQ(seen, key == PLIX_KEY_F9 || key == PLIX_KEY_F10 ? "111100" : "111122");
     }
 }
 
@@ -164,7 +162,7 @@ TEST_F(LifecycleTest, FullScreenAndBackKeepsThePicture) {
     };
     const std::string before = picture();
     for (bool down : {true, false, true}) {
-        setKey(KEY_F9, down);
+        setKey(PLIX_KEY_F9, down);
         snapshot();
         EXPECT_TRUE(picture() == before) << "the picture is kept across the mode change";
     }

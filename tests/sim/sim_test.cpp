@@ -1,6 +1,9 @@
 // The simulator: games repeat exactly, recorded input replays a game, hash and checks see faults.
 #include "flow/GameMain.h"
+#include "flow/Scene.h"
+#include "objects/Random.h"
 #include "objects/World.h"
+#include "plix/Plix.h"
 #include "sim/SimFiles.h"
 #include "sim/SimGame.h"
 #include "sim/SimWorld.h"
@@ -9,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <sstream>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -66,7 +70,7 @@ TEST_F(SimTest, RecordedInputReplaysTheGameExactly) {
     while (busy < back[0].keys.size() && back[0].keys[busy] == 0)
         ++busy;
     ASSERT_LT(busy, back[0].keys.size());
-    back[0].keys[busy] = back[0].keys[busy] ^ (KEY_LEFT | KEY_UP);
+    back[0].keys[busy] = back[0].keys[busy] ^ (SIM_KEY_LEFT | SIM_KEY_UP);
     Replay changed(&back[0]);
     EXPECT_NE(live.hash, play(3, 17, changed).hash);
 }
@@ -122,12 +126,64 @@ TEST_F(SimTest, HashSeesLiveObjectsAndIgnoresFreeSlots) {
     EXPECT_NE(before, hashWorld());
     live->drawWidth -= 0.5f;
     EXPECT_EQ(before, hashWorld());
-    gameMain->gauge += 1;
-    EXPECT_NE(before, hashWorld());
-    gameMain->gauge -= 1;
     player->charge += 1;
     EXPECT_NE(before, hashWorld());
     player->charge -= 1;
+}
+
+TEST_F(SimTest, EveryReplayedFieldOfTheGameCountsInTheHashAndComesBack) {
+    DodgeBot bot;
+    play(12, 5, bot, 400);
+    WorldSnapshot snap;
+    saveWorld(snap);
+    const uint64_t before = hashWorld();
+    int field = 0;
+    GameMain::forEachReplayed(*gameMain, [&](auto& value) {
+        if constexpr (std::is_same_v<std::remove_reference_t<decltype(value)>, bool>)
+            value = !value;
+        else
+            value += 1;
+        EXPECT_NE(before, hashWorld()) << "field " << field;
+        restoreWorld(snap);
+        EXPECT_EQ(before, hashWorld()) << "field " << field;
+        ++field;
+    });
+    EXPECT_GT(field, 0);
+}
+
+// A field that the snapshot left out would start the second run from where the first ended, and
+// show in what it draws. The window changes every field: the pause's timer runs out, an item adds
+// score, bonus and a higher ratio, the boss's death starts the clear, z asks for the end roll.
+TEST_F(SimTest, ARestoredWorldPlaysTheSameFramesAgain) {
+    simFreshStart(0, 5);
+    startGame();
+    scene = SCENE_GAME;
+    for (int frame = 0; frame < 60; ++frame)
+        simFrame(0);
+    GameMain& g = *gameMain;
+    g.score = 1234, g.state = GM_ITEM_PAUSE, g.timer = 7, g.gauge = 99, g.bonus = 1;
+    g.maxRatio = g.ratio(), g.time = 300;
+    WorldSnapshot snap;
+    saveWorld(snap);
+    auto run = [&g] {
+        scene = SCENE_GAME;
+        simApplyKeys(0);
+        Plix_update(0);
+        Plix_update(0);
+        randSeed(9);
+        Plix_traceStart(nullptr);
+        for (int frame = 0; frame < 410; ++frame) {
+            if (frame == 10) Item::create(player->x, player->y, 0, 0, 0, 0);
+            if (frame == 30) enemyManager->getTokens()[0].damage(1000000);
+            simFrame(frame == 400 ? SIM_KEY_Z : 0);
+        }
+        Plix_traceStop();
+        return std::make_pair(Plix_traceHash(), hashWorld());
+    };
+    const auto first = run();
+    EXPECT_TRUE(scene == SCENE_END_ROLL && g.bonus == 2 && g.maxRatio == 6 && g.gauge == 10);
+    restoreWorld(snap);
+    EXPECT_EQ(first, run());
 }
 
 TEST_F(SimTest, CheckFindsNaNOnLiveObjectsOnly) {
@@ -180,7 +236,7 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     for (int k = 0; k < 64; ++k)
         EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
     EXPECT_EQ("-", formatKeys(0));
-    EXPECT_EQ("zr", formatKeys(KEY_RIGHT | KEY_Z));
+    EXPECT_EQ("zr", formatKeys(SIM_KEY_RIGHT | SIM_KEY_Z));
 
     auto error = [](const std::string& text) {
         std::istringstream in(text);
@@ -212,8 +268,8 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     std::istringstream mixed("# two games\ngame 4 9\nz\r\n-\n\ngame 0 1\nud\n");
     std::vector<RecordedGame> games = readInputFile(mixed);
     ASSERT_EQ(games.size(), 2u);
-    EXPECT_EQ(games[0].keys, (std::vector<uint8_t>{KEY_Z, 0}));
-    EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{KEY_UP | KEY_DOWN}));
+    EXPECT_EQ(games[0].keys, (std::vector<uint8_t>{SIM_KEY_Z, 0}));
+    EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{SIM_KEY_UP | SIM_KEY_DOWN}));
     Replay past(&games[1]);
     EXPECT_EQ(0, past.next(1)); // after the recording ends no key is held
 }

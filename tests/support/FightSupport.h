@@ -9,6 +9,8 @@
 #include "objects/Random.h"
 #include "objects/ShotBullet.h"
 #include "objects/World.h"
+#include "plix/PlixKeys.h"
+#include "sim/SimGame.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -18,23 +20,12 @@
 
 namespace fight {
 
-constexpr int KEY_Z = 122, KEY_UP = 273, KEY_DOWN = 274, KEY_RIGHT = 275, KEY_LEFT = 276;
-
-// Media once per program, the one scene once, then a new game at this level with this seed.
+// Media once per program, then a new game at this level with this seed, as the simulator starts
+// one: the same game whatever the tests before it played.
 inline void newGame(int lvl, uint64_t seed = 1) {
     testsupport::initMedia();
-    testsupport::releaseAllKeys();
-    testsupport::snapshot();
-    testsupport::snapshot();
-    level = lvl;
-    if (!gameMain)
-        new GameMain();
-    else
-        gameMain->start();
-    // The volley count and shot wait carry over from game to game; a replay starts them afresh.
-    player->volley = 0;
-    player->shotWait = 0;
-    randSeed(seed);
+    simFreshStart(lvl, seed);
+    startGame();
 }
 
 // A game with nothing in the enemy pool: minions are tested alone, without the boss's waves.

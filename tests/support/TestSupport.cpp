@@ -14,7 +14,7 @@ namespace testsupport {
 void initMedia() {
     static bool done = false;
     if (done) return;
-    Plix_init("/+++ ZORVANE +++/", 320, 480, false);
+    Plix_init(GAME_TITLE, 320, 480, false);
     loadResources();
     done = true;
 }

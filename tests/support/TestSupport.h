@@ -9,8 +9,7 @@ namespace testsupport {
 // Plix_init (320 x 480, dummy drivers) and loadResources, once per process; cwd holds resource/.
 void initMedia();
 
-// Sets SDL's own key state entry for an SDL 1.2 key code (z 122, x 120, up 273, down 274,
-// right 275, left 276, Escape 27, F12 293).
+// Sets SDL's own key state entry for an SDL 1.2 key code (PLIX_KEY_* of plix/PlixKeys.h).
 void setKey(int key, bool down);
 void releaseAllKeys();
 // Takes one input snapshot the way the frame loop does, without waiting.

@@ -1,5 +1,5 @@
-// Replaces the global operator new and delete of the benchmark program with counting versions.
-#include "bench/CountingNew.h"
+// CountingNew: the program's global operator new and delete, in every form, counting each new.
+#include "support/CountingNew.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,0 +1,19 @@
+// PlixKeys: the SDL 1.2 key codes of the keys that the game, its layer and its tools name.
+#pragma once
+
+// Written out rather than taken from SDL's headers: game code must not include SDL, and the
+// browser's SDL headers give the SDLK_ names other values. The keyboard snapshot is indexed by
+// these codes on every platform.
+constexpr int PLIX_KEY_COUNT = 323; // SDLK_LAST: codes run from 0 to 322
+
+constexpr int PLIX_KEY_ESCAPE = 27;
+constexpr int PLIX_KEY_X = 120;
+constexpr int PLIX_KEY_Z = 122;
+constexpr int PLIX_KEY_UP = 273;
+constexpr int PLIX_KEY_DOWN = 274;
+constexpr int PLIX_KEY_RIGHT = 275;
+constexpr int PLIX_KEY_LEFT = 276;
+constexpr int PLIX_KEY_F5 = 286;
+constexpr int PLIX_KEY_F9 = 290;
+constexpr int PLIX_KEY_F10 = 291;
+constexpr int PLIX_KEY_F12 = 293;
