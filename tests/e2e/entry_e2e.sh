@@ -94,9 +94,16 @@ e2e_wait_exit 30
 e2e_log "SIGHUP:"
 e2e_expect_quit "dPlix system quit."
 e2e_make_workdir closed-pipe
-(cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy "$E2E_BIN" > >(exit 0) 2>"$E2E_WORK/stderr.txt") &
+mkfifo "$E2E_WORK/pipe"
+# The reader opens the pipe and is gone before the game starts: every write of the game then fails.
+(exec 3<"$E2E_WORK/pipe") &
+reader=$!
+exec 4>"$E2E_WORK/pipe"
+wait "$reader"
+(cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy "$E2E_BIN" >&4 2>"$E2E_WORK/stderr.txt") &
 E2E_GAME_PID=$!
-e2e_wait_file "$E2E_WORK/run.log" && sleep 0.5 && kill -TERM "$E2E_GAME_PID" 2>/dev/null
+exec 4>&-
+e2e_wait_file "$E2E_WORK/run.log" && kill -TERM "$E2E_GAME_PID" 2>/dev/null
 e2e_wait_exit 30
 e2e_expect "closed pipe: exit status" "0" "$E2E_STATUS"
 e2e_expect "closed pipe: run.log" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
@@ -108,9 +115,8 @@ for kind in link fifo; do
     echo "$EARLIER" >"$E2E_WORK/elsewhere.txt"
     if [ "$kind" = link ]; then ln -s elsewhere.txt "$E2E_WORK/run.log"; else mkfifo "$E2E_WORK/run.log"; fi
     e2e_start_game
-    # No log to wait for: the title is up once SDL has read the font.
-    sleep 1
-    kill -TERM "$E2E_GAME_PID" 2>/dev/null
+    # No log to wait for: the signal goes once the game takes it as a quit.
+    e2e_signal_when_caught TERM
     e2e_wait_exit 30
     e2e_expect "run.log as a $kind: exit status" "0" "$E2E_STATUS"
     e2e_expect "run.log as a $kind: stdout" "dPlix system quit." "$(e2e_last_line "$E2E_WORK/stdout.txt")"

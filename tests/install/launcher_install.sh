@@ -16,10 +16,12 @@ expect_eq "installed data" "$(cd "$data" && find . -type f | sort)" "$(cd "$src/
 # Each icon size the theme looks for: a PNG with an alpha channel, clear in the corner, solid on the ship.
 expect_eq "icon sizes" "$(ls "$prefix/share/icons/hicolor" | sort -n | paste -sd ' ')" \
     "16x16 24x24 32x32 48x48 64x64 128x128 256x256"
+# ImageMagick 7 follows the channels with their count ("srgba 4.0"), 6 does not: the first word is read.
 for size in 16 24 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x$size/apps/zorvane.png"
-    expect_eq "icon $size" "$(identify -format '%m %wx%h %[channels]' "$icon")" "PNG ${size}x$size srgba"
-    expect_eq "icon $size opacity" "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h*13/16}.a]' info:)" "0 1"
+    read -r kind dims channels _ < <(im "$icon" -format '%m %wx%h %[channels]\n' info:)
+    expect_eq "icon $size" "$kind $dims $channels" "PNG ${size}x$size srgba"
+    expect_eq "icon $size opacity" "$(im "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h*13/16}.a]' info:)" "0 1"
 done
 entry="$prefix/share/applications/zorvane.desktop"
 expect_eq "menu category" "$(grep '^Categories=' "$entry")" "Categories=Game;ArcadeGame;"
@@ -95,13 +97,39 @@ done
 launch env -u XDG_DATA_HOME -u HOME "$prefix/games/zorvane"
 [ "$status" = 1 ] && [ ! -s "$tmp/out" ] || fail "started without HOME or XDG_DATA_HOME"
 
-# Started through a link elsewhere, and by name on PATH, it still finds its prefix.
+# Every path the launcher takes, with spaces in it and through links: its own (a link, a relative
+# link, a link to a link, the whole prefix behind a link, its name on PATH), XDG_DATA_HOME and HOME
+# (each itself or a link to a directory), and the directory it is started from. Each run must find the
+# install, play in the per-user directory, link the data and pass the words on untouched.
+sp="$tmp/with space"
+mkdir -p "$sp/bin" "$sp/home" "$sp/xdg" "$sp/cwd"
+ln -s "$prefix" "$sp/prefix link"
+ln -s "$prefix/games/zorvane" "$sp/bin/a link"
+ln -s "../../pre fix\$1/games/zorvane" "$sp/bin/a relative link"
+ln -s "a relative link" "$sp/bin/a link to a link"
+ln -s "$sp/xdg" "$sp/xdg link"
+ln -s "$sp/home" "$sp/home link"
+while IFS='|' read -r what started xdg home dir; do
+    rm -rf "$sp/xdg/zorvane" "$sp/home/.local"
+    base=(-u XDG_DATA_HOME)
+    [ -z "$xdg" ] || base=(XDG_DATA_HOME="$xdg")
+    (cd "$sp/cwd" && env "${base[@]}" HOME="$home" PATH="$sp/bin:$PATH" "$started" "two  words" "" \
+        >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?
+    expect_eq "$what: status and run" "$status:$(cat "$tmp/out")" "3:$dir
+zorvane
+[two  words]
+[]"
+    expect_eq "$what: data link" "$(readlink -f "$dir/resource")" "$(readlink -f "$data")"
+    expect_eq "$what: nothing written where it was started" "$(ls -A "$sp/cwd")" ""
+done <<EOF
+the prefix behind a link|$sp/prefix link/games/zorvane|$sp/xdg|$tmp/home|$sp/xdg/zorvane
+a link to the launcher, XDG_DATA_HOME a link|$sp/bin/a link|$sp/xdg link|$tmp/home|$sp/xdg/zorvane
+a relative link, HOME with a space|$sp/bin/a relative link||$sp/home|$sp/home/.local/share/zorvane
+a link to a link, HOME a link|$sp/bin/a link to a link||$sp/home link|$sp/home/.local/share/zorvane
+its name on PATH|a link to a link|$sp/xdg|$tmp/home|$sp/xdg/zorvane
+EOF
 user="$tmp/home/.local/share/zorvane"
-mkdir "$tmp/bin" && ln -s "$prefix/games/zorvane" "$tmp/bin/zv"
-launch env -u XDG_DATA_HOME "$tmp/bin/zv"
-expect_eq "via link" "$status:$(readlink -f "$user/resource")" "3:$(readlink -f "$data")"
-launch env -u XDG_DATA_HOME PATH="$prefix/games:$PATH" zorvane
-expect_eq "via PATH" "$status" 3
+launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
 
 # The per-user directory must be the player's own directory: a link (even to the player's own directory),
 # a file, or another user's directory stops the launch with the reason, and nothing is made there.
@@ -134,10 +162,10 @@ for old in "$tmp/gone" "$tmp/other/share/games/zorvane/resource"; do
 done
 
 # The player's own data, a directory there or a link to one elsewhere, is kept and used.
-mkdir "$tmp/mine"
+mkdir "$tmp/my data"
 for own in dir link; do
     rm -r "$user/resource"
-    if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/mine" "$user/resource"; fi
+    if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/my data" "$user/resource"; fi
     touch "$user/resource/mine"
     launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
     [ "$status" = 3 ] && [ -f "$user/resource/mine" ] || fail "own data $own not kept"
