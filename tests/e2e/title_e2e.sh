@@ -20,19 +20,22 @@ read_level() {
     [ -z "${1:-}" ] || e2e_expect_title "$LEVEL_SHOT" "$SHOWN" whole
 }
 
-# press KEY EXPECTED WHAT: KEY held from the level LEVEL until the title shows another, which must be
-# EXPECTED and exact. A fresh look first must still show LEVEL: the press before changed it once, not
-# again when the 10-frame wait ran out.
+# press KEY EXPECTED WHAT: one push of KEY from the level LEVEL must give EXPECTED, exactly as drawn.
+# The look after the push shows all it did. A push that changed nothing came within the 10-frame wait
+# after the change before, which the title does not show, and is made again.
 LEVEL=0
 press() {
-    local changed="$E2E_SCRATCH/changed-$SHOTS.png"
-    read_level
-    e2e_expect "level $LEVEL kept after the key was let go" "$LEVEL" "$SHOWN"
-    # shellcheck disable=SC2046
-    e2e_shoot_until_change "$LEVEL_SHOT" "$changed" $(e2e_title_level_box) "$1" || return
-    e2e_expect "$3" "$2" "$(e2e_read_title_level "$changed")"
-    e2e_expect_title "$changed" "$2" whole
-    LEVEL="$2"
+    local shot shown="" try
+    for try in 1 2 3 4 5; do
+        shot="$E2E_SCRATCH/press-$((SHOTS += 1)).png"
+        e2e_press_and_look "$shot" "$1" || return
+        shown="$(e2e_read_title_level "$shot")"
+        [ "$shown" = "$LEVEL" ] || break
+        e2e_log "$1 at level $LEVEL changed nothing (within the wait?): push $try"
+    done
+    e2e_expect "$3" "$2" "${shown:-none}"
+    e2e_expect_title "$shot" "$2" whole
+    [ -z "$shown" ] || LEVEL="$shown"
 }
 
 # --- 1: what the player sees first ---------------------------------------------------------------------
@@ -71,7 +74,6 @@ press Left 44 "left takes five"
 # 23 and so on of its hold; frames are at least 16 ms apart, so the hold's length bounds the changes
 # from above. The key stays down until the title has shown three changes.
 read_level
-e2e_expect "level $LEVEL kept after the key was let go" "$LEVEL" "$SHOWN"
 before="$SHOWN" look="$LEVEL_SHOT"
 start=$(e2e_now_ms)
 xdotool keydown Down

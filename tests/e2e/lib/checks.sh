@@ -127,13 +127,11 @@ e2e_read_title_level() {
     e2e_read_number "$1" $((40 + $(e2e_text_width "LEVEL : "))) 384
 }
 
-# e2e_expect_fresh_game SHOT [LEVEL [Z]]: a game seen before its first wave leaves the boss: boss, bar,
+# e2e_expect_fresh_game SHOT [LEVEL]: a game seen before its first wave leaves the boss: boss, bar,
 # ship, pods, charge bar and HUD exact, and nothing else on the field. TIME is read from the shot;
-# the charge, 120 at the start and one more every frame of play, gives the bar's width from it. With
-# Z "held" the shot was taken with z down, which colours the pods.
+# the charge, 120 at the start and one more every frame of play, gives the bar's width from it.
 e2e_expect_fresh_game() {
     local shot="$1" level="${2:-0}" want="$E2E_SCRATCH/game-want.png" t bar colour pods pod=255,255,0
-    [ "${3:-}" = held ] && pod=128,128,255
     t="$(e2e_read_number "$shot" $((10 + $(e2e_text_width "TIME  : "))) 50)"
     if [ -z "$t" ]; then
         e2e_fail "no TIME number at (10, 50)"

@@ -38,10 +38,11 @@ e2e_wait_file() {
 }
 
 # e2e_catches SIGNAL...: the game has a handler of its own for every one of the signals, so that
-# each now asks it to quit instead of ending it (or reaches nothing else that would, such as a
-# terminal library's handler installed later).
+# each now asks it to quit instead of ending it. The process must be the game by then, not the shell
+# that is about to become it, whose own handlers would count otherwise.
 e2e_catches() {
     local mask sig bit
+    [ "$(readlink "/proc/$E2E_GAME_PID/exe" 2>/dev/null)" = "$E2E_BIN" ] || return 1
     mask="$(awk '/^SigCgt:/ { print $2 }' "/proc/$E2E_GAME_PID/status" 2>/dev/null)"
     [ -n "$mask" ] || return 1
     for sig in "$@"; do

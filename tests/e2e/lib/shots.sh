@@ -51,10 +51,22 @@ e2e_screenshot() {
     return 1
 }
 
+# e2e_press_and_look OUT.png KEY...: a push of the keys, down until the game has seen them, and OUT, a
+# screenshot of a frame after every frame that could still see them: it shows all that they did.
+e2e_press_and_look() {
+    local out="$1"
+    shift
+    if e2e_xkeys -s "$E2E_WORK/screenshot.bmp" -a 2 "$@" >/dev/null && e2e_keep_shot "$out"; then
+        return 0
+    fi
+    e2e_fail "$* pushed: $(e2e_xkeys_said)"
+    return 1
+}
+
 # e2e_shoot_until_change [-t SECONDS] BEFORE.png OUT.png X Y W H [KEY...]: holds the keys down and
 # takes screenshots until the rectangle differs from the one in BEFORE (a shot of e2e_screenshot's),
-# then lets go; OUT is that shot, and E2E_HELD_MS how long the keys were down. A failed check when
-# the deadline (30 s unless given) passes or the game ends first.
+# then lets go; OUT is that shot. A failed check when the deadline (30 s unless given) passes or the
+# game ends first.
 e2e_shoot_until_change() {
     local seconds=30
     if [ "$1" = -t ]; then
@@ -64,8 +76,7 @@ e2e_shoot_until_change() {
     local before="$1" out="$2" x="$3" y="$4" w="$5" h="$6"
     shift 6
     if e2e_xkeys -t $((seconds * 1000)) -s "$E2E_WORK/screenshot.bmp" -d "${before%.*}.bmp" \
-        "$x" "$y" "$w" "$h" "$@" >"$E2E_SCRATCH/held.txt" && e2e_keep_shot "$out"; then
-        E2E_HELD_MS="$(awk '{ print $2 }' "$E2E_SCRATCH/held.txt")"
+        "$x" "$y" "$w" "$h" "$@" >/dev/null && e2e_keep_shot "$out"; then
         return 0
     fi
     e2e_fail "${*:-no key} held for a change at ($x, $y) ${w}x$h: $(e2e_xkeys_said)"
