@@ -55,9 +55,11 @@ launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|
 expect_file "$prefix/share/applications/$launchable"
 
 # The stand-in prints its working directory, the window class it was given and each argument on a line
-# of its own, and ends with the status it is told (3 unless told).
+# of its own, writes its process id where STAND_IN_PID says, and ends with the status it is told (3
+# unless told).
 mv "$bin" "$tmp/real-bin"
-printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\nexit ${STAND_IN_STATUS:-3}\n' >"$bin"
+printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\n%s\nexit ${STAND_IN_STATUS:-3}\n' \
+    '[ -z "$STAND_IN_PID" ] || echo $$ >"$STAND_IN_PID"' >"$bin"
 chmod +x "$bin"
 launch() { (cd "$tmp/cwd" && "$@" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?; }
 mkdir "$tmp/cwd" "$tmp/home"
@@ -75,6 +77,13 @@ zorvane
 [two words]
 []"
 expect_eq "link" "$(readlink -f "$tmp/xdg/zorvane/resource")" "$(readlink -f "$data")"
+# The game takes the launcher's place (exec): a signal sent to what was started, a window manager's
+# SIGTERM say, reaches the game itself.
+(cd "$tmp/cwd" && exec env XDG_DATA_HOME="$tmp/xdg" STAND_IN_PID="$tmp/game.pid" "$prefix/games/zorvane" \
+    >/dev/null 2>&1) &
+started=$!
+wait "$started" || true
+expect_eq "the game in the launcher's process" "$(cat "$tmp/game.pid")" "$started"
 
 # The launcher answers --help and --version itself, needing no per-user directory (nor HOME); every
 # other first word, and these anywhere else, go to the game.
@@ -152,6 +161,27 @@ fi
 echo keep >"$tmp/xdg-file"
 launch env XDG_DATA_HOME="$tmp/xdg-file" "$prefix/games/zorvane"
 [ "$status" = 1 ] && grep -q "cannot make the directory" "$tmp/err" || fail "unmakeable directory: $(cat "$tmp/err")"
+# And where the data link cannot be made in a directory of the player's that they may not write to.
+# Root writes anywhere, so as root the launch runs as "nobody", in a directory that user owns.
+as_player=()
+if [ "$(id -u)" = 0 ]; then
+    if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+        as_player=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
+        chmod 755 "$tmp"
+    else
+        as_player=(skip)
+    fi
+fi
+if [ "${as_player[*]}" = skip ]; then
+    echo "root without setpriv: skipping the directory its owner may not write to"
+else
+    mkdir -p "$tmp/xdg-ro/zorvane"
+    [ ${#as_player[@]} -eq 0 ] || chown nobody "$tmp/xdg-ro/zorvane"
+    chmod 555 "$tmp/xdg-ro/zorvane"
+    launch env XDG_DATA_HOME="$tmp/xdg-ro" "${as_player[@]}" "$prefix/games/zorvane"
+    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "cannot make the link" "$tmp/err" ||
+        fail "unwritable directory: $status $(cat "$tmp/err")"
+fi
 
 # A stale link, or one into another install, is pointed at this install.
 mkdir -p "$tmp/other/share/games/zorvane/resource"
