@@ -46,18 +46,22 @@ e2e_setup() {
         export LSAN_OPTIONS="suppressions=$E2E_SCRATCH/lsan.supp"
     fi
     trap e2e_cleanup EXIT
-    trap 'exit 1' INT TERM
+    # A reader of the log that goes away (a pager quit early) ends the script too, cleanly.
+    trap 'exit 1' INT TERM PIPE
     e2e_load_font
 }
 
+# e2e_cleanup: the game and the X server first, so that nothing outlives a script whose log can no
+# longer be written; then the output of failed runs, and the scratch area.
 e2e_cleanup() {
+    trap '' PIPE
     e2e_kill_game
-    e2e_show_failed_output
     if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
         kill "$E2E_XVFB_PID" 2>/dev/null
         wait "$E2E_XVFB_PID" 2>/dev/null
     fi
     E2E_XVFB_PID=""
+    e2e_show_failed_output
     if [ -n "$E2E_SCRATCH" ] && [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_SCRATCH"; fi
 }
 
