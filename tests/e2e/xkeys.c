@@ -80,7 +80,8 @@ static void releaseKeys(void) {
     keysDown = 0;
 }
 
-/* A zombie has ended too: its parent, the test script, may not have reaped it yet. */
+/* A zombie has ended too: its parent, the test script, may not have reaped it yet; and one being
+ * reaped just now is briefly dead ('X') before it is gone. */
 static int gameEnded(void) {
     if (game <= 0) return 0;
     if (kill(game, 0) == -1 && errno == ESRCH) return 1;
@@ -91,7 +92,7 @@ static int gameEnded(void) {
     const char* got = fgets(line, sizeof line, f);
     fclose(f);
     const char* close = got ? strrchr(line, ')') : NULL;
-    return close && close[1] == ' ' && close[2] == 'Z';
+    return close && close[1] == ' ' && (close[2] == 'Z' || close[2] == 'X');
 }
 
 static uint32_t le32(const unsigned char* p) {
@@ -267,9 +268,11 @@ int main(int argc, char** argv) {
     const char* seen = "nothing";
     pressKeys();
     if (!shotPath) {
-        while (nowMs() < deadline && !gameEnded())
+        /* Asked once a round: an end seen once stays seen, whatever the process table says later. */
+        int ended = 0;
+        while (nowMs() < deadline && !(ended = gameEnded()))
             sleepMs(2);
-        status = gameEnded() ? WAITED : TIMED_OUT;
+        status = ended ? WAITED : TIMED_OUT;
     }
     while (shotPath && status == TIMED_OUT) {
         long size = 0;
