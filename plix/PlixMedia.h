@@ -79,6 +79,11 @@ constexpr long PLIX_MAX_CHANNELS = 2;
 // 8 or 16 bits, 4000 to 192000 Hz, and a data chunk inside the file.
 const char* wavProblem(const Uint8* data, size_t size);
 
+// Whether SDL's video driver shows the player a picture: a driver that draws on a screen, or any
+// that the player named in SDL_VIDEODRIVER (named: a comma-separated list, or null). Offscreen,
+// dummy and the terminal's text drivers show nothing to play.
+bool Plix_driverShowsPicture(const char* driver, const char* named);
+
 // The trace: when on, each traced call records itself before it does its work.
 extern bool plixTraceOn;
 void traceFill(int x, int y, int w, int h, int red, int green, int blue);

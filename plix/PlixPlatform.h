@@ -21,6 +21,8 @@ const Uint8* Plix_platformKeys(int* count);
 void Plix_platformSetKey(int key, bool held);
 // Makes every pixel of key's colour transparent when the surface is blitted.
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
+// Whether the video driver SDL_Init chose shows the player a picture; no other may run the game.
+bool Plix_platformDriverShowsPicture();
 // How many joysticks Plix_init may open; 0 when the first one cannot be used here.
 int Plix_platformJoysticks();
 // SDL_FillRect with a colour from SDL_MapRGB.

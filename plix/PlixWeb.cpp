@@ -148,6 +148,11 @@ void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) 
 
 // A headless browser lists gamepad slots that hold no gamepad, and opening one fails; the game then
 // goes on with the keyboard alone rather than stopping.
+// The page's canvas is the picture.
+bool Plix_platformDriverShowsPicture() {
+    return true;
+}
+
 int Plix_platformJoysticks() {
     int count = SDL_NumJoysticks();
     if (count <= 0) return 0;
