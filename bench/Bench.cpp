@@ -221,4 +221,13 @@ BENCHMARK(BM_FramePacing)->UseManualTime()->Unit(benchmark::kMillisecond)->Itera
 
 } // namespace
 
-BENCHMARK_MAIN();
+// Google Benchmark's main, then the media layer closed as the game closes it: audio left open at
+// exit crashes SDL2's audio thread under sdl12-compat.
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Plix_quit();
+    return 0;
+}
