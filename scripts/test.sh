@@ -9,6 +9,7 @@ cd "$root/build"
 # The soak and the damaged-resources runs come below, against the sanitizer build.
 ctest --output-on-failure -j "$(nproc)" -LE 'soak|damaged' | tee "$root/build/ctest-summary.log"
 unit_count="$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$root/build/ctest-summary.log" | tail -n 1)"
+bash "$root/tests/compat/compat.sh" "$root/build" # the suites again on sdl12-compat; prints its own count
 
 # Second stage: the game and the simulator built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # the soak at every level and the damaged-resources runs use them and fail on any sanitizer report.
