@@ -56,6 +56,10 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
 }
 
+unsigned Plix_platformFormatVersion(const SDL_Surface* surface) {
+    return surface->format_version;
+}
+
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {
     SDL_FillRect(surface, rect, colour);
 }

@@ -40,11 +40,12 @@ ColourCache colourCache;
 
 // Classic SDL numbers every change of a surface's format or palette (SDL_SetColors included) from
 // one counter, so no two screens, nor a screen before and after a change, share a number. Where
-// the number is 0, as sdl12-compat leaves it, the palette's colours themselves are compared.
+// the number is 0, as sdl12-compat and the browser leave it, the palette's colours are compared.
 bool cacheHolds(const ColourCache& c, const SDL_Surface* screen) {
-    if (c.version != screen->format_version) return false;
+    const unsigned version = Plix_platformFormatVersion(screen);
+    if (c.version != version) return false;
     const SDL_Palette* p = screen->format->palette;
-    return screen->format_version != 0 ||
+    return version != 0 ||
            std::memcmp(c.colours, p->colors,
                        size_t(std::min(p->ncolors, ColourCache::SIZE)) * sizeof(SDL_Color)) == 0;
 }
@@ -55,7 +56,7 @@ Uint32 screenColour(const SDL_Surface* screen, Uint8 r, Uint8 g, Uint8 b) {
     ColourCache& c = colourCache;
     if (!cacheHolds(c, screen)) {
         c = ColourCache();
-        c.version = screen->format_version;
+        c.version = Plix_platformFormatVersion(screen);
         const SDL_Palette* p = format->palette;
         std::memcpy(c.colours, p->colors,
                     size_t(std::min(p->ncolors, ColourCache::SIZE)) * sizeof(SDL_Color));

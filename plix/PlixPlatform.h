@@ -25,6 +25,8 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
 bool Plix_platformDriverShowsPicture();
 // How many joysticks Plix_init may open; 0 when the first one cannot be used here.
 int Plix_platformJoysticks();
+// The number SDL gives each change of the surface's format or palette, or 0 where it keeps none.
+unsigned Plix_platformFormatVersion(const SDL_Surface* surface);
 // SDL_FillRect with a colour from SDL_MapRGB.
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour);
 // Mix_FadeInMusic.

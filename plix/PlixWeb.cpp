@@ -136,6 +136,11 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     SDL_UnlockSurface(surface);
 }
 
+// The emulation's surfaces carry no such number.
+unsigned Plix_platformFormatVersion(const SDL_Surface*) {
+    return 0;
+}
+
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {
     if (surface != SDL_GetVideoSurface()) {
         SDL_FillRect(surface, rect, colour);
