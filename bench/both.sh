@@ -30,7 +30,7 @@ function figures(line,   f, n, i, kv, text) {
     text = f[2] " " f[3]
     for (i = 7; i <= n; ++i) {
         split(f[i], kv, "=")
-        if (kv[1] ~ /^(worst_us|fps|worst_frame_us|mean_ms|p99_ms|max_ms)$/) text = text " " f[i]
+        if (kv[1] ~ /^(worst_us|fps|worst_frame_us|worst_frame_cpu_us|mean_ms|p99_ms|max_ms)$/) text = text " " f[i]
     }
     return text
 }
