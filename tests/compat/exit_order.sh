@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every way out of the game closes the mixer's audio device before SDL, and both before the process
-# starts to exit: a quit, a closed terminal, failures before and after the device opened. Audio left
-# open at exit crashes SDL2's audio thread under sdl12-compat, now and then.
+# starts to exit: a quit, a closed terminal, Ctrl-C, failures before and after the device opened.
+# Audio left open at exit crashes SDL2's audio thread under sdl12-compat, now and then.
 # usage: exit_order.sh GAME RESOURCE_DIR ORDER_SPY_LIBRARY
 set -uo pipefail
 game="$(readlink -f "$1")"
@@ -33,6 +33,7 @@ opened="SDL_Init Mix_OpenAudio Mix_CloseAudio SDL_Quit exit"
 cases=(
     "quit|TERM|0|dPlix system quit.|$opened"
     "closed terminal|HUP|0|dPlix system quit.|$opened"
+    "interrupt (Ctrl-C)|INT|0|dPlix system quit.|$opened"
     "missing sound|rm sound/kin.wav|1|Plix_loadWAV: |$opened"
     "damaged glyph|break font/65.bmp|1|loadFont: |$opened"
     "no display|no display|1|Plix_init: Couldn't |SDL_Init Mix_CloseAudio SDL_Quit exit"
@@ -53,7 +54,7 @@ for entry in "${cases[@]}"; do
     (cd "$work" && exec env "${environment[@]}" ZORVANE_ORDER_LOG="$work/order.log" \
         LD_PRELOAD="$spy${LD_PRELOAD:+:$LD_PRELOAD}" "$game" </dev/null >stdout.txt 2>stderr.txt) &
     pid=$!
-    if [ "$how" = TERM ] || [ "$how" = HUP ]; then
+    if [[ "$how" =~ ^(TERM|HUP|INT)$ ]]; then
         # run.log is emptied once the audio device is open; the quit comes at the first frame.
         waitFor 30 test -e "$work/run.log" || fail "$name: no run.log within 30 s"
         kill -"$how" "$pid" 2>/dev/null
