@@ -68,16 +68,6 @@ void pumpEvents() {
     if (quitSignal) plixMedia.quitRequested = true;
 }
 
-// SDL falls back to drawing in the terminal when no display answers; nobody can play that, so such
-// a driver is only used when the player named it.
-bool textModeFallback() {
-    const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    if (chosen && *chosen) return false;
-    char name[32] = "";
-    if (!SDL_VideoDriverName(name, sizeof name)) return false;
-    return std::strcmp(name, "aalib") == 0 || std::strcmp(name, "caca") == 0;
-}
-
 // Without a sound device the game plays on in silence, on SDL's dummy driver; only when even that
 // cannot open is it a failure.
 void openAudio() {
@@ -129,7 +119,9 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
     if (fullScreen) m.videoFlags |= SDL_FULLSCREEN;
 
     if (SDL_Init(SDL_SUBSYSTEMS) < 0) throw PlixError("Plix_init: Couldn't initialize SDL");
-    if (textModeFallback()) throw PlixError("Plix_init: Couldn't set video mode");
+    // Without a display SDL falls back to a driver nobody sees (offscreen, dummy, text in the
+    // terminal), and the game would play on invisibly; the player has to name such a driver.
+    if (!Plix_platformDriverShowsPicture()) throw PlixError("Plix_init: Couldn't set video mode");
     m.screen = SDL_SetVideoMode(m.videoWidth, m.videoHeight, m.videoBpp, m.videoFlags);
     if (!m.screen) throw PlixError("Plix_init: Couldn't set video mode");
     SDL_WM_SetCaption(title.c_str(), nullptr);

@@ -2,8 +2,44 @@
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
 namespace {
 constexpr Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
+
+// Drivers of classic SDL 1.2 and of SDL2 under sdl12-compat that put the picture on a screen. SDL2
+// spells some in capitals (KMSDRM), so names are compared without case.
+constexpr const char* PICTURE_DRIVERS[] = {"x11", "wayland", "kmsdrm", "fbcon", "directfb",
+                                           "dga", "svgalib", "ggi",    "nanox", "wscons",
+                                           "vgl", "rpi",     "vivante"};
+
+// Whether name is one of the comma-separated entries of list.
+bool listed(const char* name, const char* list) {
+    const size_t length = std::strlen(name);
+    for (const char* p = list; *p;) {
+        const char* end = std::strchr(p, ',');
+        const size_t n = end ? size_t(end - p) : std::strlen(p);
+        if (n == length && strncasecmp(p, name, n) == 0) return true;
+        if (!end) break;
+        p = end + 1;
+    }
+    return false;
+}
+} // namespace
+
+bool Plix_driverShowsPicture(const char* driver, const char* named) {
+    if (named && listed(driver, named)) return true;
+    for (const char* shows : PICTURE_DRIVERS)
+        if (strcasecmp(driver, shows) == 0) return true;
+    return false;
+}
+
+bool Plix_platformDriverShowsPicture() {
+    char name[32] = "";
+    if (!SDL_VideoDriverName(name, sizeof name)) return false;
+    return Plix_driverShowsPicture(name, std::getenv("SDL_VIDEODRIVER"));
 }
 
 const Uint8* Plix_platformKeys(int* count) {
@@ -18,6 +54,10 @@ void Plix_platformSetKey(int key, bool held) {
 
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
+}
+
+unsigned Plix_platformFormatVersion(const SDL_Surface* surface) {
+    return surface->format_version;
 }
 
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {

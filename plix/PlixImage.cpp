@@ -3,6 +3,9 @@
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr int KEY_TOP_LEFT =
@@ -25,23 +28,38 @@ Uint32 topLeftPixel(const SDL_Surface* surface) {
 }
 
 // On a palettized screen SDL_MapRGB searches the whole palette on every call, and a frame of play
-// fills hundreds of boxes in a handful of colours; remember the answers until the format changes.
+// fills hundreds of boxes in a handful of colours; remember the answers while the palette holds.
 struct ColourCache {
     static constexpr int SIZE = 256;
-    const SDL_PixelFormat* format = nullptr;
-    const SDL_Palette* palette = nullptr;
-    Uint32 rgb[SIZE] = {}; // packed colour + 1, so 0 marks an empty slot
+    unsigned version = 0;
+    SDL_Color colours[SIZE] = {}; // the palette's, kept for an SDL that gives no version
+    Uint32 rgb[SIZE] = {};        // packed colour + 1, so 0 marks an empty slot
     Uint32 pixel[SIZE] = {};
 };
 ColourCache colourCache;
 
-Uint32 screenColour(const SDL_PixelFormat* format, Uint8 r, Uint8 g, Uint8 b) {
+// Classic SDL numbers every change of a surface's format or palette (SDL_SetColors included) from
+// one counter, so no two screens, nor a screen before and after a change, share a number. Where
+// the number is 0, as sdl12-compat and the browser leave it, the palette's colours are compared.
+bool cacheHolds(const ColourCache& c, const SDL_Surface* screen) {
+    const unsigned version = Plix_platformFormatVersion(screen);
+    if (c.version != version) return false;
+    const SDL_Palette* p = screen->format->palette;
+    return version != 0 ||
+           std::memcmp(c.colours, p->colors,
+                       size_t(std::min(p->ncolors, ColourCache::SIZE)) * sizeof(SDL_Color)) == 0;
+}
+
+Uint32 screenColour(const SDL_Surface* screen, Uint8 r, Uint8 g, Uint8 b) {
+    const SDL_PixelFormat* format = screen->format;
     if (format->BytesPerPixel != 1) return SDL_MapRGB(format, r, g, b);
     ColourCache& c = colourCache;
-    if (c.format != format || c.palette != format->palette) {
+    if (!cacheHolds(c, screen)) {
         c = ColourCache();
-        c.format = format;
-        c.palette = format->palette;
+        c.version = Plix_platformFormatVersion(screen);
+        const SDL_Palette* p = format->palette;
+        std::memcpy(c.colours, p->colors,
+                    size_t(std::min(p->ncolors, ColourCache::SIZE)) * sizeof(SDL_Color));
     }
     Uint32 packed = (Uint32(r) << 16 | Uint32(g) << 8 | b) + 1;
     int slot = int((r * 7u + g * 3u + b) & (ColourCache::SIZE - 1));
@@ -100,5 +118,5 @@ void Plix_fillRect(int x, int y, int w, int h, int red, int green, int blue) {
         rect.h = Uint16(m.videoHeight);
     }
     Plix_platformFillRect(m.screen, &rect,
-                          screenColour(m.screen->format, Uint8(red), Uint8(green), Uint8(blue)));
+                          screenColour(m.screen, Uint8(red), Uint8(green), Uint8(blue)));
 }

@@ -112,6 +112,11 @@ const char* bmpProblem(const Uint8* data, size_t size, PlixBmpShape& shape);
 // the layer's own reason, or nullptr with problem nullptr when SDL refused it (SDL_GetError).
 SDL_Surface* loadCheckedBMP(const char* fileName, const char*& problem);
 
+// Whether SDL's video driver shows the player a picture: a driver that draws on a screen, or any
+// that the player named in SDL_VIDEODRIVER (named: a comma-separated list, or null). Offscreen,
+// dummy and the terminal's text drivers show nothing to play.
+bool Plix_driverShowsPicture(const char* driver, const char* named);
+
 // The trace: when on, each traced call records itself before it does its work.
 extern bool plixTraceOn;
 void traceFill(int x, int y, int w, int h, int red, int green, int blue);

@@ -13,8 +13,12 @@ const Uint8* Plix_platformKeys(int* count);
 void Plix_platformSetKey(int key, bool held);
 // Makes every pixel of key's colour transparent when the surface is blitted.
 void Plix_platformColorKey(SDL_Surface* surface, Uint32 key);
+// Whether the video driver SDL_Init chose shows the player a picture; no other may run the game.
+bool Plix_platformDriverShowsPicture();
 // How many joysticks Plix_init may open; 0 when the first one cannot be used here.
 int Plix_platformJoysticks();
+// The number SDL gives each change of the surface's format or palette, or 0 where it keeps none.
+unsigned Plix_platformFormatVersion(const SDL_Surface* surface);
 // SDL_FillRect with a colour from SDL_MapRGB.
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour);
 // SDL_BlitSurface of an image or a glyph onto the screen, at the alpha SDL_SetAlpha gave it.

@@ -267,6 +267,11 @@ void Plix_platformColorKey(SDL_Surface* surface, Uint32 key) {
     surface->userdata = &pixelsCopied;
 }
 
+// The emulation's surfaces carry no such number.
+unsigned Plix_platformFormatVersion(const SDL_Surface*) {
+    return 0;
+}
+
 void Plix_platformFillRect(SDL_Surface* surface, SDL_Rect* rect, Uint32 colour) {
     if (useFrame(surface)) {
         const Span s = clip(rect->x, rect->y, rect->w, rect->h, surface->w, surface->h);
@@ -303,6 +308,11 @@ void Plix_platformFlip(SDL_Surface* screen) {
 // clamp delays, until the deadline.
 void Plix_platformYield(Uint32 remainingMs) {
     yieldFor(remainingMs);
+}
+
+// The page's canvas is the picture.
+bool Plix_platformDriverShowsPicture() {
+    return true;
 }
 
 // Gamepads come in as keys (see Plix_platformKeys), whenever the browser lists them.

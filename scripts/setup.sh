@@ -6,9 +6,12 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 web=""
 [ "${1:-}" = "--web" ] && web=1
+# libsdl1.2-compat is sdl12-compat's runtime library alone, beside classic SDL 1.2: the test command
+# runs the game on both. Its -dev and shim packages, which would make it the default, stay out.
 PACKAGES=(
   build-essential cmake pkg-config git clang-format
   libsdl1.2-dev libsdl-mixer1.2-dev libogg-dev libvorbis-dev libpng-dev
+  libsdl1.2-compat
   libgtest-dev libbenchmark-dev
   libx11-dev xvfb xdotool x11-utils imagemagick valgrind
   dpkg-dev file lintian appstream desktop-file-utils man-db groff-base bsdextrautils

@@ -44,6 +44,9 @@ missing() {
     report+=", $1: skipped"
 }
 
+# The unit, golden and end-to-end suites again, the game and the tests loading sdl12-compat.
+stage compat bash "$root/tests/compat/compat.sh" "$root/build"
+
 # Second stage: the game and the simulator built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # the soak at every level and the damaged-resources runs use them and fail on any sanitizer report.
 asan="$root/build-asan"

@@ -4,11 +4,16 @@
 #include <SDL/SDL_mixer.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: sdl_error_probe bmp|wav|music FILE\n");
+        return 2;
+    }
+    const std::string kind = argv[1];
+    if (kind != "bmp" && kind != "wav" && kind != "music") {
+        std::fprintf(stderr, "sdl_error_probe: unknown kind %s\n", argv[1]);
         return 2;
     }
     setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -21,16 +26,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool loaded = false;
-    if (std::strcmp(argv[1], "bmp") == 0) {
+    if (kind == "bmp") {
         loaded = SDL_LoadBMP(argv[2]) != nullptr;
-    } else if (std::strcmp(argv[1], "wav") == 0) {
+    } else if (kind == "wav") {
         loaded = Mix_LoadWAV(argv[2]) != nullptr;
-    } else if (std::strcmp(argv[1], "music") == 0) {
+    } else {
         Mix_Music* m = Mix_LoadMUS(argv[2]);
         loaded = m && Mix_PlayMusic(m, 3000) == 0;
-    } else {
-        std::fprintf(stderr, "sdl_error_probe: unknown kind %s\n", argv[1]);
-        return 2;
     }
     std::printf("%s\n", loaded ? "LOADED" : SDL_GetError());
     Mix_CloseAudio();

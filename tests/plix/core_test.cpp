@@ -191,4 +191,34 @@ TEST_F(CoreTest, SnapshotCopiesNowIntoBeforeForEveryButtonAndBothAxes) {
     EXPECT_EQ(stick.highestButtonRead, 2) << "every button of the stick, and no more, is read";
 }
 
+// Classic SDL's names and SDL2's (through sdl12-compat) alike: only a driver that shows a picture
+// runs the game unasked, and any driver runs it when the player names it.
+TEST(VideoDriver, OnlyAPictureOrThePlayersOwnChoiceIsPlayable) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"x11", nullptr, true},
+        {"wayland", nullptr, true},
+        {"KMSDRM", nullptr, true}, // SDL2's spelling
+        {"kmsdrm", nullptr, true},
+        {"fbcon", nullptr, true},
+        {"offscreen", nullptr, false}, // SDL2's choice when no display answers
+        {"dummy", nullptr, false},
+        {"evdev", nullptr, false}, // SDL2's dummy with keyboard input
+        {"caca", nullptr, false},  // classic SDL's choice when no display answers
+        {"aalib", nullptr, false},
+        {"x11x", nullptr, false},
+        {"", nullptr, false},
+        {"offscreen", "", false},
+        {"offscreen", "offscreen", true},
+        {"dummy", "DUMMY", true},
+        {"caca", "x11,caca", true},
+        {"caca", "cac", false},
+        {"caca", "cacaX,x11", false},
+        {"x11", "dummy", true},
+    };
+    for (const auto& [driver, named, playable] : cases) {
+        SCOPED_TRACE(std::string(driver) + " with SDL_VIDEODRIVER " + (named ? named : "unset"));
+        EXPECT_EQ(Plix_driverShowsPicture(driver, named), playable);
+    }
+}
+
 } // namespace

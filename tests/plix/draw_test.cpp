@@ -2,6 +2,8 @@
 #include "MediaFiles.h"
 #include "plix/Plix.h"
 
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <tuple>
@@ -17,7 +19,7 @@ const std::map<Uint32, char> LETTERS = {
 
 class DrawTest : public ::testing::Test {
   protected:
-    SDL_Surface* dummyScreen = nullptr;
+    SDL_Surface* realScreen = nullptr;
     SDL_Surface* canvas = nullptr;
 
     void SetUp() override {
@@ -25,14 +27,15 @@ class DrawTest : public ::testing::Test {
             ASSERT_EQ(chdir(mediafiles::scratchDir("draw").c_str()), 0);
             Plix_init("draw", 320, 480, false);
         }
-        // The dummy driver's screen is palettized; on a 32-bit one every colour reads back exactly.
+        // The dummy driver's screen is 8-bit on classic SDL and 32-bit on sdl12-compat; on a 32-bit
+        // one of the test's own every colour reads back exactly.
         canvas = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 480, 32, 0xff0000, 0xff00, 0xff, 0);
-        dummyScreen = plixMedia.screen;
+        realScreen = plixMedia.screen;
         plixMedia.screen = canvas;
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
     }
     void TearDown() override {
-        plixMedia.screen = dummyScreen;
+        plixMedia.screen = realScreen;
         SDL_FreeSurface(canvas);
     }
 
@@ -86,19 +89,68 @@ TEST_F(DrawTest, FillsTheRectangleExactlyAndOnlyBothSizesZeroMeanToTheFarEdges) 
     EXPECT_EQ(pixel(319, 479), 0xc86432u);
 }
 
-TEST_F(DrawTest, APalettizedScreenGetsTheColourSdlWouldMapEveryTime) {
-    plixMedia.screen = dummyScreen;
-    ASSERT_EQ(dummyScreen->format->BytesPerPixel, 1);
+// An 8-bit surface whose palette runs from dark to bright, or from bright to dark when reversed, so
+// that a colour's nearest entry changes with every palette below.
+SDL_Surface* palettized(bool reversed) {
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 8, 0, 0, 0, 0);
+    if (!s) return nullptr;
+    SDL_Color colours[256];
+    for (int i = 0; i < 256; ++i) {
+        const int v = reversed ? 255 - i : i;
+        colours[i] = {Uint8(v), Uint8(v / 2), Uint8(255 - v), 0};
+    }
+    SDL_SetColors(s, colours, 0, 256);
+    return s;
+}
+
+TEST_F(DrawTest, APalettizedScreenGetsTheColourSdlMapsWhateverChangedBefore) {
+    // Each step puts a screen in place (or changes its palette), then fills with every colour.
     // (1, 0, 0) and (0, 0, 7) share a slot of the colour memory; each must still get its own pixel.
-    const Uint8 colours[][3] = {{1, 0, 0},     {0, 0, 7}, {1, 0, 0},
-                                {255, 255, 0}, {0, 0, 7}, {32, 32, 32}};
-    for (const auto& c : colours) {
-        Plix_fillRect(5, 5, 1, 1, c[0], c[1], c[2]);
-        const Uint8* p = static_cast<const Uint8*>(dummyScreen->pixels);
-        EXPECT_EQ(p[5 * dummyScreen->pitch + 5], SDL_MapRGB(dummyScreen->format, c[0], c[1], c[2]))
-            << int(c[0]) << ", " << int(c[1]) << ", " << int(c[2]);
+    SDL_Surface* first = palettized(false);
+    SDL_Surface* second = palettized(true);
+    SDL_Surface* third = nullptr;
+    ASSERT_TRUE(first && second);
+    const Uint8 colours[][3] = {{1, 0, 0},     {0, 0, 7},    {1, 0, 0}, {200, 100, 55},
+                                {255, 255, 0}, {32, 32, 32}, {0, 0, 7}, {90, 45, 165}};
+    const std::tuple<const char*, std::function<void()>> steps[] = {
+        {"an 8-bit screen", [&] { plixMedia.screen = first; }},
+        {"another format with the opposite palette", [&] { plixMedia.screen = second; }},
+        {"a 32-bit screen between", [&] { plixMedia.screen = canvas; }},
+        {"back to the first", [&] { plixMedia.screen = first; }},
+        {"its palette changed in place",
+         [&] {
+             SDL_Color reversed[256];
+             for (int i = 0; i < 256; ++i)
+                 reversed[i] = second->format->palette->colors[i];
+             SDL_SetColors(first, reversed, 0, 256);
+         }},
+        {"a new format, maybe at a freed one's address",
+         [&] {
+             SDL_FreeSurface(second);
+             second = nullptr;
+             third = palettized(false);
+             plixMedia.screen = third;
+         }},
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        step();
+        SDL_Surface* screen = plixMedia.screen;
+        for (const auto& c : colours) {
+            Plix_fillRect(5, 5, 1, 1, c[0], c[1], c[2]);
+            Uint32 got = 0;
+            std::memcpy(&got,
+                        static_cast<const Uint8*>(screen->pixels) + 5 * screen->pitch +
+                            5 * screen->format->BytesPerPixel,
+                        screen->format->BytesPerPixel);
+            EXPECT_EQ(got, SDL_MapRGB(screen->format, c[0], c[1], c[2]))
+                << int(c[0]) << ", " << int(c[1]) << ", " << int(c[2]);
+        }
     }
     plixMedia.screen = canvas;
+    SDL_FreeSurface(first);
+    SDL_FreeSurface(second);
+    SDL_FreeSurface(third);
 }
 
 // A 4 x 2 picture: magenta top-left, a black pixel, red, green, blue and white.

@@ -1,6 +1,7 @@
 // Turns the pattern table into glyph bitmaps.
 #include "Font.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -49,7 +50,13 @@ Canvas renderGlyph(int code) {
     const GlyphPattern* g = findGlyphPattern(code);
     Mask ink = g ? smoothDouble(patternMask(*g)) : Mask{};
     const int width = ink.w + 2 < MIN_ADVANCE ? MIN_ADVANCE : ink.w + 2;
-    Canvas c(width, FONT_ROWS * 2);
+    // The bitmap ends with its shadow's last row: the game blits every pixel of a glyph, the black
+    // ones too, and most glyphs have no descender; its height plays no part in the layout.
+    int lastInk = 0;
+    for (int y = 0; y < ink.h; ++y)
+        for (int x = 0; x < ink.w; ++x)
+            if (ink.at(x, y)) lastInk = y;
+    Canvas c(width, std::min(lastInk + 2, FONT_ROWS * 2));
     const int left = (width - ink.w) / 2;
     // A dark drop shadow: invisible on the dark background, but it keeps text readable where it
     // crosses the bright boss or an explosion. Never black, which would make it transparent.

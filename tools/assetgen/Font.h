@@ -28,7 +28,7 @@ Mask patternMask(const GlyphPattern& g);
 // Doubles a mask and rounds its diagonal steps, so slanted strokes read as lines, not stairs.
 Mask smoothDouble(const Mask& m);
 
-// The glyph bitmap as the game loads it: light ink on black, width = advance.
+// The glyph bitmap as the game loads it: light ink on black, width = advance, as tall as its ink.
 Canvas renderGlyph(int code);
 // Draws text with the glyphs onto a canvas (black glyph pixels skipped), the way the game does.
 void drawText(Canvas& dst, const std::string& text, int x, int y);
