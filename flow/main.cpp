@@ -27,6 +27,10 @@ int main(int argc, char** argv) {
         // the same way rather than with an abort.
         Plix_log(e);
         status = 1;
+    } catch (...) {
+        // An exception that is no std::exception has no message of its own, but ends no other way.
+        Plix_log(PlixError("an exception of unknown kind"));
+        status = 1;
     }
     Plix_quit();
     return status;

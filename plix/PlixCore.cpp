@@ -39,20 +39,24 @@ void waitFrame(int periodMs) {
     m.lastFrameTick = now;
 }
 
-// A closed terminal asks the game to quit as SIGTERM does; SDL itself turns SIGTERM into SDL_QUIT.
-volatile std::sig_atomic_t hangUp = 0;
-extern "C" void onHangUp(int) {
-    hangUp = 1;
+// SIGTERM, SIGINT and a closed terminal's SIGHUP ask the game to quit. SDL would turn the first two
+// into SDL_QUIT itself, but only where no handler is set before its own: a text-mode driver's
+// terminal library sets one that ends the process at once, with status 1 and no line in run.log.
+// Set first, ours is the one that stays.
+volatile std::sig_atomic_t quitSignal = 0;
+extern "C" void onQuitSignal(int) {
+    quitSignal = 1;
 }
 
 void installSignals() {
     // A standard output that is a closed pipe must not kill the run before run.log gets its line.
     std::signal(SIGPIPE, SIG_IGN);
     struct sigaction action = {};
-    action.sa_handler = onHangUp;
+    action.sa_handler = onQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGHUP, &action, nullptr);
+    for (int sig : {SIGHUP, SIGTERM, SIGINT})
+        sigaction(sig, &action, nullptr);
     Plix_platformWatchCrashes();
 }
 
@@ -61,7 +65,7 @@ void pumpEvents() {
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) plixMedia.quitRequested = true;
     }
-    if (hangUp) plixMedia.quitRequested = true;
+    if (quitSignal) plixMedia.quitRequested = true;
 }
 
 // SDL falls back to drawing in the terminal when no display answers; nobody can play that, so such
@@ -162,7 +166,7 @@ void Plix_update(int periodMs) {
     if (plixMedia.quitRequested) {
         // The request ends with this call; only the throw carries it on.
         plixMedia.quitRequested = false;
-        hangUp = 0;
+        quitSignal = 0;
         throw PlixQuit(PLIX_QUIT_MESSAGE);
     }
 }

@@ -84,9 +84,15 @@ const char* escaped(const char* s, char* out, size_t size) {
 } // namespace
 
 void Plix_traceStart(std::FILE* text) {
+    // A stream takes a buffer only before its first output, so a file traced game after game keeps
+    // the one it got first.
+    static std::FILE* buffered = nullptr;
+    if (text && text != buffered) {
+        std::setvbuf(text, textBuffer, _IOFBF, sizeof textBuffer);
+        buffered = text;
+    }
     trace = Trace();
     trace.text = text;
-    if (text) std::setvbuf(text, textBuffer, _IOFBF, sizeof textBuffer);
     plixTraceOn = true;
 }
 

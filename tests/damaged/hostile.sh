@@ -95,5 +95,5 @@ for name in SEGV FPE BUS ILL ABRT; do
     fi
 done
 
-echo "hostile: $passed passed, $failures failed"
+echo "hostile checks: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -85,6 +85,27 @@ e2e_expect_true "no display: the message on stdout too" grep -qF "$out" "$E2E_WO
 e2e_expect_true "no display: message [$out]" bash -c \
     '[[ "$1" == "Plix_init: Couldn'"'"'t set video mode" || "$1" == "Plix_init: Couldn'"'"'t initialize SDL" ]]' _ "$out"
 
+# A text-mode driver the player named: SDL's caca draws through a terminal library with handlers of
+# its own for SIGTERM and SIGINT, which would end the run with status 1 and nothing in run.log. Either
+# signal once run.log is there, when that library has started, is a quit as with every other driver.
+# An SDL without the driver (SDL 2's sdl12-compat has none) cannot start at all.
+for sig in TERM INT; do
+    e2e_make_workdir "caca-$sig"
+    (cd "$E2E_WORK" && exec env SDL_VIDEODRIVER=caca SDL_AUDIODRIVER=dummy TERM=xterm "$E2E_BIN" \
+        </dev/null >"$E2E_WORK/stdout.txt" 2>"$E2E_WORK/stderr.txt") &
+    E2E_GAME_PID=$!
+    e2e_wait_file "$E2E_WORK/run.log" && kill -s "$sig" "$E2E_GAME_PID" 2>/dev/null
+    e2e_wait_exit 30
+    if [ "$(e2e_last_line "$E2E_WORK/run.log")" = "Plix_init: Couldn't initialize SDL" ]; then
+        e2e_log "SKIP: caca: this SDL has no caca driver"
+        break
+    fi
+    e2e_expect "caca, SIG$sig: exit status" "0" "$E2E_STATUS"
+    e2e_expect "caca, SIG$sig: run.log" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
+    e2e_expect_true "caca, SIG$sig: the quit on stdout among the terminal codes" \
+        grep -qF "dPlix system quit." "$E2E_WORK/stdout.txt"
+done
+
 # A closed terminal (SIGHUP) quits like SIGTERM, and a standard output whose reader is gone (SIGPIPE on
 # every write) neither kills the game nor keeps the quit from run.log.
 e2e_make_workdir hangup
@@ -94,9 +115,16 @@ e2e_wait_exit 30
 e2e_log "SIGHUP:"
 e2e_expect_quit "dPlix system quit."
 e2e_make_workdir closed-pipe
-(cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy "$E2E_BIN" > >(exit 0) 2>"$E2E_WORK/stderr.txt") &
+mkfifo "$E2E_WORK/pipe"
+# The reader opens the pipe and is gone before the game starts: every write of the game then fails.
+(exec 3<"$E2E_WORK/pipe") &
+reader=$!
+exec 4>"$E2E_WORK/pipe"
+wait "$reader"
+(cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy "$E2E_BIN" >&4 2>"$E2E_WORK/stderr.txt") &
 E2E_GAME_PID=$!
-e2e_wait_file "$E2E_WORK/run.log" && sleep 0.5 && kill -TERM "$E2E_GAME_PID" 2>/dev/null
+exec 4>&-
+e2e_wait_file "$E2E_WORK/run.log" && kill -TERM "$E2E_GAME_PID" 2>/dev/null
 e2e_wait_exit 30
 e2e_expect "closed pipe: exit status" "0" "$E2E_STATUS"
 e2e_expect "closed pipe: run.log" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
@@ -108,9 +136,8 @@ for kind in link fifo; do
     echo "$EARLIER" >"$E2E_WORK/elsewhere.txt"
     if [ "$kind" = link ]; then ln -s elsewhere.txt "$E2E_WORK/run.log"; else mkfifo "$E2E_WORK/run.log"; fi
     e2e_start_game
-    # No log to wait for: the title is up once SDL has read the font.
-    sleep 1
-    kill -TERM "$E2E_GAME_PID" 2>/dev/null
+    # No log to wait for: the signal goes once the game takes it as a quit.
+    e2e_signal_when_caught TERM
     e2e_wait_exit 30
     e2e_expect "run.log as a $kind: exit status" "0" "$E2E_STATUS"
     e2e_expect "run.log as a $kind: stdout" "dPlix system quit." "$(e2e_last_line "$E2E_WORK/stdout.txt")"

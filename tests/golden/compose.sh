@@ -99,6 +99,26 @@ write() { # name comment, keys on stdin
 
 {
     echo "game 0 1"
+    keys - 3
+    keys u 12 # level 2, the second change after the 10-frame wait
+    keys - 11
+    keys d 12 # back to 0
+    keys - 2
+    keys z 1
+    game bot 0 1 # items, captures and bomb hits, CRAZY MODE and the clear by bombs
+    keys - 250 # the white band is over: the fade to black, then the colour noise
+    keys z 1
+    keys - 2800 # the whole end roll, then END
+    keys z 1
+    keys - 5
+    keys z 1
+    keys - 600 # hands off: the pods lost and the hit survived, then the ship lost: GAME OVER
+    keys z 1 # restart
+    keys - 30
+} | write every-phase "every timed phase of every screen: the title's wait, a game through its pauses, CRAZY MODE and the clear, the clear's white band, fade and colour noise, the whole end roll and END, the title, a game lost hands off after a survived hit, and its restart"
+
+{
+    echo "game 0 1"
     keys r 90 # 45
     keys - 11
     keys u 23 # 48

@@ -111,6 +111,7 @@ check_set() { # sim set
     bad="$(paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2' | wc -l)"
     if [ "$bad" -eq 0 ]; then
         echo "ok   $set: $(wc -l <"$expected") lines agree"
+        checks=$((checks + $(wc -l <"$expected")))
         return 0
     fi
     echo "FAIL $set: $bad of $(wc -l <"$expected") lines differ"
@@ -131,6 +132,8 @@ check_alone() { # sim set
             echo "  - $want"
             echo "  + $line"
             status=1
+        else
+            checks=$((checks + 1))
         fi
     done
     return "$status"
@@ -143,7 +146,7 @@ shift 2
 case "$mode" in
 check)
     [ $# -gt 0 ] || set -- "${SETS[@]}"
-    status=0
+    status=0 checks=0
     for set in "$@"; do
         if check_set "$sim" "$set"; then
             [ "$set" = cycles ] || check_alone "$sim" "$set" || status=1
@@ -151,6 +154,8 @@ check)
             status=1
         fi
     done
+    # Each line that agrees, and each game that plays the same alone, is a check passed.
+    echo "golden: checks: $checks passed"
     exit "$status"
     ;;
 rewrite)

@@ -16,10 +16,12 @@ expect_eq "installed data" "$(cd "$data" && find . -type f | sort)" "$(cd "$src/
 # Each icon size the theme looks for: a PNG with an alpha channel, clear in the corner, solid on the ship.
 expect_eq "icon sizes" "$(ls "$prefix/share/icons/hicolor" | sort -n | paste -sd ' ')" \
     "16x16 24x24 32x32 48x48 64x64 128x128 256x256"
+# ImageMagick 7 follows the channels with their count ("srgba 4.0"), 6 does not: the first word is read.
 for size in 16 24 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x$size/apps/zorvane.png"
-    expect_eq "icon $size" "$(identify -format '%m %wx%h %[channels]' "$icon")" "PNG ${size}x$size srgba"
-    expect_eq "icon $size opacity" "$(convert "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h*13/16}.a]' info:)" "0 1"
+    read -r kind dims channels _ < <(im "$icon" -format '%m %wx%h %[channels]\n' info:)
+    expect_eq "icon $size" "$kind $dims $channels" "PNG ${size}x$size srgba"
+    expect_eq "icon $size opacity" "$(im "$icon" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h*13/16}.a]' info:)" "0 1"
 done
 entry="$prefix/share/applications/zorvane.desktop"
 expect_eq "menu category" "$(grep '^Categories=' "$entry")" "Categories=Game;ArcadeGame;"
@@ -53,9 +55,11 @@ launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|
 expect_file "$prefix/share/applications/$launchable"
 
 # The stand-in prints its working directory, the window class it was given and each argument on a line
-# of its own, and ends with the status it is told (3 unless told).
+# of its own, writes its process id where STAND_IN_PID says, and ends with the status it is told (3
+# unless told).
 mv "$bin" "$tmp/real-bin"
-printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\nexit ${STAND_IN_STATUS:-3}\n' >"$bin"
+printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\n%s\nexit ${STAND_IN_STATUS:-3}\n' \
+    '[ -z "$STAND_IN_PID" ] || echo $$ >"$STAND_IN_PID"' >"$bin"
 chmod +x "$bin"
 launch() { (cd "$tmp/cwd" && "$@" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?; }
 mkdir "$tmp/cwd" "$tmp/home"
@@ -73,6 +77,13 @@ zorvane
 [two words]
 []"
 expect_eq "link" "$(readlink -f "$tmp/xdg/zorvane/resource")" "$(readlink -f "$data")"
+# The game takes the launcher's place (exec): a signal sent to what was started, a window manager's
+# SIGTERM say, reaches the game itself.
+(cd "$tmp/cwd" && exec env XDG_DATA_HOME="$tmp/xdg" STAND_IN_PID="$tmp/game.pid" "$prefix/games/zorvane" \
+    >/dev/null 2>&1) &
+started=$!
+wait "$started" || true
+expect_eq "the game in the launcher's process" "$(cat "$tmp/game.pid")" "$started"
 
 # The launcher answers --help and --version itself, needing no per-user directory (nor HOME); every
 # other first word, and these anywhere else, go to the game.
@@ -95,13 +106,39 @@ done
 launch env -u XDG_DATA_HOME -u HOME "$prefix/games/zorvane"
 [ "$status" = 1 ] && [ ! -s "$tmp/out" ] || fail "started without HOME or XDG_DATA_HOME"
 
-# Started through a link elsewhere, and by name on PATH, it still finds its prefix.
+# Every path the launcher takes, with spaces in it and through links: its own (a link, a relative
+# link, a link to a link, the whole prefix behind a link, its name on PATH), XDG_DATA_HOME and HOME
+# (each itself or a link to a directory), and the directory it is started from. Each run must find the
+# install, play in the per-user directory, link the data and pass the words on untouched.
+sp="$tmp/with space"
+mkdir -p "$sp/bin" "$sp/home" "$sp/xdg" "$sp/cwd"
+ln -s "$prefix" "$sp/prefix link"
+ln -s "$prefix/games/zorvane" "$sp/bin/a link"
+ln -s "../../pre fix\$1/games/zorvane" "$sp/bin/a relative link"
+ln -s "a relative link" "$sp/bin/a link to a link"
+ln -s "$sp/xdg" "$sp/xdg link"
+ln -s "$sp/home" "$sp/home link"
+while IFS='|' read -r what started xdg home dir; do
+    rm -rf "$sp/xdg/zorvane" "$sp/home/.local"
+    base=(-u XDG_DATA_HOME)
+    [ -z "$xdg" ] || base=(XDG_DATA_HOME="$xdg")
+    (cd "$sp/cwd" && env "${base[@]}" HOME="$home" PATH="$sp/bin:$PATH" "$started" "two  words" "" \
+        >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?
+    expect_eq "$what: status and run" "$status:$(cat "$tmp/out")" "3:$dir
+zorvane
+[two  words]
+[]"
+    expect_eq "$what: data link" "$(readlink -f "$dir/resource")" "$(readlink -f "$data")"
+    expect_eq "$what: nothing written where it was started" "$(ls -A "$sp/cwd")" ""
+done <<EOF
+the prefix behind a link|$sp/prefix link/games/zorvane|$sp/xdg|$tmp/home|$sp/xdg/zorvane
+a link to the launcher, XDG_DATA_HOME a link|$sp/bin/a link|$sp/xdg link|$tmp/home|$sp/xdg/zorvane
+a relative link, HOME with a space|$sp/bin/a relative link||$sp/home|$sp/home/.local/share/zorvane
+a link to a link, HOME a link|$sp/bin/a link to a link||$sp/home link|$sp/home/.local/share/zorvane
+its name on PATH|a link to a link|$sp/xdg|$tmp/home|$sp/xdg/zorvane
+EOF
 user="$tmp/home/.local/share/zorvane"
-mkdir "$tmp/bin" && ln -s "$prefix/games/zorvane" "$tmp/bin/zv"
-launch env -u XDG_DATA_HOME "$tmp/bin/zv"
-expect_eq "via link" "$status:$(readlink -f "$user/resource")" "3:$(readlink -f "$data")"
-launch env -u XDG_DATA_HOME PATH="$prefix/games:$PATH" zorvane
-expect_eq "via PATH" "$status" 3
+launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
 
 # The per-user directory must be the player's own directory: a link (even to the player's own directory),
 # a file, or another user's directory stops the launch with the reason, and nothing is made there.
@@ -124,6 +161,27 @@ fi
 echo keep >"$tmp/xdg-file"
 launch env XDG_DATA_HOME="$tmp/xdg-file" "$prefix/games/zorvane"
 [ "$status" = 1 ] && grep -q "cannot make the directory" "$tmp/err" || fail "unmakeable directory: $(cat "$tmp/err")"
+# And where the data link cannot be made in a directory of the player's that they may not write to.
+# Root writes anywhere, so as root the launch runs as "nobody", in a directory that user owns.
+as_player=()
+if [ "$(id -u)" = 0 ]; then
+    if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+        as_player=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
+        chmod 755 "$tmp"
+    else
+        as_player=(skip)
+    fi
+fi
+if [ "${as_player[*]}" = skip ]; then
+    echo "root without setpriv: skipping the directory its owner may not write to"
+else
+    mkdir -p "$tmp/xdg-ro/zorvane"
+    [ ${#as_player[@]} -eq 0 ] || chown nobody "$tmp/xdg-ro/zorvane"
+    chmod 555 "$tmp/xdg-ro/zorvane"
+    launch env XDG_DATA_HOME="$tmp/xdg-ro" "${as_player[@]}" "$prefix/games/zorvane"
+    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "cannot make the link" "$tmp/err" ||
+        fail "unwritable directory: $status $(cat "$tmp/err")"
+fi
 
 # A stale link, or one into another install, is pointed at this install.
 mkdir -p "$tmp/other/share/games/zorvane/resource"
@@ -134,10 +192,10 @@ for old in "$tmp/gone" "$tmp/other/share/games/zorvane/resource"; do
 done
 
 # The player's own data, a directory there or a link to one elsewhere, is kept and used.
-mkdir "$tmp/mine"
+mkdir "$tmp/my data"
 for own in dir link; do
     rm -r "$user/resource"
-    if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/mine" "$user/resource"; fi
+    if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/my data" "$user/resource"; fi
     touch "$user/resource/mine"
     launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
     [ "$status" = 3 ] && [ -f "$user/resource/mine" ] || fail "own data $own not kept"

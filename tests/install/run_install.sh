@@ -22,8 +22,7 @@ play() {
     e2e_expect "window class" 'WM_CLASS(STRING) = "zorvane", "zorvane"' "$(xprop -id "$E2E_WID" WM_CLASS)"
     e2e_focus
     e2e_screenshot "$shot" || exit 1
-    e2e_tap Escape
-    e2e_wait_exit
+    e2e_quit_with Escape
     e2e_expect "exit status" 0 "$E2E_STATUS"
     e2e_expect "run.log" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
     e2e_expect "standard output" "dPlix system quit." "$(cat "$E2E_SCRATCH/stdout.txt")"
@@ -31,7 +30,7 @@ play() {
         "$(readlink -f "$E2E_WORK/resource")"
     e2e_expect "nothing written where it was started" "" "$(ls -A "$E2E_SCRATCH/cwd")"
     # The installed data's title, exact to the pixel, in the window's whole width.
-    e2e_expect "shot size" "${width}x480" "$(identify -format %wx%h "$shot")"
+    e2e_expect "shot size" "$width 480" "$(e2e_size "$shot")"
     e2e_expect_title "$shot" 0
 }
 

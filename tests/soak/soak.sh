@@ -14,6 +14,7 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/../damaged/lsan.supp:print_suppressions=0"
 failures=0
+passes=0
 # Says which build this is, so a run against an unsanitized simulator is not mistaken for the real soak.
 if ldd "$sim" 2>/dev/null | grep -q libasan; then
     echo "soak: $sim is a sanitizer build"
@@ -31,10 +32,14 @@ for input in random bot; do
         echo "FAIL: $input: the run ended with status $status after $lines games"
         [ "$status" -gt 128 ] && echo "      killed by signal $((status - 128))"
         failures=$((failures + 1))
+    else
+        passes=$((passes + 1))
     fi
     if grep -Eq 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|Undefined|Leak)' "$scratch/$input.err"; then
         echo "FAIL: $input: sanitizer report"
         failures=$((failures + 1))
+    else
+        passes=$((passes + 1))
     fi
     if [ -s "$scratch/$input.err" ]; then
         head -n 40 "$scratch/$input.err"
@@ -49,8 +54,10 @@ for input in random bot; do
         echo "FAIL: $input: the lines differ from $golden, first at:"
         diff "$golden" "$scratch/$input.out" | head -n 4 | sed 's/^/      /'
         failures=$((failures + 1))
+    elif [ "$seed" = 1 ]; then
+        passes=$((passes + 1))
     fi
 done
 
-echo "soak: $failures failure(s)"
+echo "soak: checks: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -21,53 +21,18 @@ mkdir -p "$out"
 [ -n "${E2E_KEEP:-}" ] && e2e_log "pictures in $out"
 
 # --- the native game's own title and first frame of play ---------------------------------------
-# native_shot OUT: F12 held until the game has written a complete screenshot.bmp, then released; true
-# when it came within 3 s. A push that falls into the same frame as the release before it is not seen,
-# so a caller that needs a shot polls with a deadline of its own.
-native_shot() {
-    local file="$E2E_WORK/screenshot.bmp" i
-    rm -f "$file"
-    xdotool keydown F12
-    for i in $(seq 1 60); do
-        if e2e_bmp_complete "$file"; then
-            xdotool keyup F12
-            convert "$file" "PNG24:$1"
-            return
-        fi
-        sleep 0.05
-    done
-    xdotool keyup F12
-    return 1
-}
-
-# native_until OUT X Y COLOUR SECONDS: shots until the pixel at (X, Y) is COLOUR; a failed check naming the
-# last colour seen when none shows it in time.
-native_until() {
-    local deadline=$((SECONDS + $5)) seen="no screenshot"
-    while [ "$SECONDS" -le "$deadline" ]; do
-        if native_shot "$1"; then
-            seen="$(e2e_pixel "$1" "$2" "$3")"
-            [ "$seen" = "$4" ] && return 0
-        fi
-    done
-    e2e_fail "no native shot with $4 at ($2, $3) within $5 s; last seen: $seen"
-    return 1
-}
-
 e2e_start_xvfb
 e2e_make_workdir native
 e2e_start_game
 e2e_wait_window 10 || exit 1
 e2e_focus
 # The title's picture is drawn from the first frame on, and a screenshot holds a whole drawn frame.
-native_until "$out/native-title.png" 0 0 "$E2E_BG" 20 || exit 1
-# z held until a shot shows the boss: the first frame of play.
-xdotool keydown z
-native_until "$out/native-game.png" 160 70 "0,255,0" 20
-xdotool keyup z
-xdotool keydown Escape
-e2e_wait_exit 20
-xdotool keyup Escape
+e2e_screenshot "$out/native-title.png" || exit 1
+e2e_expect "native title's background" "$E2E_BG" "$(e2e_pixel "$out/native-title.png" 0 0)"
+# z held until a shot shows the boss's place changed: the first frame of play.
+e2e_shoot_until_change "$out/native-title.png" "$out/native-game.png" 160 70 1 1 z
+e2e_expect "native game's boss" "0,255,0" "$(e2e_pixel "$out/native-game.png" 160 70)"
+e2e_quit_with Escape 20
 e2e_expect "native game quit" "0" "$E2E_STATUS"
 
 # --- the page in the browser ------------------------------------------------------------------
