@@ -16,7 +16,7 @@ Vec2D velocity(float angle, float speed) {
 }
 
 float angleOf(float dx, float dy) {
-    return static_cast<float>(std::atan2(-dy, dx) * RAD_TO_DEG);
+    return static_cast<float>(maths::atan2(-dy, dx) * RAD_TO_DEG);
 }
 
 namespace {
