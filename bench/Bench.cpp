@@ -4,6 +4,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "objects/Angle.h"
 #include "objects/Random.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <functional>
 #include <numeric>
@@ -129,6 +131,29 @@ void BM_BossDeathFullPools(benchmark::State& state) {
         });
 }
 BENCHMARK(BM_BossDeathFullPools)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The maths under every velocity and aim, the game's own against the C library's, over arguments as
+// the game makes them: angles of -540 to 540 degrees, offsets of -640 to 640 pixels.
+template <typename F> void BM_Maths(benchmark::State& state, F f) {
+    std::vector<float> a(4096), b(4096);
+    uint32_t r = 1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        r = r * 1664525 + 1013904223;
+        a[i] = static_cast<float>(r >> 8) * (1080.0f / 16777216) - 540;
+        r = r * 1664525 + 1013904223;
+        b[i] = static_cast<float>(r >> 8) * (1280.0f / 16777216) - 640;
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(f(a[i & 4095], b[i & 4095]));
+        ++i;
+    }
+}
+BENCHMARK_CAPTURE(BM_Maths, sin, [](float a, float) { return maths::sin(a * DEG_TO_RAD); });
+BENCHMARK_CAPTURE(BM_Maths, libm_sin, [](float a, float) { return std::sin(a * DEG_TO_RAD); });
+BENCHMARK_CAPTURE(BM_Maths, velocity, [](float a, float) { return velocity(a, 3).x; });
+BENCHMARK_CAPTURE(BM_Maths, atan2, [](float x, float y) { return maths::atan2(y, x); });
+BENCHMARK_CAPTURE(BM_Maths, libm_atan2f, [](float x, float y) { return std::atan2(y, x); });
 
 // Times each frame's own work (keys, snapshot, scene step, flip), in wall time and in this thread's
 // CPU time, and counts its allocations.

@@ -8,8 +8,6 @@
 #include "objects/Vec2D.h"
 #include "objects/World.h"
 
-#include <cmath>
-
 // Kinds 3/4 and 9/10 share a script; the kind number enters its arithmetic.
 const Enemy::Behaviour Enemy::BEHAVIOURS[ENEMY_KINDS] = {
     &Enemy::behaveBoss, &Enemy::behave1,     &Enemy::behave2,     &Enemy::behave3or4,
@@ -131,7 +129,7 @@ void Enemy::behave8() {
     if (age < 120) {
         damp(0.9);
     } else if (age < 400 && age % 2 == 0) {
-        double swing = 25 * std::sin(2 * (age - 120) * DEG_TO_RAD);
+        double swing = 25 * maths::sin(2 * (age - 120) * DEG_TO_RAD);
         fire(static_cast<float>(270 + swing), 6.0f);
     } else if (age > 460) {
         destroy();
@@ -144,7 +142,7 @@ void Enemy::behave9or10() {
         damp(0.9);
     } else if (age < 400 && age % 4 == 0) {
         // fmod keeps the sign, so kind 9 turns through 0, -12, -24, ...
-        float angle = static_cast<float>(std::fmod((kind - 9.5) * 2 * (3 * age), 360.0));
+        float angle = static_cast<float>(maths::fmod((kind - 9.5) * 2 * (3 * age), 360.0));
         float s = static_cast<float>(age / 60);
         fire(angle, s);
         fire(angle, static_cast<float>(0.95 * s));

@@ -7,8 +7,6 @@
 #include "objects/World.h"
 #include "plix/Plix.h"
 
-#include <cmath>
-
 namespace {
 
 constexpr float ITEM_SIZE = 16;
@@ -51,9 +49,9 @@ void Item::move() {
 void Item::draw() {
     for (int i = 0; i < 4; ++i) {
         double a = i * ITEM_PI / 2 + age * ITEM_SPIN;
-        Plix_fillRect(static_cast<int>(x - ITEM_ORBIT * std::sin(a) - ITEM_SQUARE / 2),
-                      static_cast<int>(y - ITEM_ORBIT * std::cos(a) - ITEM_SQUARE / 2), ITEM_SQUARE,
-                      ITEM_SQUARE, 255, 255, 0);
+        Plix_fillRect(static_cast<int>(x - ITEM_ORBIT * maths::sin(a) - ITEM_SQUARE / 2),
+                      static_cast<int>(y - ITEM_ORBIT * maths::cos(a) - ITEM_SQUARE / 2),
+                      ITEM_SQUARE, ITEM_SQUARE, 255, 255, 0);
     }
 }
 

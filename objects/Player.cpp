@@ -14,7 +14,6 @@
 #include "plix/Plix.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 // The gauge drifts back to this resting value, one step per frame.
@@ -135,8 +134,8 @@ void Player::step() {
 
 void Player::updatePods() {
     double a = podAngle * DEG_TO_RAD;
-    double armX = POD_ARM * std::cos(a);
-    double armY = POD_ARM * std::sin(a);
+    double armX = POD_ARM * maths::cos(a);
+    double armY = POD_ARM * maths::sin(a);
     podLeft.x = static_cast<float>(x - 5 - armX);
     podLeft.y = static_cast<float>(y - 4 - armY);
     podRight.x = static_cast<float>(x + 5 + armX);

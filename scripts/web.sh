@@ -38,6 +38,8 @@ targets=(zorvane-web-page)
 [ -n "$replay" ] && targets+=(zorvane-web-replay)
 [ -n "$tests" ] && targets+=(zorvane-web-bench zorvane-web-replay)
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
+# The browser's game is compiled with the same arithmetic as the desktop's.
+bash "$root/tests/maths/float_flags.sh" "$build/compile_commands.json" "$root"
 
 # What a visitor downloads before the title shows, compressed as a web server would send it, and the
 # music that follows while it shows.

@@ -33,12 +33,20 @@ run_set() { # sim set
     esac
 }
 
-# Game N of a set on its own, with its text trace written to a file.
+# Game N of a set on its own, with its text trace written to a file; prints its line.
 trace_game() { # sim set n file
     local sim="$1" set="$2" n="$3" file="$4"
     case "$set" in
-    random | bot) "$sim" --level "$n" --input "$set" --seed 1 --trace "$file" >/dev/null ;;
-    cycles) "$sim" --from-title --input "$here/$n.in" --trace "$file" >/dev/null ;;
+    random | bot) "$sim" --level "$n" --input "$set" --seed 1 --trace "$file" ;;
+    cycles) printf '%s ' "$n" && "$sim" --from-title --input "$here/$n.in" --trace "$file" ;;
+    esac
+}
+
+# The golden line of game N.
+golden_line() { # set n
+    case "$1" in
+    cycles) grep "^$2 " "$here/$1.txt" ;;
+    *) sed -n "$(($2 + 1))p" "$here/$1.txt" ;;
     esac
 }
 
@@ -50,13 +58,26 @@ game_of() { # set line
     esac
 }
 
+reference_commit() {
+    git -C "$root" log -1 --format=%H -- tests/golden 2>/dev/null
+}
+
+# What the reference is, in words.
+reference_name() {
+    if [ -n "${ZORVANE_GOLDEN_REFERENCE:-}" ]; then
+        echo "the reference simulator $ZORVANE_GOLDEN_REFERENCE"
+    else
+        echo "the reference build (the simulator of $(reference_commit | cut -c1-12), the last commit to change tests/golden, built here)"
+    fi
+}
+
 reference_sim() {
     if [ -n "${ZORVANE_GOLDEN_REFERENCE:-}" ]; then
         echo "$ZORVANE_GOLDEN_REFERENCE"
         return 0
     fi
     local commit cache src
-    commit="$(git -C "$root" log -1 --format=%H -- tests/golden 2>/dev/null)" || commit=""
+    commit="$(reference_commit)" || commit=""
     [ -n "$commit" ] || { echo "golden: no commit has golden files yet, so there is no reference build" >&2; return 1; }
     cache="${ZORVANE_GOLDEN_CACHE:-$root/build-golden-reference}/$commit"
     if [ ! -x "$cache/build/sim/zorvane-sim" ]; then
@@ -79,7 +100,7 @@ first_difference() { # expected-trace actual-trace
         w[NR] != $0 && !shown { report(NR); shown = 1 }
         END {
             if (!shown && NR != nw) report(NR < nw ? NR + 1 : nw + 1)
-            if (!shown && NR == nw) print "  the calls agree; only the state of the world differs"
+            if (!shown && NR == nw) print "  the two builds make the same calls; only the state of the world differs"
         }
         function report(n,   i) {
             print "  first difference: frame " frame ", call " call " of that frame (trace line " n ")"
@@ -89,12 +110,24 @@ first_difference() { # expected-trace actual-trace
         }' "$2"
 }
 
+# The traces of game N from the reference build and from SIM, compared; and whether the reference
+# gives the golden line on this machine, which tells a change of the game from a difference of
+# machine: the reference is built here, so its calls can only show what the sources changed.
 diff_game() { # sim set n [full]
-    local sim="$1" set="$2" n="$3" ref scratch
+    local sim="$1" set="$2" n="$3" ref scratch reference_line
     ref="$(reference_sim)" || return 1
     scratch="$(mktemp -d /tmp/zorvane-golden-XXXXXX)"
-    trace_game "$ref" "$set" "$n" "$scratch/reference.txt"
-    trace_game "$sim" "$set" "$n" "$scratch/this.txt"
+    reference_line="$(trace_game "$ref" "$set" "$n" "$scratch/reference.txt")"
+    trace_game "$sim" "$set" "$n" "$scratch/this.txt" >/dev/null
+    echo "  $set $n: this build compared with $(reference_name)"
+    if [ -n "${rewriting:-}" ]; then
+        : # the golden line is this build's own now
+    elif [ "$reference_line" = "$(golden_line "$set" "$n")" ]; then
+        echo "  the reference gives the golden line here: the difference comes from the changes made since"
+    else
+        echo "  the reference misses the golden line here too: the golden files were written by other sources,"
+        echo "  or by the same ones where they compute otherwise (another compiler, C library or CPU)"
+    fi
     if [ "${4:-}" = full ]; then
         diff -u --label "reference $set $n" --label "this build $set $n" "$scratch/reference.txt" "$scratch/this.txt" |
             head -n "${ZORVANE_GOLDEN_DIFF_LINES:-80}"
@@ -159,6 +192,7 @@ check)
     exit "$status"
     ;;
 rewrite)
+    rewriting=1
     for set in "${SETS[@]}"; do
         old="$(cat "$here/$set.txt" 2>/dev/null)"
         run_set "$sim" "$set" >"$here/$set.txt" || die "the simulator failed on $set"

@@ -1,10 +1,10 @@
 // The title picture and the icons, drawn from flat rectangles like everything on the playfield.
 #include "Assets.h"
 #include "Font.h"
+#include "Maths.h"
 #include "Synth.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -63,8 +63,8 @@ void drawBulletFan(Canvas& c, int cx, int cy, int maxY) {
         const int count = 7 + ring * 2;
         for (int k = 0; k < count; ++k) {
             const float a = (200.0f + 140.0f * (k + 0.5f * (ring % 2)) / (count - 1)) * PI / 180.0f;
-            const int x = cx + static_cast<int>(radius * std::cos(a));
-            const int y = cy - static_cast<int>(radius * std::sin(a));
+            const int x = cx + static_cast<int>(radius * maths::cos(a));
+            const int y = cy - static_cast<int>(radius * maths::sin(a));
             if (y > maxY) continue;
             if (ring % 2 == 0)
                 c.bevelRect(x - 2, y - 2, 5, 5, BULLET_ORANGE);

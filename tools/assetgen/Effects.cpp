@@ -1,8 +1,7 @@
 // The four sound effects: capture sweep, hit crunch, enemy burst and item ping.
 #include "Assets.h"
+#include "Maths.h"
 #include "Synth.h"
-
-#include <cmath>
 
 namespace {
 
@@ -47,15 +46,15 @@ std::vector<float> makeKreel() {
     for (size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
         const float k = t / 0.55f;
-        const float hz = 420.0f * std::pow(2.0f, 2.6f * k);
+        const float hz = 420.0f * maths::pow(2.0f, 2.6f * k);
         // A fast flutter on top of the sweep makes it shimmer like charged particles.
-        const float flutter = 0.9f + 0.1f * std::sin(2.0f * PI * 28.0f * t);
+        const float flutter = 0.9f + 0.1f * maths::sin(2.0f * PI * 28.0f * t);
         // Not too narrow a pulse: a narrow one, centred, spikes far out on one side.
         float v = 0.5f * lead.pulse(hz, 0.35f) + 0.25f * fifth.saw(hz * 1.5f) +
                   0.2f * top.sine(hz * 2.0f) + 0.08f * sparkle.white() * k;
         // Saturation packs the sweep towards a square, loud for its peak; the lopsided pulse
         // comes out of it off centre, which the high-pass takes back.
-        v = tone.run(centre.run(std::tanh(4.0f * v), 60.0f), 1800.0f + 7000.0f * k) * flutter;
+        v = tone.run(centre.run(maths::tanh(4.0f * v), 60.0f), 1800.0f + 7000.0f * k) * flutter;
         const float env = std::min(1.0f, t / 0.01f) * (k < 0.8f ? 1.0f : (1.0f - k) / 0.2f);
         s[i] = v * env;
     }
@@ -70,18 +69,19 @@ std::vector<float> makeDamage() {
     float held = 0.0f, holdPhase = 0.0f;
     for (size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
-        const float body = sub.sine(35.0f + 90.0f * std::exp(-t / 0.12f)) * std::exp(-t / 0.28f);
+        const float body =
+            sub.sine(35.0f + 90.0f * maths::exp(-t / 0.12f)) * maths::exp(-t / 0.28f);
         const float buzz =
-            growl.pulse(55.0f + 30.0f * std::exp(-t / 0.05f), 0.3f) * std::exp(-t / 0.12f);
+            growl.pulse(55.0f + 30.0f * maths::exp(-t / 0.05f), 0.3f) * maths::exp(-t / 0.12f);
         // Sample-and-hold noise at a falling rate: a coarse, crunching grain.
-        holdPhase += (2400.0f * std::exp(-t / 0.2f) + 250.0f) / SAMPLE_RATE;
+        holdPhase += (2400.0f * maths::exp(-t / 0.2f) + 250.0f) / SAMPLE_RATE;
         if (holdPhase >= 1.0f) {
             holdPhase -= 1.0f;
             held = crunch.white();
         }
-        const float grit = crunchTone.run(held, 1600.0f) * std::exp(-t / 0.16f);
+        const float grit = crunchTone.run(held, 1600.0f) * maths::exp(-t / 0.16f);
         // Distortion gives the crunch; the low-pass after it keeps the weight at the bottom.
-        s[i] = heavy.run(std::tanh(2.5f * (0.9f * body + 0.35f * buzz + 0.8f * grit)), 3200.0f);
+        s[i] = heavy.run(maths::tanh(2.5f * (0.9f * body + 0.35f * buzz + 0.8f * grit)), 3200.0f);
     }
     return finish(s, DAMAGE_PEAK);
 }
@@ -93,11 +93,12 @@ std::vector<float> makeDestroy() {
     Noise burst(0x44535452);
     for (size_t i = 0; i < s.size(); ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
-        const float noise = tone.run(burst.white(), 400.0f + 6500.0f * std::exp(-t / 0.06f));
-        const float kick = thump.sine(40.0f + 120.0f * std::exp(-t / 0.03f)) * std::exp(-t / 0.06f);
+        const float noise = tone.run(burst.white(), 400.0f + 6500.0f * maths::exp(-t / 0.06f));
+        const float kick =
+            thump.sine(40.0f + 120.0f * maths::exp(-t / 0.03f)) * maths::exp(-t / 0.06f);
         // A quick decay, so a run of kills does not pile up much of one burst under the next.
-        const float env = std::min(1.0f, t / 0.002f) * std::exp(-t / 0.06f);
-        s[i] = std::tanh(1.8f * (1.2f * noise * env + 0.8f * kick));
+        const float env = std::min(1.0f, t / 0.002f) * maths::exp(-t / 0.06f);
+        s[i] = maths::tanh(1.8f * (1.2f * noise * env + 0.8f * kick));
     }
     // The first crack of the noise is the tallest peak; holding it 1.5 dB down lets the rest of
     // the burst come up under the same peak.
@@ -124,15 +125,15 @@ std::vector<float> makeKin() {
             float v = 0.0f;
             for (int p = 0; p < 4; ++p)
                 if (k.hz * ratios[p] < 10000.0f) // partials above that would fold back as noise
-                    v += gains[p] * partial[p].sine(k.hz * ratios[p]) * std::exp(-t / decays[p]);
-            const float damping = t < k.damped ? 1.0f : std::exp(-(t - k.damped) / 0.012f);
+                    v += gains[p] * partial[p].sine(k.hz * ratios[p]) * maths::exp(-t / decays[p]);
+            const float damping = t < k.damped ? 1.0f : maths::exp(-(t - k.damped) / 0.012f);
             s[i] += k.gain * v * std::min(1.0f, t / 0.001f) * damping;
         }
     }
     // The ring dies away over its last 120 ms instead of stopping.
     const size_t fade = SAMPLE_RATE * 12 / 100;
     for (size_t i = 0; i < fade; ++i)
-        s[s.size() - 1 - i] *= 0.5f - 0.5f * std::cos(PI * i / fade);
+        s[s.size() - 1 - i] *= 0.5f - 0.5f * maths::cos(PI * i / fade);
     // Each strike's first ringing of its upper partials is held down to 6 dB over the RMS: the
     // even ring then carries the level, loud enough over the music without a tall peak.
     limit(s, 1, rmsDb(s) + 6.0f, 0.02f, false);

@@ -1,9 +1,9 @@
 // The boss theme: D minor at 150 BPM, 48 bars, rendered into a ring so every tail runs into the
 // head.
 #include "Assets.h"
+#include "Maths.h"
 #include "Synth.h"
 
-#include <cmath>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -95,7 +95,7 @@ const char* MELODY[] = {
 constexpr int MELODY_FIRST_BAR = 8;
 
 float hzOf(float midi) {
-    return 440.0f * std::pow(2.0f, (midi - 69.0f) / 12.0f);
+    return 440.0f * maths::pow(2.0f, (midi - 69.0f) / 12.0f);
 }
 
 int midiOf(const std::string& name) {
@@ -123,7 +123,7 @@ struct Ring {
 
 float adsr(float t, float length, float attack, float decay, float sustain, float release) {
     float level =
-        t < attack ? t / attack : sustain + (1.0f - sustain) * std::exp(-(t - attack) / decay);
+        t < attack ? t / attack : sustain + (1.0f - sustain) * maths::exp(-(t - attack) / decay);
     if (t > length) level *= std::max(0.0f, 1.0f - (t - length) / release);
     return level;
 }
@@ -135,7 +135,7 @@ void bassNote(Ring& ring, long start, int steps, int midi) {
     for (long i = 0; i < static_cast<long>((length + 0.03f) * SAMPLE_RATE); ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
         float v = 0.6f * saw.saw(hz) + 0.5f * sub.pulse(hz * 0.5f, 0.5f);
-        v = tone.run(v, 260.0f + 1900.0f * std::exp(-t / 0.07f));
+        v = tone.run(v, 260.0f + 1900.0f * maths::exp(-t / 0.07f));
         ring.add(start + i, 0.34f * v * adsr(t, length, 0.004f, 0.15f, 0.7f, 0.03f), 0.0f, 0.0f);
     }
 }
@@ -146,7 +146,7 @@ void arpNote(Ring& ring, long start, int midi, float level, float brightness) {
     const float hz = hzOf(static_cast<float>(midi));
     for (long i = 0; i < STEP * 2; ++i) {
         const float t = static_cast<float>(i) / SAMPLE_RATE;
-        const float v = tone.run(osc.pulse(hz, 0.25f), brightness) * std::exp(-t / 0.07f);
+        const float v = tone.run(osc.pulse(hz, 0.25f), brightness) * maths::exp(-t / 0.07f);
         ring.add(start + i, level * v, -0.35f, 0.5f);
     }
 }
@@ -161,7 +161,7 @@ void leadNote(Ring& ring, long start, int steps, int midi) {
         const float depth = 0.22f * std::min(1.0f, std::max(0.0f, (t - 0.15f) / 0.2f));
         const float hz = hzOf(midi + depth * vib.sine(5.5f));
         float v = 0.5f * a.saw(hz) + 0.4f * b.pulse(hz * 1.004f, 0.4f);
-        v = tone.run(v, 2000.0f + 2600.0f * std::exp(-t / 0.12f));
+        v = tone.run(v, 2000.0f + 2600.0f * maths::exp(-t / 0.12f));
         ring.add(start + i, 0.42f * v * adsr(t, length, 0.008f, 0.2f, 0.75f, 0.07f), 0.2f, 0.45f);
     }
 }
@@ -194,23 +194,23 @@ void drum(Ring& ring, long start, Drum kind, float level, Noise& noise) {
         float v = 0.0f, pan = 0.0f;
         switch (kind) {
         case KICK:
-            v = body.sine(48.0f + 110.0f * std::exp(-t / 0.028f)) * std::exp(-t / 0.16f) +
-                0.3f * noise.white() * std::exp(-t / 0.003f);
+            v = body.sine(48.0f + 110.0f * maths::exp(-t / 0.028f)) * maths::exp(-t / 0.16f) +
+                0.3f * noise.white() * maths::exp(-t / 0.003f);
             break;
         case SNARE:
-            v = 0.7f * air.run(noise.white(), 1400.0f) * std::exp(-t / 0.09f) +
-                0.6f * body.triangle(190.0f) * std::exp(-t / 0.05f);
+            v = 0.7f * air.run(noise.white(), 1400.0f) * maths::exp(-t / 0.09f) +
+                0.6f * body.triangle(190.0f) * maths::exp(-t / 0.05f);
             break;
         case HAT:
-            v = 0.35f * air.run(noise.white(), 7000.0f) * std::exp(-t / 0.022f);
+            v = 0.35f * air.run(noise.white(), 7000.0f) * maths::exp(-t / 0.022f);
             pan = 0.3f;
             break;
         case OPEN_HAT:
-            v = 0.3f * air.run(noise.white(), 6500.0f) * std::exp(-t / 0.12f);
+            v = 0.3f * air.run(noise.white(), 6500.0f) * maths::exp(-t / 0.12f);
             pan = 0.3f;
             break;
         case CRASH:
-            v = 0.35f * air.run(noise.white(), 4500.0f) * std::exp(-t / 0.7f);
+            v = 0.35f * air.run(noise.white(), 4500.0f) * maths::exp(-t / 0.7f);
             pan = -0.2f;
             break;
         }

@@ -1,6 +1,8 @@
 // Oscillators, filters and the WAV encoder.
 #include "Synth.h"
 
+#include "Maths.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -25,12 +27,12 @@ float Osc::advance(float hz) {
     const float p = phase;
     dt = hz / SAMPLE_RATE;
     phase += dt;
-    if (phase >= 1.0f) phase -= std::floor(phase);
+    if (phase >= 1.0f) phase -= maths::floor(phase);
     return p;
 }
 
 float Osc::sine(float hz) {
-    return std::sin(2.0f * PI * advance(hz));
+    return maths::sin(2.0f * PI * advance(hz));
 }
 
 float Osc::saw(float hz) {
@@ -57,27 +59,27 @@ float Osc::triangle(float hz) {
 }
 
 float LowPass::run(float x, float hz) {
-    const float a = 1.0f - std::exp(-2.0f * PI * std::min(hz, SAMPLE_RATE * 0.45f) / SAMPLE_RATE);
+    const float a = 1.0f - maths::exp(-2.0f * PI * std::min(hz, SAMPLE_RATE * 0.45f) / SAMPLE_RATE);
     y += a * (x - y);
     return y;
 }
 
 float gainOf(float db) {
-    return std::pow(10.0f, db / 20.0f);
+    return maths::pow(10.0f, db / 20.0f);
 }
 
 float rmsDb(const std::vector<float>& samples) {
     double sum = 0.0;
     for (float s : samples)
         sum += static_cast<double>(s) * s;
-    return static_cast<float>(10.0 * std::log10(sum / std::max<size_t>(samples.size(), 1)));
+    return static_cast<float>(10.0 * maths::log10(sum / std::max<size_t>(samples.size(), 1)));
 }
 
 float peakDb(const std::vector<float>& samples) {
     float top = 0.0f;
     for (float s : samples)
         top = std::max(top, std::fabs(s));
-    return 20.0f * std::log10(top);
+    return 20.0f * maths::log10(top);
 }
 
 namespace {
@@ -132,7 +134,7 @@ void limit(std::vector<float>& samples, int channels, float ceilingDb, float rel
     }
     // Tracked as the cut below unity, which decays all the way to nothing; a gain creeping up on
     // 1 would stall a few ulps short of it.
-    const float keep = std::exp(-1.0f / (release * SAMPLE_RATE));
+    const float keep = maths::exp(-1.0f / (release * SAMPLE_RATE));
     float cut = 0.0f;
     // A loop takes two laps so the first frames recover from the last ones' reductions.
     for (int lap = loop ? 2 : 1; lap > 0; --lap)
@@ -167,7 +169,7 @@ std::vector<uint8_t> encodeWAV(const std::vector<float>& samples, int channels) 
     put(dataBytes, 4);
     for (float s : samples) {
         const float c = std::clamp(s, -1.0f, 1.0f);
-        const auto v = static_cast<int16_t>(std::lround(c * 32767.0f));
+        const auto v = static_cast<int16_t>(maths::lround(c * 32767.0f));
         put(static_cast<uint16_t>(v), 2);
     }
     return out;
