@@ -37,17 +37,21 @@ fi
 qemu="$(command -v qemu-aarch64-static || command -v qemu-aarch64)" || fail "no qemu-aarch64 after installing"
 
 # The arm64 tree: what the simulator and the maths test build against and run on, with the packages'
-# dependencies. It is remade when this list changes.
-tree_packages="libc6-dev,libstdc++-12-dev,libsdl1.2-dev,libsdl-mixer1.2-dev,libogg-dev,libgtest-dev"
+# dependencies, from this machine's Debian release, with the C++ library of the cross compiler's
+# version. It is remade when these change.
+suite="$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release)"
+[ -n "$suite" ] || fail "no Debian release named in /etc/os-release"
+gcc_major="$(aarch64-linux-gnu-g++ -dumpversion | cut -d. -f1)"
+tree_packages="libc6-dev,libstdc++-$gcc_major-dev,libsdl1.2-dev,libsdl-mixer1.2-dev,libogg-dev,libgtest-dev"
 stamp="$sysroot/.zorvane-packages"
-if [ "$(cat "$stamp" 2>/dev/null)" != "$tree_packages" ]; then
-    echo "aarch64: making the arm64 tree in $sysroot"
+if [ "$(cat "$stamp" 2>/dev/null)" != "$suite $tree_packages" ]; then
+    echo "aarch64: making the arm64 tree of Debian $suite in $sysroot"
     rm -rf "$sysroot.new"
     mkdir -p "$(dirname "$sysroot")"
     # Only unpacked, never configured: nothing of arm64 runs on this machine but under qemu.
-    mmdebstrap --quiet --variant=extract --arch=arm64 --include="$tree_packages" bookworm "$sysroot.new" ||
+    mmdebstrap --quiet --variant=extract --arch=arm64 --include="$tree_packages" "$suite" "$sysroot.new" ||
         fail "mmdebstrap could not make the arm64 tree"
-    echo "$tree_packages" >"$sysroot.new/.zorvane-packages"
+    echo "$suite $tree_packages" >"$sysroot.new/.zorvane-packages"
     rm -rf "$sysroot"
     mv "$sysroot.new" "$sysroot"
 fi
