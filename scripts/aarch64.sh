@@ -97,8 +97,9 @@ fi
 total="$(cat "$root"/tests/golden/{random,bot,cycles}.txt | wc -l)"
 cd "$build"
 status=0
-log="$(ZORVANE_GOLDEN_QUICK=1 bash "$root/tests/golden/golden.sh" check "$sim" random bot cycles 2>&1)" || status=$?
-echo "$log"
+ZORVANE_GOLDEN_QUICK=1 bash "$root/tests/golden/golden.sh" check "$sim" random bot cycles 2>&1 |
+    tee "$build/golden.log" || status=$?
+log="$(cat "$build/golden.log")"
 # Lines equal: all of a set that agrees, the rest of one that does not.
 equal="$(echo "$log" | awk '/^ok   [a-z]+: [0-9]+ lines agree$/ { n += $3 }
                             /^FAIL [a-z]+: [0-9]+ of [0-9]+ lines differ$/ { n += $5 - $3 }
