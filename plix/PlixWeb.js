@@ -1,7 +1,7 @@
 // The browser's half of the media layer (linked with --js-library): SDL_mixer over Web Audio, the
 // frame wait's yield, full screen, the page's visibility and the keys that touch and gamepads hold.
 var LibraryPlixWeb = {
-  $PlixWeb__deps: ["$SDL", "$FS"],
+  $PlixWeb__deps: ["$SDL", "$FS", "$stringToNewUTF8", "free"],
   $PlixWeb__postset: "PlixWeb.start();",
   $PlixWeb: {
     // SDL_mixer's default allocation, which the layer never changes.
@@ -145,7 +145,7 @@ var LibraryPlixWeb = {
 
     setError: function (text) {
       if (SDL.errorMessage) _free(SDL.errorMessage);
-      SDL.errorMessage = allocateUTF8(text);
+      SDL.errorMessage = stringToNewUTF8(text);
     },
 
     problem: function (text) {

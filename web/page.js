@@ -79,7 +79,8 @@ var zorvanePage = (function () {
     const file = ["zorvane.data", "zorvane.wasm", "zorvane.js"].find((f) => text.includes(f)) ||
                  (/wasm|WebAssembly/i.test(text) ? "zorvane.wasm" : "");
     if (!file) return false;
-    const fetchFailed = /Not Found|NetworkError|failed to load|fetching of the wasm failed|status/i.test(text);
+    // Newer runtimes give a failed fetch as its HTTP status and address: "404: http://…".
+    const fetchFailed = /Not Found|NetworkError|failed to load|fetching of the wasm failed|status|\b[45]\d\d: /i.test(text);
     if (fetchFailed) missing(file, text.slice(0, 120));
     else fail(`${file} is damaged: the browser cannot use it (${text.slice(0, 120)}). ${ADVICE}`);
     return true;
