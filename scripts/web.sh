@@ -3,7 +3,7 @@
 # Usage: bash scripts/web.sh [--bench] [--replay | --replay-all] [--tests] [--serve [PORT]]
 #   --bench   also builds the frame benchmark and runs it in headless Chromium
 #   --replay  also builds the simulator and holds nine of its games in headless Chromium against the golden lines
-#   --replay-all  the same with every one of the 108 golden lines
+#   --replay-all  the same with every one of the 109 golden lines
 #   --tests   builds what the browser tests need (the page, the benchmark's pictures, the simulator)
 #             and runs none of them: tests/web/web_test.sh does
 #   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
