@@ -3,18 +3,22 @@
 #
 #   scripts/mutate.sh [--count N] [--seed S] [--rev REV] [--list FILE] [--save FILE] [--e2e] [--keep] [DIR...]
 #
-#   DIR...       the source folders to mutate (default: plix objects flow)
+#   DIR...       the source folders to mutate (default: plix objects flow sim tools maths); only files
+#                the desktop build compiles, and headers, are mutated
 #   --count N    how many faults to try (default 160), drawn evenly over the kinds of fault
 #   --seed S     the draw's seed (default 1); the same source and seed give the same faults
 #   --rev REV    mutate this git revision instead of the working tree (its own tests judge it)
-#   --list FILE  try the faults of an earlier --save instead of drawing new ones; a fault whose
-#                line is no longer in the source is reported as gone
+#   --list FILE  try the faults of an earlier --save instead of drawing new ones; a fault whose file
+#                has moved is looked for in the one file that still holds its line, and a fault
+#                whose line is no longer in the source is reported as gone
 #   --save FILE  writes the faults tried, so another revision can be judged on the same ones
 #   --e2e        also runs the end-to-end tests in Xvfb (slow); by default the unit and golden tests
 #   --keep       keeps the scratch copy
 #   --show       prints the faults it would try, and stops
 #
-# A fault that does not compile is not counted. A developer tool: CI does not run it.
+# The tests run fastest first, in rising tiers, and stop at the first failure, so a caught fault costs
+# little more than its build. A fault that does not compile is not counted. A developer tool: CI does
+# not run it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -34,7 +38,7 @@ while [ $# -gt 0 ]; do
     *) dirs+=("$1"); shift ;;
     esac
 done
-[ ${#dirs[@]} -gt 0 ] || dirs=(plix objects flow)
+[ ${#dirs[@]} -gt 0 ] || dirs=(plix objects flow sim tools maths)
 
 scratch="$(mktemp -d /tmp/zorvane-mutate-XXXXXX)"
 [ "$keep" -eq 1 ] || trap 'rm -rf "$scratch"' EXIT
@@ -46,10 +50,23 @@ else
     (cd "$root" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$src")
 fi
 
+# The files a fault may go into: the headers of the folders, and their sources that the desktop build
+# compiles (a browser-only file would count as missed, whatever the tests).
+mutable_files() {
+    local dir
+    for dir in "${dirs[@]}"; do
+        [ -d "$src/$dir" ] || continue
+        (cd "$src" && find "$dir" -name '*.h')
+        (cd "$src" && find "$dir" -name '*.cpp') | while read -r f; do
+            grep -qF "\"file\": \"$src/$f\"" "$build/compile_commands.json" && echo "$f"
+        done
+    done | sort
+}
+
 # The candidate faults, one per line: file, which copy of that line it is (lines repeat), kind of fault,
 # the line as it stands and the line with the fault. Comments, preprocessor lines and strings are left alone.
 enumerate() {
-    (cd "$src" && find "${dirs[@]}" -name '*.cpp' -o -name '*.h' | sort) | SRC="$src" perl -e '
+    mutable_files | SRC="$src" perl -e '
         use strict; use warnings;
         my @files = map { chomp; $_ } <STDIN>;
         sub emit { my ($f, $n, $k, $old, $new) = @_; print join("\t", $f, $n, $k, $old, $new), "\n" if $new ne $old; }
@@ -119,6 +136,16 @@ draw() {
         print for @out;'
 }
 
+labels='unit|golden'
+[ "$e2e" -eq 0 ] || labels='unit|golden|e2e'
+compile() { cmake --build "$build" -j "$(nproc)" >"$scratch/build.log" 2>&1; }
+
+# Without debug information, and with lld where there is one, relinking every test program per fault
+# is several times faster; the golden lines are the same from every build.
+linker=()
+command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
+cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release "${linker[@]}" >"$scratch/configure.log"
+
 if [ -n "$list" ]; then
     cp "$list" "$scratch/faults.tsv"
 else
@@ -132,30 +159,52 @@ if [ "$show" -eq 1 ]; then
     exit 0
 fi
 
-labels='unit|golden'
-[ "$e2e" -eq 0 ] || labels='unit|golden|e2e'
-tests() {
-    # A caught fault needs no hunt for the first differing call in the golden traces.
-    (cd "$build" && ZORVANE_GOLDEN_QUICK=1 timeout 1200 ctest -j "$(nproc)" -L "$labels" -LE 'damaged|install|valgrind' \
-        --stop-on-failure --timeout 120 >"$scratch/ctest.log" 2>&1)
-}
-compile() { cmake --build "$build" -j "$(nproc)" >"$scratch/build.log" 2>&1; }
-
-# Without debug information, and with lld where there is one, relinking every test program per fault
-# is several times faster; the golden lines are the same from every build.
-linker=()
-command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
-cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release "${linker[@]}" >"$scratch/configure.log"
 compile || { echo "mutate: the unmutated source does not build; see $scratch/build.log" >&2; exit 1; }
-tests || { echo "mutate: the unmutated source fails its own tests; see $scratch/ctest.log" >&2; exit 1; }
+# The unmutated run, whole, gives each test's time; the tiers below are cut from it.
+(cd "$build" && timeout 1800 ctest -j "$(nproc)" -L "$labels" -LE 'damaged|install|valgrind' >"$scratch/ctest.log" 2>&1) ||
+    { echo "mutate: the unmutated source fails its own tests; see $scratch/ctest.log" >&2; exit 1; }
+# Each test's number, in rising order of its time, one tier a line: under a second, under ten, the rest.
+(cd "$build" && ctest --show-only=json-v1 -L "$labels" -LE 'damaged|install|valgrind') >"$scratch/tests.json"
+(cd "$build" && ctest --show-only=json-v1) >"$scratch/all.json"
+COSTS="$build/Testing/Temporary/CTestCostData.txt" perl -MJSON::PP -e '
+    my $all = decode_json(do { local $/; open my $f, "<", $ARGV[0] or die; <$f> });
+    my $chosen = decode_json(do { local $/; open my $f, "<", $ARGV[1] or die; <$f> });
+    my %number; my $i = 0; $number{$_->{name}} = ++$i for @{$all->{tests}};
+    my %cost; open my $c, "<", $ENV{COSTS} or die;
+    while (<$c>) { last if /^---/; my @w = split; $cost{$w[0]} = $w[2] if @w == 3; }
+    my @t = sort { ($cost{$a} // 1e9) <=> ($cost{$b} // 1e9) } map { $_->{name} } @{$chosen->{tests}};
+    my @tiers = ([], [], []);
+    push @{$tiers[($cost{$_} // 1e9) < 1 ? 0 : ($cost{$_} // 1e9) < 10 ? 1 : 2]}, $number{$_} for @t;
+    print join(",", @$_), "\n" for grep { @$_ } @tiers;' "$scratch/all.json" "$scratch/tests.json" >"$scratch/tiers"
+tests() {
+    local tier
+    : >"$scratch/ctest.log"
+    while read -r tier; do
+        # A caught fault needs no hunt for the first differing call in the golden traces.
+        (cd "$build" && ZORVANE_GOLDEN_QUICK=1 timeout 1200 ctest -j "$(nproc)" -I "0,0,0,$tier" \
+            --stop-on-failure --timeout 120 >>"$scratch/ctest.log" 2>&1) || return 1
+    done <"$scratch/tiers"
+}
+
+# The nth copy of a line in a file: its number, or nothing.
+line_of() { # file nth line
+    OLD="$3" NTH="$2" perl -ne 'chomp; if ($_ eq $ENV{OLD} && $n++ == $ENV{NTH}) { print $.; exit }' "$src/$1" 2>/dev/null || true
+}
 
 caught=0 missed=0 broken=0 gone=0 i=0
 : >"$scratch/missed.tsv"
+: >"$scratch/caught.tsv"
 while IFS=$'\t' read -r file nth kind old new; do
     i=$((i + 1))
-    # The nth copy of the line in the file; gone when the source no longer has it.
-    lineno="$(OLD="$old" NTH="$nth" perl -ne 'chomp; if ($_ eq $ENV{OLD} && $n++ == $ENV{NTH}) { print $.; exit }' \
-        "$src/$file" 2>/dev/null || true)"
+    lineno="$(line_of "$file" "$nth" "$old")"
+    # A file moved since the faults were drawn: the one file of the folders that holds the line.
+    if [ -z "$lineno" ] && [ ! -f "$src/$file" ]; then
+        moved="$(mutable_files | while read -r f; do grep -qxF -- "$old" "$src/$f" && echo "$f"; done)"
+        if [ -n "$moved" ] && [ "$(echo "$moved" | wc -l)" -eq 1 ]; then
+            file="$moved"
+            lineno="$(line_of "$file" "$nth" "$old")"
+        fi
+    fi
     if [ -z "$lineno" ]; then
         gone=$((gone + 1))
         printf '%3d gone     %-10s %s\n' "$i" "$kind" "$file"
@@ -170,6 +219,7 @@ while IFS=$'\t' read -r file nth kind old new; do
         printf '%s\t%s\t%s\t%s\t%s\n' "$file" "$nth" "$kind" "$old" "$new" >>"$scratch/missed.tsv"
     else
         result=caught; caught=$((caught + 1))
+        printf '%s\t%s\t%s\t%s\t%s\n' "$file" "$nth" "$kind" "$old" "$new" >>"$scratch/caught.tsv"
     fi
     cp -p "$scratch/original" "$src/$file"
     touch "$src/$file"
