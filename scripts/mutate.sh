@@ -8,8 +8,8 @@
 #   --count N    how many faults to try (default 160), drawn evenly over the kinds of fault
 #   --seed S     the draw's seed (default 1); the same source and seed give the same faults
 #   --rev REV    mutate this git revision instead of the working tree (its own tests judge it)
-#   --list FILE  try the faults of an earlier --save instead of drawing new ones; a fault whose file
-#                has moved is looked for in the one file that still holds its line, and a fault
+#   --list FILE  try the faults of an earlier --save instead of drawing new ones; a fault whose line
+#                has left its file is followed into the one file that holds it now, and a fault
 #                whose line is no longer in the source is reported as gone
 #   --save FILE  writes the faults tried, so another revision can be judged on the same ones
 #   --e2e        also runs the end-to-end tests in Xvfb (slow); by default the unit and golden tests
@@ -197,8 +197,8 @@ caught=0 missed=0 broken=0 gone=0 i=0
 while IFS=$'\t' read -r file nth kind old new; do
     i=$((i + 1))
     lineno="$(line_of "$file" "$nth" "$old")"
-    # A file moved since the faults were drawn: the one file of the folders that holds the line.
-    if [ -z "$lineno" ] && [ ! -f "$src/$file" ]; then
+    # A line moved since the faults were drawn: the one file of the folders that holds it.
+    if [ -z "$lineno" ]; then
         moved="$(mutable_files | while read -r f; do grep -qxF -- "$old" "$src/$f" && echo "$f"; done)"
         if [ -n "$moved" ] && [ "$(echo "$moved" | wc -l)" -eq 1 ]; then
             file="$moved"
