@@ -1,9 +1,10 @@
 // zorvane-bench: the cost of frames of play, whole headless games, allocations, frame pacing.
-#include "bench/Scenes.h"
-#include "support/CountingNew.h"
+#include "Scenes.h"
+#include "sim/SimAllocations.h"
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/Random.h"
 #include "objects/World.h"
@@ -65,11 +66,11 @@ void replayFrame(benchmark::State& state, const std::function<std::string()>& bu
     for (auto _ : state) {
         restoreWorld(snap);
         randSeed(42);
-        const uint64_t before = newCalls();
+        const uint64_t before = simNewCalls();
         const auto t0 = Clock::now();
         sceneStep();
         const auto t1 = Clock::now();
-        news += newCalls() - before;
+        news += simNewCalls() - before;
         worst = std::max(worst, seconds(t0, t1));
         state.SetIterationTime(seconds(t0, t1));
     }
@@ -149,8 +150,9 @@ template <typename F> void BM_Maths(benchmark::State& state, F f) {
         ++i;
     }
 }
-BENCHMARK_CAPTURE(BM_Maths, sin, [](float a, float) { return maths::sin(a * DEG_TO_RAD); });
-BENCHMARK_CAPTURE(BM_Maths, libm_sin, [](float a, float) { return std::sin(a * DEG_TO_RAD); });
+BENCHMARK_CAPTURE(BM_Maths, sin, [](float a, float) { return maths::sin(a * maths::DEG_TO_RAD); });
+BENCHMARK_CAPTURE(BM_Maths, libm_sin,
+                  [](float a, float) { return std::sin(a * maths::DEG_TO_RAD); });
 BENCHMARK_CAPTURE(BM_Maths, velocity, [](float a, float) { return velocity(a, 3).x; });
 BENCHMARK_CAPTURE(BM_Maths, atan2, [](float x, float y) { return maths::atan2(y, x); });
 BENCHMARK_CAPTURE(BM_Maths, libm_atan2f, [](float x, float y) { return std::atan2(y, x); });
@@ -165,14 +167,14 @@ class FrameTimer : public FrameObserver {
     uint64_t frames = 0;
     uint64_t news = 0;
     void beforeFrame() override {
-        allocs = newCalls();
+        allocs = simNewCalls();
         cpu0 = threadSeconds();
         t0 = Clock::now();
     }
     void afterFrame() override {
         const double s = seconds(t0, Clock::now());
         worstCpu = std::max(worstCpu, threadSeconds() - cpu0);
-        news += newCalls() - allocs;
+        news += simNewCalls() - allocs;
         total += s;
         worst = std::max(worst, s);
         ++frames;

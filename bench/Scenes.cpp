@@ -1,5 +1,5 @@
 // The benchmark worlds, built with the game's own create functions so every object is a real one.
-#include "bench/Scenes.h"
+#include "Scenes.h"
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"

@@ -1,7 +1,7 @@
 // The frame benchmark in the browser: the native benchmark's worlds replayed on the page's canvas,
 // timed by the page's clock. With the argument "pictures" it draws the title and a full-pool frame
 // once each and hands the page their pixels instead.
-#include "bench/Scenes.h"
+#include "Scenes.h"
 
 #include "flow/Scene.h"
 #include "objects/Particle.h"

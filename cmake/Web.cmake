@@ -2,20 +2,13 @@
 # <build>/web, and the frame benchmark as bench.js beside bench.html. Driven by scripts/web.sh.
 set(ZORVANE_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 
-# The quit request and every failure travel as exceptions, which Emscripten leaves out by default.
-# -Wshadow=local, from the desktop flags, is GCC's alone.
-add_compile_options(-fexceptions -Wno-unknown-warning-option)
-add_link_options(-fexceptions)
-
-include(${PROJECT_SOURCE_DIR}/cmake/Core.cmake)
-
 # The simulator's library, for the benchmark and the replays.
 add_subdirectory(sim EXCLUDE_FROM_ALL)
 
 # ASYNCIFY lets the frame wait hand control back to the browser, so the blocking loop stays as it
 # is. The preload plugins have the browser decode the BMPs before main(); the sounds are decoded by
-# the media layer's own mixer (plix/PlixWeb.js), from the bytes it has checked.
-set(ZORVANE_WEB_LIBRARY ${PROJECT_SOURCE_DIR}/plix/PlixWeb.js)
+# the media layer's own mixer (plix/web/PlixWeb.js), from the bytes it has checked.
+set(ZORVANE_WEB_LIBRARY ${PROJECT_SOURCE_DIR}/plix/web/PlixWeb.js)
 set(ZORVANE_WEB_LINK
   -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 --js-library ${ZORVANE_WEB_LIBRARY}
   --use-preload-plugins --preload-file ${PROJECT_SOURCE_DIR}/resource@/resource)
@@ -31,7 +24,7 @@ function(zorvane_web_program target output)
 endfunction()
 
 add_executable(zorvane-web flow/main.cpp)
-target_link_libraries(zorvane-web PRIVATE zorvane_core)
+target_link_libraries(zorvane-web PRIVATE game plix)
 zorvane_web_program(zorvane-web zorvane)
 
 # The game's music is most of its download: it stays out of zorvane.data, so the title shows as soon
@@ -49,13 +42,14 @@ list(TRANSFORM ZORVANE_MUSIC PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE ZORV
 target_link_options(zorvane-web PRIVATE "SHELL:--exclude-file *.ogg" "SHELL:--pre-js ${ZORVANE_DEFERRED_JS}")
 
 add_executable(zorvane-web-bench bench/WebBench.cpp bench/Scenes.cpp)
-target_link_libraries(zorvane-web-bench PRIVATE zorvane_sim)
+target_link_libraries(zorvane-web-bench PRIVATE sim game plix)
+zorvane_room(zorvane-web-bench PRIVATE bench)
 zorvane_web_program(zorvane-web-bench bench)
 
 # zorvane-sim itself, run by replay.html with the arguments in the page's address; its --input
 # scripts are the golden cycles', under /golden.
 add_executable(zorvane-web-replay sim/main.cpp)
-target_link_libraries(zorvane-web-replay PRIVATE zorvane_sim)
+target_link_libraries(zorvane-web-replay PRIVATE sim plix)
 zorvane_web_program(zorvane-web-replay replay)
 file(GLOB ZORVANE_GOLDEN_SCRIPTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/golden/*.in)
 foreach(script ${ZORVANE_GOLDEN_SCRIPTS})

@@ -1,6 +1,7 @@
 // The fifteen minion kinds: each a short script keyed on age that glides out, fires and times out.
 #include "objects/Enemy.h"
 
+#include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/Player.h"
 #include "objects/Random.h"
@@ -129,7 +130,7 @@ void Enemy::behave8() {
     if (age < 120) {
         damp(0.9);
     } else if (age < 400 && age % 2 == 0) {
-        double swing = 25 * maths::sin(2 * (age - 120) * DEG_TO_RAD);
+        double swing = 25 * maths::sin(2 * (age - 120) * maths::DEG_TO_RAD);
         fire(static_cast<float>(270 + swing), 6.0f);
     } else if (age > 460) {
         destroy();

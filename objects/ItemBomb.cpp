@@ -1,6 +1,7 @@
 // Item and Bomb: the pick-up's pop, drag, fall and spinning squares; the bomb's flight and burst.
 #include "objects/ItemBomb.h"
 
+#include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/Particle.h"
 #include "objects/Random.h"

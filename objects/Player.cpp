@@ -4,6 +4,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
@@ -133,7 +134,7 @@ void Player::step() {
 }
 
 void Player::updatePods() {
-    double a = podAngle * DEG_TO_RAD;
+    double a = podAngle * maths::DEG_TO_RAD;
     double armX = POD_ARM * maths::cos(a);
     double armY = POD_ARM * maths::sin(a);
     podLeft.x = static_cast<float>(x - 5 - armX);

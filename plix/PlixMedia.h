@@ -60,10 +60,6 @@ void loadFont();
 void Plix_takeSnapshot();
 void Plix_toggleFullScreen(SDL_Surface* screen, SDL_Surface* backup);
 void Plix_toggleCursor();
-// From here on a fatal signal (SIGSEGV, SIGFPE, SIGBUS, SIGILL, SIGABRT) on any thread writes its
-// line, "Plix: fatal signal SIGSEGV (invalid memory access)" say, to standard output and run.log,
-// and the process still dies of it.
-void Plix_watchCrashes();
 
 // Files. A resource that exists but is not a regular file (a directory, a FIFO, a device) is
 // refused with this reason, before SDL could block on it or read nonsense.

@@ -5,7 +5,8 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
-// One implementation each in PlixDesktop.cpp (plain SDL 1.2) or PlixWeb.cpp (the browser build).
+// One implementation each in desktop/PlixDesktop.cpp (plain SDL 1.2) or web/PlixWeb.cpp (the
+// browser).
 
 // The keyboard as SDL last knew it, indexed by SDL 1.2 key code; *count receives the entries.
 const Uint8* Plix_platformKeys(int* count);
@@ -41,9 +42,9 @@ Mix_Chunk* Plix_platformLoadWAV(const char* fileName, const Uint8* bytes, size_t
 SDL_Surface* Plix_platformLoadBMP(const char* fileName, const Uint8* bytes, size_t size);
 // The bytes a pixel takes in the surface Plix_platformLoadBMP makes of a file with fileBytes.
 int Plix_platformPictureBytes(int fileBytes);
-// What is wrong with an Ogg Vorbis file for the mixer, or nullptr (see oggProblem in PlixVorbis.h);
-// "not a regular file" for what is no file. A file that is no Ogg at all is left to SDL_mixer.
-// Takes nothing from the C++ heap, since a game's start plays the music.
+// What is wrong with an Ogg Vorbis file for the mixer, or nullptr (see oggProblem in
+// desktop/PlixVorbis.h); "not a regular file" for what is no file. A file that is no Ogg at all is
+// left to SDL_mixer. Takes nothing from the C++ heap, since a game's start plays the music.
 const char* Plix_platformMusicProblem(const char* fileName);
 // F12: the screen as a BMP named fileName; a failure is ignored.
 void Plix_platformScreenshot(SDL_Surface* screen, const char* fileName);

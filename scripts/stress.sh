@@ -8,12 +8,12 @@
 #   --loops K      busy loops (one shell spinning each) kept running meanwhile (default 2)
 #   --label REGEX  the CTest labels to run (default e2e|install|valgrind, which takes in the
 #                  damaged-resources run, the install tests and memcheck's)
-#   --build DIR    a build tree of scripts/test.sh's (default build/), built already
+#   --build DIR    a build tree of scripts/test.sh's (default build/tests), built already
 #
 # Each run's full output is kept in DIR/stress/run-N.log. Exits non-zero when any run failed.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-runs=10 loops=2 label='e2e|install|valgrind' build="$root/build"
+runs=10 loops=2 label='e2e|install|valgrind' build="$root/build/tests"
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs="$2"; shift 2 ;;

@@ -5,22 +5,39 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/setup.sh" --web
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$root/build" -j "$(nproc)"
-cd "$root/build"
+cd "$root"
+# Each preset builds in a folder of its own under build/, so no command changes another's configuration.
+preset() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$(nproc)"
+}
+tests="$root/build/tests"
+started=$(date +%s)
+timings=""
+# took NAME: the time since the last call, for the summary.
+took() {
+    local now
+    now=$(date +%s)
+    timings+="${timings:+, }$1 $((now - started)) s"
+    started=$now
+}
+preset tests
+took build
+cd "$tests"
 # The soak and the damaged-resources runs come below, against the sanitizer build.
-ctest --output-on-failure -j "$(nproc)" -LE 'soak|damaged' | tee "$root/build/ctest-summary.log"
-ctest_passed="$(sed -n 's/.* \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$root/build/ctest-summary.log" |
+ctest --output-on-failure -j "$(nproc)" -LE 'soak|damaged' | tee "$tests/ctest-summary.log"
+ctest_passed="$(sed -n 's/.* \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$tests/ctest-summary.log" |
     awk 'END { print $1 - $2 }')"
 [ "${ctest_passed:-0}" -gt 0 ] || { echo "ctest: no test ran"; exit 1; }
 passed="$ctest_passed"
 report="ctest: $ctest_passed tests"
+took ctest
 
-# stage NAME COMMAND...: runs a stage, its output shown and kept in build/stage-NAME.log, and adds the
+# stage NAME COMMAND...: runs a stage, its output shown and kept in build/tests/stage-NAME.log, and adds the
 # checks it reports: each "checks: N passed" line, and each line that is a passed check ("ok: ...").
 # A stage that fails stops the run, and so does one that reports no check at all.
 stage() {
-    local name="$1" log="$root/build/stage-$1.log" n
+    local name="$1" log="$tests/stage-$1.log" n
     shift
     "$@" 2>&1 | tee "$log"
     n="$(awk '/checks: [0-9]+ passed/ { for (i = 1; i < NF; i++) if ($i == "checks:") n += $(i + 1) }
@@ -32,6 +49,7 @@ stage() {
     fi
     passed=$((passed + n))
     report+=", $name: $n"
+    took "$name"
 }
 
 # missing NAME REASON: a stage that cannot run here; under CI that fails the run.
@@ -45,31 +63,32 @@ missing() {
 }
 
 # The unit, golden and end-to-end suites again, the game and the tests loading sdl12-compat.
-stage compat bash "$root/tests/compat/compat.sh" "$root/build"
+stage compat bash "$root/tests/compat/compat.sh" "$tests"
 
 # Second stage: the game and the simulator built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # the soak at every level and the damaged-resources runs use them and fail on any sanitizer report.
-asan="$root/build-asan"
-cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_SANITIZE=ON -DZORVANE_TESTS=OFF
-cmake --build "$asan" --target zorvane zorvane-sim -j "$(nproc)"
+asan="$root/build/sanitizer"
+cd "$root"
+preset sanitizer
+took sanitizer-build
 cd "$asan"
 stage soak bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim"
 stage asan-golden bash "$root/tests/golden/golden.sh" check "$asan/sim/zorvane-sim" cycles
-cd "$root/build"
+cd "$tests"
 stage damaged bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" \
-    "$root/build/tests/damaged/sdl_error_probe" "$asan/sim/zorvane-sim" "$root/build/tests/damaged/ogg_bend"
-stage hostile bash "$root/tests/damaged/hostile.sh" "$root/build/tests/damaged/hostile" "$root/build/zorvane" "$root/resource"
+    "$tests/tests/damaged/sdl_error_probe" "$asan/sim/zorvane-sim" "$tests/tests/damaged/ogg_bend"
+stage hostile bash "$root/tests/damaged/hostile.sh" "$tests/tests/damaged/hostile" "$tests/zorvane" "$root/resource"
 
 # Third stage: the same golden lines from an optimised Release build and from one for this very CPU,
 # where the compiler may use every instruction it has (fused multiply-adds included, unless told not to).
-for variant in release:"" native:"-march=native"; do
-    dir="$root/build-${variant%%:*}"
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DZORVANE_TESTS=OFF -DCMAKE_CXX_FLAGS="${variant#*:}"
-    cmake --build "$dir" --target zorvane-sim -j "$(nproc)"
-    cd "$dir"
-    stage "${variant%%:*}-golden" bash "$root/tests/golden/golden.sh" check "$dir/sim/zorvane-sim"
+for variant in release native; do
+    cd "$root"
+    preset "$variant"
+    took "$variant-build"
+    cd "$root/build/$variant"
+    stage "$variant-golden" bash "$root/tests/golden/golden.sh" check "$root/build/$variant/sim/zorvane-sim"
 done
-cd "$root/build"
+cd "$tests"
 
 # Fourth stage: the browser build (its download size printed), played in headless Chromium and held
 # against the native game's own pictures, on an emulated phone, with a pad, hidden, offline, with
@@ -80,10 +99,12 @@ command -v chromium >/dev/null || web_missing+=("Chromium")
 [ -d "$root/tests/web/node_modules/puppeteer-core" ] || web_missing+=("tests/web's npm packages")
 if [ ${#web_missing[@]} -eq 0 ]; then
     bash "$root/scripts/web.sh" --tests
-    stage web bash "$root/tests/web/web_test.sh" "$root/build/zorvane" "$root/resource" "$root/build-web/web" \
+    took web-build
+    stage web bash "$root/tests/web/web_test.sh" "$tests/zorvane" "$root/resource" "$root/build/web/web" \
         "$root/tests/golden"
 else
     missing web "for want of ${web_missing[*]}"
 fi
 echo "$report"
+echo "time: $timings"
 echo "total: $passed passed, 0 failed"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds ZORVANE for the browser into build-web/web: our page, zorvane.js, .wasm and the preloaded .data.
+# Builds ZORVANE for the browser into build/web/web: our page, zorvane.js, .wasm and the preloaded .data.
 # Usage: bash scripts/web.sh [--bench] [--replay | --replay-all] [--tests] [--serve [PORT]]
 #   --bench   also builds the frame benchmark and runs it in headless Chromium
 #   --replay  also builds the simulator and holds nine of its games in headless Chromium against the golden lines
@@ -9,7 +9,7 @@
 #   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-web"
+build="$root/build/web"
 bench=""
 replay=""
 tests=""
@@ -32,7 +32,7 @@ done
 bash "$root/scripts/setup.sh" --web
 # Debian's emcc finds its JavaScript parser (acorn) only here.
 export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+(cd "$root" && cmake --preset web >/dev/null)
 targets=(zorvane-web-page)
 [ -n "$bench" ] && targets+=(zorvane-web-bench)
 [ -n "$replay" ] && targets+=(zorvane-web-replay)

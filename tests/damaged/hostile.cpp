@@ -4,7 +4,7 @@
 //        hostile flip SEED COUNT DIR  COUNT flipped copies of each file kind under DIR (resource/)
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
-#include "plix/PlixVorbis.h"
+#include "plix/desktop/PlixVorbis.h"
 #include "support/HostileFiles.h"
 
 #include <cstdio>

@@ -21,7 +21,7 @@ class CycleTest : public ::testing::Test {
     Ints scenes; // every scene entered, in order, starting with the title
 
     void SetUp() override {
-        testsupport::initMedia();
+        simInitMedia();
         randSeed(2026);
         scene = SCENE_TITLE;
         scenes = {scene};

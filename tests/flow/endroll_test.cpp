@@ -4,6 +4,7 @@
 #include "objects/World.h"
 #include "plix/Plix.h"
 #include "plix/PlixMedia.h"
+#include "sim/SimGame.h"
 #include "support/TestSupport.h"
 
 #include "MusicSpy.h"
@@ -36,7 +37,7 @@ std::vector<Uint8> rollPicture(int frame) {
 class EndRollTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        testsupport::initMedia();
+        simInitMedia();
         startGame(); // the final screen reads the game's score and time
         musicCalls.clear();
     }

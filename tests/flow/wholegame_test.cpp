@@ -1,5 +1,5 @@
 // Whole games played headless at many levels, every operator new counted: play allocates nothing.
-#include "support/CountingNew.h"
+#include "sim/SimAllocations.h"
 #include "support/FightSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ template <class T> void inspect(TokenManager<T>* pool, Outcome& o) {
 // A new game through the real key snapshot, firing and roaming the lower field at random.
 Outcome play(int lvl, uint64_t seed) {
     newGame(lvl, seed); // the scene, its pools and the music may allocate here
-    uint64_t before = newCalls();
+    uint64_t before = simNewCalls();
     std::mt19937 hands(static_cast<uint32_t>(seed * 7919 + lvl));
     int dx = 0;
     bool down = false, fire = false;
@@ -51,7 +51,7 @@ Outcome play(int lvl, uint64_t seed) {
         for (Particle& p : *particleManager)
             o.crazy |= p.exists && std::strcmp(p.text, "CRAZY MODE") == 0;
     }
-    o.allocated = static_cast<int>(newCalls() - before);
+    o.allocated = static_cast<int>(simNewCalls() - before);
     return o;
 }
 
@@ -59,7 +59,7 @@ Outcome play(int lvl, uint64_t seed) {
 
 // That the same seed gives the same game, in every build, is the golden traces' part.
 TEST(WholeGame, EveryLevelPlaysToTheClearCleanlyWithoutAllocating) {
-    EXPECT_GT(newCalls(), 0u) << "the counter sees the test program's own allocations";
+    EXPECT_GT(simNewCalls(), 0u) << "the counter sees the test program's own allocations";
     for (int lvl : {0, 4, 9, 10, 15, 20, 21, 22, 23, 49, 50}) {
         Outcome o = play(lvl, 1000 + lvl);
         EXPECT_EQ(o.allocated, 0) << "level " << lvl << " over " << o.frames << " frames";

@@ -9,7 +9,7 @@
 # from the title). SIM runs in the current directory, which must hold resource/.
 #
 # The reference build is the simulator of the commit that last changed tests/golden, built once into
-# $ZORVANE_GOLDEN_CACHE (default: build-golden-reference beside the sources); $ZORVANE_GOLDEN_REFERENCE
+# $ZORVANE_GOLDEN_CACHE (default: build/golden-reference in the sources); $ZORVANE_GOLDEN_REFERENCE
 # names a simulator to use instead. ZORVANE_GOLDEN_QUICK=1 skips the search for the first difference.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -79,7 +79,7 @@ reference_sim() {
     local commit cache src
     commit="$(reference_commit)" || commit=""
     [ -n "$commit" ] || { echo "golden: no commit has golden files yet, so there is no reference build" >&2; return 1; }
-    cache="${ZORVANE_GOLDEN_CACHE:-$root/build-golden-reference}/$commit"
+    cache="${ZORVANE_GOLDEN_CACHE:-$root/build/golden-reference}/$commit"
     if [ ! -x "$cache/build/sim/zorvane-sim" ]; then
         echo "golden: building the reference simulator of ${commit:0:12} in $cache" >&2
         src="$cache/src"

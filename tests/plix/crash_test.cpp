@@ -1,6 +1,7 @@
 // The last word of a crash: each fatal signal, raised by a real fault on a thread of its own,
 // leaves its one line on standard output and at the end of run.log, and still kills the process.
 #include "MediaFiles.h"
+#include "plix/desktop/PlixCrash.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // with both ends of every accepted range; what is taken is read by SDL as the check read it.
 #include "MediaFiles.h"
 #include "plix/Plix.h"
-#include "plix/PlixVorbis.h"
+#include "plix/desktop/PlixVorbis.h"
 #include "support/HostileFiles.h"
 
 #include <climits>

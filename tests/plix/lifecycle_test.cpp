@@ -93,7 +93,7 @@ std::string joined() {
     return s;
 }
 
-// Started in the build directory, with the game's own resources registered.
+// Started in the build directory, with the game's sounds and title picture registered.
 class LifecycleTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -107,7 +107,8 @@ class LifecycleTest : public ::testing::Test {
 };
 
 TEST_F(LifecycleTest, StartUpNamesTheWindowAndGivesItsIconAndASecondChangesNothing) {
-    EXPECT_EQ(joined(), "SDL_Init SDL_WM_SetCaption(/+++ ZORVANE +++/) SDL_WM_SetIcon(32x32)");
+    EXPECT_EQ(joined(), std::string("SDL_Init SDL_WM_SetCaption(") + testsupport::TEST_TITLE +
+                            ") SDL_WM_SetIcon(32x32)");
     SDL_Surface* screen = plixMedia.screen;
     std::ofstream("run.log") << "kept\n";
     Plix_init("again", 640, 200, true);

@@ -23,7 +23,7 @@ namespace fight {
 // Media once per program, then a new game at this level with this seed, as the simulator starts
 // one: the same game whatever the tests before it played.
 inline void newGame(int lvl, uint64_t seed = 1) {
-    testsupport::initMedia();
+    simInitMedia();
     simFreshStart(lvl, seed);
     startGame();
 }

@@ -1,10 +1,8 @@
-// Shared test helpers over the real SDL: media start-up, key state and small file utilities.
+// Shared test helpers over the media layer: its start-up, key state and small file utilities.
 #include "support/TestSupport.h"
 
-#include "flow/Scene.h"
 #include "plix/Plix.h"
 
-#include <SDL/SDL.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -14,22 +12,21 @@ namespace testsupport {
 void initMedia() {
     static bool done = false;
     if (done) return;
-    Plix_init(GAME_TITLE, 320, 480, false);
-    loadResources();
+    Plix_init(TEST_TITLE, 320, 480, false);
+    // Samples from the game's own files, under the keys the tests draw and play them by.
+    for (const char* key : {"kreel", "damage", "destroy1", "kin"})
+        Plix_loadWAV(key, std::string("resource/sound/") + key + ".wav");
+    Plix_loadBMP("title", "resource/image/zorvane.bmp", -2, 0, 0);
     done = true;
 }
 
 void setKey(int key, bool down) {
-    int n = 0;
-    Uint8* keys = SDL_GetKeyState(&n);
-    if (key >= 0 && key < n) keys[key] = down ? 1 : 0;
+    Plix_setKey(key, down);
 }
 
 void releaseAllKeys() {
-    int n = 0;
-    Uint8* keys = SDL_GetKeyState(&n);
-    for (int i = 0; i < n; ++i)
-        keys[i] = 0;
+    for (int key = 0; key < PLIX_KEY_COUNT; ++key)
+        Plix_setKey(key, false);
 }
 
 void snapshot() {

@@ -6,7 +6,10 @@
 
 namespace testsupport {
 
-// Plix_init (320 x 480, dummy drivers) and loadResources, once per process; cwd holds resource/.
+// The window title initMedia gives.
+constexpr const char* TEST_TITLE = "ZORVANE test";
+// Plix_init (320 x 480, dummy drivers), with the game's sounds and title picture registered under
+// their keys, once per process; the working directory holds resource/.
 void initMedia();
 
 // Sets SDL's own key state entry for an SDL 1.2 key code (PLIX_KEY_* of plix/PlixKeys.h).

@@ -1,8 +1,8 @@
 // The title picture and the icons, drawn from flat rectangles like everything on the playfield.
 #include "Assets.h"
 #include "Font.h"
-#include "Maths.h"
 #include "Synth.h"
+#include "maths/Maths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,7 +62,8 @@ void drawBulletFan(Canvas& c, int cx, int cy, int maxY) {
         const float radius = 34.0f + ring * 22.0f;
         const int count = 7 + ring * 2;
         for (int k = 0; k < count; ++k) {
-            const float a = (200.0f + 140.0f * (k + 0.5f * (ring % 2)) / (count - 1)) * PI / 180.0f;
+            const float a =
+                (200.0f + 140.0f * (k + 0.5f * (ring % 2)) / (count - 1)) * maths::PI_F / 180.0f;
             const int x = cx + static_cast<int>(radius * maths::cos(a));
             const int y = cy - static_cast<int>(radius * maths::sin(a));
             if (y > maxY) continue;

@@ -1,7 +1,7 @@
 // The four sound effects: capture sweep, hit crunch, enemy burst and item ping.
 #include "Assets.h"
-#include "Maths.h"
 #include "Synth.h"
+#include "maths/Maths.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::vector<float> makeKreel() {
         const float k = t / 0.55f;
         const float hz = 420.0f * maths::pow(2.0f, 2.6f * k);
         // A fast flutter on top of the sweep makes it shimmer like charged particles.
-        const float flutter = 0.9f + 0.1f * maths::sin(2.0f * PI * 28.0f * t);
+        const float flutter = 0.9f + 0.1f * maths::sin(2.0f * maths::PI_F * 28.0f * t);
         // Not too narrow a pulse: a narrow one, centred, spikes far out on one side.
         float v = 0.5f * lead.pulse(hz, 0.35f) + 0.25f * fifth.saw(hz * 1.5f) +
                   0.2f * top.sine(hz * 2.0f) + 0.08f * sparkle.white() * k;
@@ -133,7 +133,7 @@ std::vector<float> makeKin() {
     // The ring dies away over its last 120 ms instead of stopping.
     const size_t fade = SAMPLE_RATE * 12 / 100;
     for (size_t i = 0; i < fade; ++i)
-        s[s.size() - 1 - i] *= 0.5f - 0.5f * maths::cos(PI * i / fade);
+        s[s.size() - 1 - i] *= 0.5f - 0.5f * maths::cos(maths::PI_F * i / fade);
     // Each strike's first ringing of its upper partials is held down to 6 dB over the RMS: the
     // even ring then carries the level, loud enough over the music without a tall peak.
     limit(s, 1, rmsDb(s) + 6.0f, 0.02f, false);

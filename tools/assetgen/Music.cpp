@@ -1,8 +1,8 @@
 // The boss theme: D minor at 150 BPM, 48 bars, rendered into a ring so every tail runs into the
 // head.
 #include "Assets.h"
-#include "Maths.h"
 #include "Synth.h"
+#include "maths/Maths.h"
 
 #include <sstream>
 #include <stdexcept>

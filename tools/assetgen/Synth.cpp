@@ -1,7 +1,7 @@
 // Oscillators, filters and the WAV encoder.
 #include "Synth.h"
 
-#include "Maths.h"
+#include "maths/Maths.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +32,7 @@ float Osc::advance(float hz) {
 }
 
 float Osc::sine(float hz) {
-    return maths::sin(2.0f * PI * advance(hz));
+    return maths::sin(2.0f * maths::PI_F * advance(hz));
 }
 
 float Osc::saw(float hz) {
@@ -59,7 +59,8 @@ float Osc::triangle(float hz) {
 }
 
 float LowPass::run(float x, float hz) {
-    const float a = 1.0f - maths::exp(-2.0f * PI * std::min(hz, SAMPLE_RATE * 0.45f) / SAMPLE_RATE);
+    const float a =
+        1.0f - maths::exp(-2.0f * maths::PI_F * std::min(hz, SAMPLE_RATE * 0.45f) / SAMPLE_RATE);
     y += a * (x - y);
     return y;
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 constexpr int SAMPLE_RATE = 22050; // the mixer's own rate, so nothing is resampled at play time
-constexpr float PI = 3.14159265358979f;
 
 // xorshift32: the generator's only randomness, fixed-seeded so every run writes the same bytes.
 class Noise {

@@ -1,6 +1,7 @@
 // The desktop side of PlixPlatform: each call is SDL 1.2 or SDL_mixer itself.
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
+#include "plix/desktop/PlixCrash.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The generator's maths against long double over the arguments its sounds use, and at the edges.
-#include "Maths.h"
+#include "maths/Maths.h"
 #include "support/Ulps.h"
 
 #include <cmath>

@@ -1,5 +1,6 @@
 // The last word of a crash: a fatal signal on any thread leaves one line on standard output and in
 // run.log, written with async-signal-safe calls only, and the process then dies of that signal.
+#include "plix/desktop/PlixCrash.h"
 #include "plix/PlixMedia.h"
 
 #include <atomic>

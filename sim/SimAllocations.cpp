@@ -1,5 +1,5 @@
-// CountingNew: the program's global operator new and delete, in every form, counting each new.
-#include "support/CountingNew.h"
+// SimAllocations: the program's global operator new and delete, in every form, counting each new.
+#include "sim/SimAllocations.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -15,7 +15,7 @@ void* allocate(std::size_t n) {
 }
 } // namespace
 
-uint64_t newCalls() {
+uint64_t simNewCalls() {
     return calls.load(std::memory_order_relaxed);
 }
 

@@ -1,6 +1,6 @@
 // The Vorbis setup header check: the header read field by field as the format lays it out, so that
 // what the decoder on the mixer's thread later relies on is known to hold before it sees a sample.
-#include "plix/PlixVorbis.h"
+#include "plix/desktop/PlixVorbis.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,17 +1,14 @@
-// Maths: exponentials and logarithms from their series, with the argument reduced by powers of two.
-#include "Maths.h"
-
-#include "objects/DoubleDouble.h"
+// Exp: the generator's exponentials and logarithms from their series, with the argument reduced by
+// powers of two, and its float sine, cosine and rounding.
+#include "maths/Maths.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <limits>
+
+using namespace maths;
 
 namespace {
-
-constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
-constexpr double INFINITE = std::numeric_limits<double>::infinity();
 
 // ln 2 to 106 bits, and in two parts whose first has 42 bits, so that k times it is exact for
 // |k| < 2^11; 1/ln 2 and 1/ln 10.

@@ -1,6 +1,6 @@
 // The media calls made in every frame of play allocate nothing from the C++ heap, traced or not.
 #include "plix/Plix.h"
-#include "support/CountingNew.h"
+#include "sim/SimAllocations.h"
 #include "support/TestSupport.h"
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 namespace {
 
 uint64_t allocationsOverTenFrames() {
-    uint64_t before = newCalls();
+    uint64_t before = simNewCalls();
     for (int frame = 0; frame < 10; ++frame) {
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
         Plix_drawText("SCORE : 123456", 10, 20, 200);
@@ -21,7 +21,7 @@ uint64_t allocationsOverTenFrames() {
         // A key going down and up keeps the snapshot busy.
         testsupport::setKey(PLIX_KEY_Z, frame % 2 == 0);
     }
-    return newCalls() - before;
+    return simNewCalls() - before;
 }
 
 TEST(NoAllocTest, FrameCallsDoNotAllocateWithTheTraceOffOnOrWritingText) {

@@ -2,7 +2,7 @@
 // be one the decoder on the mixer's thread can play without faulting.
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
-#include "plix/PlixVorbis.h"
+#include "plix/desktop/PlixVorbis.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
-// Angle's maths against long double: correctly rounded over the game's angles, exact remainders.
-#include "objects/Angle.h"
+// The game's maths against long double: correctly rounded over the game's angles, exact remainders.
+#include "maths/Maths.h"
 #include "support/Ulps.h"
 
 #include <cmath>
@@ -34,7 +34,7 @@ float nextFloatUp(float f) {
 std::vector<double> sinCosArguments() {
     std::vector<double> xs;
     for (int sixteenth = -3 * 360 * 16; sixteenth <= 3 * 360 * 16; ++sixteenth)
-        xs.push_back(static_cast<float>(sixteenth / 16.0) * DEG_TO_RAD);
+        xs.push_back(static_cast<float>(sixteenth / 16.0) * maths::DEG_TO_RAD);
     std::mt19937_64 rng(27);
     std::uniform_real_distribution<double> near(-16, 16), far(-0x1p20, 0x1p20);
     for (int i = 0; i < 200000; ++i)
