@@ -144,7 +144,7 @@ compile() { cmake --build "$build" -j "$(nproc)" >"$scratch/build.log" 2>&1; }
 # is several times faster; the golden lines are the same from every build.
 linker=()
 command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
-cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release "${linker[@]}" >"$scratch/configure.log"
+cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZORVANE_TESTS=ON "${linker[@]}" >"$scratch/configure.log"
 
 if [ -n "$list" ]; then
     cp "$list" "$scratch/faults.tsv"
