@@ -17,3 +17,18 @@ constexpr int PLIX_KEY_F5 = 286;
 constexpr int PLIX_KEY_F9 = 290;
 constexpr int PLIX_KEY_F10 = 291;
 constexpr int PLIX_KEY_F12 = 293;
+
+// The six controls a player has, each a bit of one byte in this order: a replay's frame, the
+// simulator's key lines (z x u d l r) and the browser's touch controls and pads all hold them so.
+enum PlixControl {
+    PLIX_CONTROL_Z = 0,
+    PLIX_CONTROL_X,
+    PLIX_CONTROL_UP,
+    PLIX_CONTROL_DOWN,
+    PLIX_CONTROL_LEFT,
+    PLIX_CONTROL_RIGHT,
+    PLIX_CONTROL_COUNT
+};
+// The key each control stands for, by its bit.
+constexpr int PLIX_CONTROL_KEYS[PLIX_CONTROL_COUNT] = {
+    PLIX_KEY_Z, PLIX_KEY_X, PLIX_KEY_UP, PLIX_KEY_DOWN, PLIX_KEY_LEFT, PLIX_KEY_RIGHT};

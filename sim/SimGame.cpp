@@ -12,12 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-// The keys of the SimKey bits, in bit order.
-constexpr int KEY_CODES[6] = {PLIX_KEY_Z,    PLIX_KEY_X,    PLIX_KEY_UP,
-                              PLIX_KEY_DOWN, PLIX_KEY_LEFT, PLIX_KEY_RIGHT};
-} // namespace
-
 void simInitMedia() {
     static bool done = false;
     if (done) return;
@@ -29,8 +23,8 @@ void simInitMedia() {
 }
 
 void simApplyKeys(uint8_t keys) {
-    for (int bit = 0; bit < 6; ++bit)
-        Plix_setKey(KEY_CODES[bit], (keys >> bit) & 1);
+    for (int bit = 0; bit < PLIX_CONTROL_COUNT; ++bit)
+        Plix_setKey(PLIX_CONTROL_KEYS[bit], (keys >> bit) & 1);
 }
 
 void simFrame(uint8_t keys, int periodMs) {

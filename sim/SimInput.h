@@ -1,6 +1,8 @@
 // Where the simulator's keys come from: a seeded random player, a dodging bot, or an input file.
 #pragma once
 
+#include "plix/PlixKeys.h"
+
 #include <cstdint>
 #include <istream>
 #include <memory>
@@ -9,14 +11,14 @@
 #include <string>
 #include <vector>
 
-// The keys held in one frame, one bit each.
+// The keys held in one frame, one bit each, as the media layer lays out the controls.
 enum SimKey : uint8_t {
-    SIM_KEY_Z = 1 << 0,
-    SIM_KEY_X = 1 << 1,
-    SIM_KEY_UP = 1 << 2,
-    SIM_KEY_DOWN = 1 << 3,
-    SIM_KEY_LEFT = 1 << 4,
-    SIM_KEY_RIGHT = 1 << 5,
+    SIM_KEY_Z = 1 << PLIX_CONTROL_Z,
+    SIM_KEY_X = 1 << PLIX_CONTROL_X,
+    SIM_KEY_UP = 1 << PLIX_CONTROL_UP,
+    SIM_KEY_DOWN = 1 << PLIX_CONTROL_DOWN,
+    SIM_KEY_LEFT = 1 << PLIX_CONTROL_LEFT,
+    SIM_KEY_RIGHT = 1 << PLIX_CONTROL_RIGHT,
 };
 
 // The letters of a recorded frame line, in bit order; "-" is a frame with no key held.
