@@ -36,7 +36,8 @@ void Plix_init(const std::string& title, int width, int height, bool fullScreen)
 // Shows the finished frame. Called by the main loop after the scene has drawn.
 void Plix_flip();
 // Waits out the frame period, takes the input snapshot, pumps events and handles the hot keys.
-// Called by the main loop after each Plix_flip; throws PLIX_QUIT_MESSAGE when a quit was asked for.
+// Called by the main loop after each Plix_flip; throws PlixQuit (PLIX_QUIT_MESSAGE) when a quit was
+// asked for.
 void Plix_update(int periodMs);
 // Releases the joystick, sounds, music and SDL. Called once by the entry on every way out.
 void Plix_quit();

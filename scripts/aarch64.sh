@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Cross-builds the simulator for 64-bit ARM and holds its games, run under qemu, against every golden line.
 # Usage: bash scripts/aarch64.sh [--no-maths]
-#   --no-maths  skips the sweep of the game's own sin, cos and atan2 (tests/objects/angle_test.cpp)
+#   --no-maths  skips the sweep of the game's own sin, cos and atan2 (tests/maths/trig_test.cpp)
 #
-# Installs what is missing with apt-get (as root): Debian's aarch64 cross compiler, qemu's user-mode
-# emulator and mmdebstrap. SDL 1.2's -dev package cannot be installed for two architectures at once,
+# Installs what is missing through scripts/setup.sh --aarch64: Debian's aarch64 cross compiler, qemu's
+# user-mode emulator and mmdebstrap. SDL 1.2's -dev package cannot be installed for two architectures at once,
 # so the arm64 headers and libraries come from a Debian tree of their own, made once into
 # $ZORVANE_ARM64_SYSROOT (default ~/.cache/zorvane/arm64) and used by cmake/aarch64.cmake; the
-# simulator runs under qemu with that tree as its root. The build goes to build-aarch64/.
+# simulator runs under qemu with that tree as its root. The build is the aarch64 preset's, build/aarch64/.
 # Ends with "aarch64: N golden lines equal", or exits non-zero on any difference or failure.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 sysroot="${ZORVANE_ARM64_SYSROOT:-$HOME/.cache/zorvane/arm64}"
-build="$root/build-aarch64"
+build="$root/build/aarch64"
 maths=1
 case "${1:-}" in
 "") ;;
@@ -22,18 +22,7 @@ esac
 
 fail() { echo "aarch64: FAILED: $*"; exit 1; }
 
-# The host's tools, from Debian's archive.
-host_packages=(g++-aarch64-linux-gnu qemu-user-static mmdebstrap cmake make pkg-config file)
-missing=()
-for p in "${host_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    [ "$(id -u)" -eq 0 ] || fail "missing ${missing[*]}; run as root to install them"
-    echo "aarch64: installing ${missing[*]}"
-    apt-get -o DPkg::Lock::Timeout=600 update -q
-    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/setup.sh" --aarch64
 qemu="$(command -v qemu-aarch64-static || command -v qemu-aarch64)" || fail "no qemu-aarch64 after installing"
 
 # The arm64 tree: what the simulator and the maths test build against and run on, with the packages'
@@ -42,7 +31,9 @@ qemu="$(command -v qemu-aarch64-static || command -v qemu-aarch64)" || fail "no 
 suite="$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release)"
 [ -n "$suite" ] || fail "no Debian release named in /etc/os-release"
 gcc_major="$(aarch64-linux-gnu-g++ -dumpversion | cut -d. -f1)"
+# The tests' build (whose maths test runs here) wants the generator's and the benchmark's libraries too.
 tree_packages="libc6-dev,libstdc++-$gcc_major-dev,libsdl1.2-dev,libsdl-mixer1.2-dev,libogg-dev,libgtest-dev"
+tree_packages+=",libbenchmark-dev,libvorbis-dev,libpng-dev"
 stamp="$sysroot/.zorvane-packages"
 if [ "$(cat "$stamp" 2>/dev/null)" != "$suite $tree_packages" ]; then
     echo "aarch64: making the arm64 tree of Debian $suite in $sysroot"
@@ -58,11 +49,10 @@ fi
 
 mkdir -p "$build"
 buildlog="$build/cross-build.log"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64.cmake" -DZORVANE_SYSROOT="$sysroot" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANE_TESTS=OFF >"$buildlog" 2>&1 ||
-    { cat "$buildlog"; fail "configuring the cross build"; }
-cmake --build "$build" --target zorvane-sim -j 2 >>"$buildlog" 2>&1 ||
-    { tail -40 "$buildlog"; fail "building the simulator; see $buildlog"; }
+export ZORVANE_SYSROOT="$sysroot"
+(cd "$root" && cmake --preset aarch64 >"$buildlog" 2>&1) || { cat "$buildlog"; fail "configuring the cross build"; }
+(cd "$root" && cmake --build --preset aarch64 -j 2 >>"$buildlog" 2>&1) ||
+    { tail -40 "$buildlog"; fail "building the simulator and the maths test; see $buildlog"; }
 kind="$(file -b "$build/sim/zorvane-sim")"
 echo "aarch64: sim/zorvane-sim: $kind"
 [[ "$kind" == *"ARM aarch64"* ]] || fail "the simulator is not an aarch64 program"
@@ -83,13 +73,10 @@ EOF
 chmod +x "$sim"
 
 if [ -n "$maths" ]; then
-    # The game's own Angle object from the cross build, swept against long double (128 bits here).
+    # The game's own maths from the cross build, swept against long double (128 bits here).
     t0=$SECONDS
-    aarch64-linux-gnu-g++ --sysroot="$sysroot" -std=c++17 -O2 -ffp-contract=off -fno-math-errno \
-        -I"$root" -I"$root/tests" "$root/tests/objects/angle_test.cpp" "$root/tests/support/TestMain.cpp" \
-        "$build/libzorvane_core.a" -lgtest -pthread -o "$build/angle_test" || fail "building angle_test"
-    "$qemu" -L "$sysroot" "$build/angle_test" --gtest_brief=1 || fail "angle_test under qemu"
-    echo "aarch64: angle_test passed under qemu ($((SECONDS - t0)) s)"
+    "$qemu" -L "$sysroot" "$build/tests/trig_test" --gtest_brief=1 || fail "trig_test under qemu"
+    echo "aarch64: trig_test passed under qemu ($((SECONDS - t0)) s)"
 fi
 
 # The games themselves: every line of every golden set, and three levels played alone. On a
@@ -109,7 +96,7 @@ if [ "$status" -ne 0 ] || [ "$equal" -ne "$total" ]; then
     first="$(echo "$log" | awk '/^FAIL [a-z]+: [0-9]+ of/ { set = substr($2, 1, length($2) - 1); getline
                                  game = $2; sub(/^level=/, "", game); print set, game; exit }')"
     echo "aarch64: the first frame and call that differ, against a native build of these sources:"
-    echo "  ZORVANE_GOLDEN_REFERENCE=build/sim/zorvane-sim bash tests/golden/golden.sh diff $sim ${first:-SET N}"
+    echo "  ZORVANE_GOLDEN_REFERENCE=build/tests/sim/zorvane-sim bash tests/golden/golden.sh diff $sim ${first:-SET N}"
     fail "$equal of $total golden lines equal"
 fi
 echo "aarch64: $equal golden lines equal"

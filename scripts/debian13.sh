@@ -31,10 +31,9 @@ case "${1:-}" in
 --unit-golden)
     # Debian 13 compiles the same sources with g++ 14 and glibc 2.41: the suites that hold the game's
     # rules and its replays, without the slower end-to-end and browser stages.
-    command=(bash -c 'bash scripts/setup.sh &&
-        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
-        cmake --build build -j "$(nproc)" &&
-        cd build && ctest --output-on-failure -j "$(nproc)" -L "unit|golden"')
+    command=(bash -c 'bash scripts/setup.sh && cmake --preset tests >/dev/null &&
+        cmake --build --preset tests -j "$(nproc)" &&
+        cd build/tests && ctest --output-on-failure -j "$(nproc)" -L "unit|golden"')
     ;;
 --)
     shift
@@ -63,12 +62,7 @@ remove_root() {
 }
 
 if [ -n "$fresh" ] || [ ! -e "$ready" ]; then
-    command -v mmdebstrap >/dev/null || {
-        say "installing mmdebstrap"
-        apt-get -o DPkg::Lock::Timeout=600 update >/dev/null
-        DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends \
-            mmdebstrap >/dev/null
-    }
+    bash "$repo/scripts/setup.sh" --bootstrap
     [ -e "$target" ] && remove_root
     mkdir -p "$cache"
     say "bootstrapping Debian 13 into $target"

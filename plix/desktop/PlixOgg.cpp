@@ -145,16 +145,124 @@ void readHeader(const ogg_packet& packet, Stream& s, int index, Finding& f) {
     ++s.headers;
 }
 
-struct Walk {
-    ogg_sync_state sync;
-    ogg_stream_state stream;
-    Walk() {
+// The walk over a file's pages: each page checked as it comes, and the headers of each stream read.
+class Walk {
+  public:
+    Finding f;
+    Stream streams[MAX_STREAMS];
+    int count = 0;
+
+    Walk(const Uint8* data, size_t size) : data(data), size(size) {
         ogg_sync_init(&sync);
         ogg_stream_init(&stream, 0);
     }
     ~Walk() {
         ogg_sync_clear(&sync);
         ogg_stream_clear(&stream);
+    }
+    Walk(const Walk&) = delete;
+    Walk& operator=(const Walk&) = delete;
+
+    // The pages in order until the first problem or the end of the bytes.
+    void pages() {
+        ogg_page page;
+        while (!f.found() && nextPage(page))
+            takePage(page);
+    }
+
+    // What the end of the file says: a page inside the cut, or a stream cut in its headers. False
+    // when the file is SDL_mixer's to refuse: a lone stream cut in its headers is no Ogg Vorbis to
+    // it.
+    bool end() {
+        // A cut after the last whole page is only a shorter song; a page inside the cut is not.
+        const size_t hidden = findPage(data, size, at + 1, size);
+        if (hidden != size) {
+            noteAt("hides a page inside another at byte %zu", hidden);
+        } else if (count > 0 && streams[count - 1].headers < 3) {
+            if (count == 1) return false;
+            note(f, count, "ends in its headers");
+        }
+        return true;
+    }
+
+  private:
+    const Uint8* data;
+    size_t size;
+    ogg_sync_state sync;
+    ogg_stream_state stream;
+    size_t fed = 0;
+    size_t at = 0; // where the next page starts
+
+    void noteAt(const char* format, size_t where) {
+        char text[160];
+        std::snprintf(text, sizeof text, format, where);
+        note(f, 0, text);
+    }
+
+    // The next whole page, fed to the page reader a chunk at a time; false at the end of the bytes
+    // or where they are no page, or hide one.
+    bool nextPage(ogg_page& page) {
+        long n;
+        while ((n = ogg_sync_pageseek(&sync, &page)) == 0) {
+            if (fed == size) return false;
+            const long chunk = long(std::min<size_t>(FEED, size - fed));
+            std::memcpy(ogg_sync_buffer(&sync, chunk), data + fed, size_t(chunk));
+            ogg_sync_wrote(&sync, chunk);
+            fed += size_t(chunk);
+        }
+        if (n < 0) {
+            char text[160];
+            std::snprintf(text, sizeof text, "holds %ld bytes that are no page at byte %zu", -n,
+                          at);
+            note(f, 0, text);
+            return false;
+        }
+        // A page hidden in another's body is one a seeking reader could land on and take for a
+        // stream of its own, with headers no one checked.
+        const size_t hidden = findPage(data, size, at + 1, at + size_t(n));
+        if (hidden != at + size_t(n)) {
+            noteAt("hides a page inside another at byte %zu", hidden);
+            return false;
+        }
+        at += size_t(n);
+        return true;
+    }
+
+    // The page's place in the chain of streams, then the headers it completes.
+    void takePage(ogg_page& page) {
+        const long serial = ogg_page_serialno(&page);
+        if (ogg_page_bos(&page)) {
+            for (int i = 0; i < count; ++i)
+                if (streams[i].serial == serial) note(f, count + 1, "repeats an earlier serial");
+            if (count > 0 && streams[count - 1].headers < 3) note(f, count, "ends in its headers");
+            if (count == MAX_STREAMS) {
+                char text[160];
+                std::snprintf(text, sizeof text, "chains more than %d streams", MAX_STREAMS);
+                note(f, 0, text);
+                return;
+            }
+            streams[count].serial = serial;
+            ++count;
+            ogg_stream_reset_serialno(&stream, int(serial));
+        } else if (count == 0 || serial != streams[count - 1].serial) {
+            note(f, count, "is interleaved with another stream");
+            return;
+        }
+        if (ogg_stream_pagein(&stream, &page) != 0) {
+            note(f, count, "has a page of another Ogg version");
+            return;
+        }
+        Stream& s = streams[count - 1];
+        ogg_packet packet;
+        // Audio packets are let go at once: only the headers are read.
+        for (int got; (got = ogg_stream_packetout(&stream, &packet)) != 0 && !f.found();) {
+            if (s.headers >= 3) continue;
+            if (got < 0) {
+                note(f, count, "has a gap in its headers");
+            } else {
+                readHeader(packet, s, count, f);
+            }
+        }
     }
 };
 
@@ -164,90 +272,14 @@ const char* oggProblem(const Uint8* data, size_t size) {
     static char problem[200];
     // What holds no Ogg page at all is SDL_mixer's to refuse, in its own words.
     if (findPage(data, size, 0, size) == size) return nullptr;
-    Walk w;
-    Finding f;
-    Stream streams[MAX_STREAMS];
-    int count = 0;
-    size_t fed = 0;
-    size_t at = 0; // where the next page starts
-    while (!f.found()) {
-        ogg_page page;
-        const long n = ogg_sync_pageseek(&w.sync, &page);
-        if (n == 0) {
-            if (fed == size) break;
-            const long chunk = long(std::min<size_t>(FEED, size - fed));
-            std::memcpy(ogg_sync_buffer(&w.sync, chunk), data + fed, size_t(chunk));
-            ogg_sync_wrote(&w.sync, chunk);
-            fed += size_t(chunk);
-            continue;
-        }
-        char text[160];
-        if (n < 0) {
-            std::snprintf(text, sizeof text, "holds %ld bytes that are no page at byte %zu", -n,
-                          at);
-            note(f, 0, text);
-            break;
-        }
-        // A page hidden in another's body is one a seeking reader could land on and take for a
-        // stream of its own, with headers no one checked.
-        const size_t hidden = findPage(data, size, at + 1, at + size_t(n));
-        if (hidden != at + size_t(n)) {
-            std::snprintf(text, sizeof text, "hides a page inside another at byte %zu", hidden);
-            note(f, 0, text);
-            break;
-        }
-        at += size_t(n);
-        const long serial = ogg_page_serialno(&page);
-        if (ogg_page_bos(&page)) {
-            for (int i = 0; i < count; ++i)
-                if (streams[i].serial == serial) note(f, count + 1, "repeats an earlier serial");
-            if (count > 0 && streams[count - 1].headers < 3) note(f, count, "ends in its headers");
-            if (count == MAX_STREAMS) {
-                std::snprintf(text, sizeof text, "chains more than %d streams", MAX_STREAMS);
-                note(f, 0, text);
-                break;
-            }
-            streams[count].serial = serial;
-            ++count;
-            ogg_stream_reset_serialno(&w.stream, int(serial));
-        } else if (count == 0 || serial != streams[count - 1].serial) {
-            note(f, count, "is interleaved with another stream");
-            break;
-        }
-        if (ogg_stream_pagein(&w.stream, &page) != 0) {
-            note(f, count, "has a page of another Ogg version");
-            break;
-        }
-        Stream& s = streams[count - 1];
-        ogg_packet packet;
-        // Audio packets are let go at once: only the headers are read.
-        for (int got; (got = ogg_stream_packetout(&w.stream, &packet)) != 0 && !f.found();) {
-            if (s.headers >= 3) continue;
-            if (got < 0) {
-                note(f, count, "has a gap in its headers");
-            } else {
-                readHeader(packet, s, count, f);
-            }
-        }
-    }
-    if (!f.found()) {
-        // A cut after the last whole page is only a shorter song; a page inside the cut is not.
-        const size_t hidden = findPage(data, size, at + 1, size);
-        if (hidden != size) {
-            char text[160];
-            std::snprintf(text, sizeof text, "hides a page inside another at byte %zu", hidden);
-            note(f, 0, text);
-        } else if (count > 0 && streams[count - 1].headers < 3) {
-            // A lone stream cut in its headers is no Ogg Vorbis to SDL_mixer either.
-            if (count == 1) return nullptr;
-            note(f, count, "ends in its headers");
-        }
-    }
-    if (!f.found()) return nullptr;
-    if (f.stream == 0) {
-        std::snprintf(problem, sizeof problem, "the file %s", f.text);
+    Walk w(data, size);
+    w.pages();
+    if (!w.f.found() && !w.end()) return nullptr;
+    if (!w.f.found()) return nullptr;
+    if (w.f.stream == 0) {
+        std::snprintf(problem, sizeof problem, "the file %s", w.f.text);
     } else {
-        std::snprintf(problem, sizeof problem, "stream %d of %d %s", f.stream, count, f.text);
+        std::snprintf(problem, sizeof problem, "stream %d of %d %s", w.f.stream, w.count, w.f.text);
     }
     return problem;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every translation unit of the game, the simulator and the generator is compiled with fused
+# Every translation unit of the maths, the game, the simulator and the generator is compiled with fused
 # multiply-adds off and no fast-maths flag, as the build's own compile commands show.
 #
 #   float_flags.sh compile_commands.json SOURCE_DIR
@@ -11,7 +11,7 @@ awk -v source="$source/" '
     /"file":/ {
         file = $0; sub(/.*"file": *"/, "", file); sub(/".*/, "", file)
         if (index(file, source) != 1) next
-        if (substr(file, length(source) + 1) !~ /^(objects|flow|plix|sim|tools\/assetgen)\/[^\/]*\.cpp$/) next
+        if (substr(file, length(source) + 1) !~ /^(maths|objects|flow|plix|plix\/desktop|plix\/web|sim|tools\/assetgen)\/[^\/]*\.cpp$/) next
         ++units
         # The last -ffp-contract= is the one that holds.
         contract = ""; rest = command
