@@ -25,3 +25,12 @@ uint32_t randNext() {
 uint64_t randState() {
     return state;
 }
+
+uint64_t randSeedFor(uint64_t target) {
+    // randSeed leaves (INCREMENT + seed) * MULTIPLIER + INCREMENT. MULTIPLIER is odd, so it has an
+    // inverse modulo 2^64; each Newton step doubles the bits it is right in (three to begin with).
+    uint64_t inverse = MULTIPLIER;
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2 - MULTIPLIER * inverse;
+    return (target - INCREMENT) * inverse - INCREMENT;
+}

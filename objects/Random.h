@@ -9,3 +9,6 @@ void randSeed(uint64_t seed);
 uint32_t randNext();
 // The generator's whole state, for hashing a game's end state and for save/restore in tests.
 uint64_t randState();
+// The seed whose randSeed leaves the generator in this state: a game that begins mid-run, after
+// other games, is kept as a replay that starts from a seed like any other.
+uint64_t randSeedFor(uint64_t state);

@@ -80,6 +80,11 @@ bool Plix_joyButtonPushed(int button);
 // the next Plix_update's snapshot sees it. For the simulator, which plays without a keyboard.
 void Plix_setKey(int key, bool held);
 
+// Calls watch(context) after every input snapshot Plix_update takes from now on, before the events
+// of the frame are pumped; nullptr stops it. The browser's replay recorder keeps the games played
+// this way; the game itself never watches.
+void Plix_watchSnapshots(void (*watch)(void* context), void* context);
+
 // --- trace, for tests and the simulator; the game itself never starts one -------------------
 // Starts a fresh trace: from now on every Plix_fillRect, Plix_draw, Plix_drawText, Plix_playWAV,
 // Plix_playBgm, Plix_stopBgm and Plix_flip, with its arguments, is folded into a 64-bit hash, and

@@ -150,9 +150,20 @@ void Plix_flip() {
     Plix_platformFlip(plixMedia.screen);
 }
 
+namespace {
+void (*snapshotWatch)(void*) = nullptr;
+void* snapshotContext = nullptr;
+} // namespace
+
+void Plix_watchSnapshots(void (*watch)(void* context), void* context) {
+    snapshotWatch = watch;
+    snapshotContext = context;
+}
+
 void Plix_update(int periodMs) {
     waitFrame(periodMs);
     Plix_takeSnapshot();
+    if (snapshotWatch) snapshotWatch(snapshotContext);
     pumpEvents();
     handleHotKeys();
     if (plixMedia.quitRequested) {
