@@ -7,10 +7,11 @@ add_subdirectory(sim EXCLUDE_FROM_ALL)
 
 # ASYNCIFY lets the frame wait hand control back to the browser, so the blocking loop stays as it
 # is. The preload plugins have the browser decode the BMPs before main(); the sounds are decoded by
-# the media layer's own mixer (plix/web/PlixWeb.js), from the bytes it has checked.
-set(ZORVANE_WEB_LIBRARY ${PROJECT_SOURCE_DIR}/plix/web/PlixWeb.js)
+# the media layer's own mixer (plix/web/PlixWebAudio.js), from the bytes it has checked.
+file(GLOB ZORVANE_WEB_LIBRARY CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/plix/web/*.js)
+list(TRANSFORM ZORVANE_WEB_LIBRARY PREPEND "SHELL:--js-library " OUTPUT_VARIABLE ZORVANE_WEB_LIBRARY_OPTIONS)
 set(ZORVANE_WEB_LINK
-  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 --js-library ${ZORVANE_WEB_LIBRARY}
+  -sASYNCIFY -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 ${ZORVANE_WEB_LIBRARY_OPTIONS}
   --use-preload-plugins --preload-file ${PROJECT_SOURCE_DIR}/resource@/resource)
 
 file(GLOB_RECURSE ZORVANE_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resource/*)

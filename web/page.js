@@ -89,15 +89,15 @@ var zorvanePage = (function () {
   window.addEventListener("unhandledrejection", (e) => { if (explain(e.reason)) e.preventDefault(); });
 
   // --- touch controls: a stick, Z and X, each finger on its own ------------------------------
-  const BITS = { up: 1, down: 2, right: 4, left: 8, z: 16, x: 32 };
+  // They hold the game's controls by the names the media layer gives them (Module.plixControls).
   const DEAD = 14; // CSS pixels of drag the stick ignores
   const SECTOR = Math.cos((67.5 * Math.PI) / 180); // eight directions, 45 degrees each
-  const held = { stick: null, stickBits: 0, z: new Set(), x: new Set() };
+  const held = { stick: null, stickControls: [], z: new Set(), x: new Set() };
   const knob = document.getElementById("touch-knob");
   const stick = document.getElementById("touch-stick");
   function publish() {
-    const bits = held.stickBits | (held.z.size ? BITS.z : 0) | (held.x.size ? BITS.x : 0);
-    if (window.Module && Module.plixTouch) Module.plixTouch(bits);
+    const controls = held.stickControls.concat(held.z.size ? ["z"] : [], held.x.size ? ["x"] : []);
+    if (window.Module && Module.plixTouch) Module.plixTouch(controls);
     document.getElementById("touch-z").classList.toggle("held", held.z.size > 0);
     document.getElementById("touch-x").classList.toggle("held", held.x.size > 0);
     stick.classList.toggle("held", held.stick !== null);
@@ -107,14 +107,14 @@ var zorvanePage = (function () {
     const dx = touch.clientX - (box.left + box.width / 2);
     const dy = touch.clientY - (box.top + box.height / 2);
     const length = Math.hypot(dx, dy);
-    let bits = 0;
+    const controls = [];
     if (length > DEAD) {
-      if (dx / length > SECTOR) bits |= BITS.right;
-      if (dx / length < -SECTOR) bits |= BITS.left;
-      if (dy / length > SECTOR) bits |= BITS.down;
-      if (dy / length < -SECTOR) bits |= BITS.up;
+      if (dx / length > SECTOR) controls.push("right");
+      if (dx / length < -SECTOR) controls.push("left");
+      if (dy / length > SECTOR) controls.push("down");
+      if (dy / length < -SECTOR) controls.push("up");
     }
-    held.stickBits = bits;
+    held.stickControls = controls;
     const reach = Math.min(length, box.width / 2 - 26) / (length || 1);
     knob.style.transform = `translate(${dx * reach}px, ${dy * reach}px)`;
   }
@@ -136,7 +136,7 @@ var zorvanePage = (function () {
     for (const t of e.changedTouches) {
       if (t.identifier !== held.stick) continue;
       held.stick = null;
-      held.stickBits = 0;
+      held.stickControls = [];
       knob.style.transform = "";
     }
     publish();
@@ -161,7 +161,7 @@ var zorvanePage = (function () {
   // A hidden page lets every key go; the fingers that held them count for nothing after it.
   function releaseTouches() {
     held.stick = null;
-    held.stickBits = 0;
+    held.stickControls = [];
     held.z.clear();
     held.x.clear();
     knob.style.transform = "";
