@@ -12,7 +12,6 @@ var zorvanePage = (function () {
   const progress = document.getElementById("progress");
   const bytes = document.getElementById("bytes");
   const wide = new URLSearchParams(location.search).has("wide");
-  const field = { w: wide ? 640 : 320, h: 480 };
   const touchScreen = window.matchMedia("(pointer: coarse)").matches || navigator.maxTouchPoints > 0;
   if (touchScreen) {
     document.body.classList.add("touch");
@@ -23,8 +22,11 @@ var zorvanePage = (function () {
   let failed = false;
 
   // The largest whole number of device pixels per game pixel that fits, at least 1: every game pixel
-  // is then a square of whole device pixels, crisp on a phone's fractional pixel ratio too.
+  // is then a square of whole device pixels, crisp on a phone's fractional pixel ratio too. The field
+  // is the canvas as the game sized it; the page shows no canvas before.
   function fit() {
+    if (!canvas.hasAttribute("width")) return;
+    const field = { w: canvas.width, h: canvas.height };
     const ratio = window.devicePixelRatio || 1;
     let room;
     if (document.fullscreenElement === stage) {
@@ -41,7 +43,13 @@ var zorvanePage = (function () {
     canvas.style.setProperty("--ch", field.h * scale / ratio);
     canvas.dataset.scale = scale;
   }
-  fit();
+  // Once the game has sized the canvas it has the keyboard, but on a touch screen.
+  let sized = false;
+  new MutationObserver(() => {
+    fit();
+    if (!sized && !touchScreen) canvas.focus();
+    sized = true;
+  }).observe(canvas, { attributeFilter: ["width", "height"] });
   window.addEventListener("resize", fit);
   document.addEventListener("fullscreenchange", () => {
     fit();
@@ -174,12 +182,12 @@ var zorvanePage = (function () {
     navigator.serviceWorker.register("sw.js").catch((e) => console.warn(`no offline copy: ${e.message}`));
   }
 
-  return { missing, fail, explain, releaseTouches, keepOffline, field };
+  return { missing, fail, explain, releaseTouches, keepOffline, wide };
 })();
 
 var Module = {
   canvas: document.getElementById("canvas"),
-  arguments: zorvanePage.field.w === 640 ? ["wide"] : [],
+  arguments: zorvanePage.wide ? ["wide"] : [],
   // The media layer decodes its sounds itself, from the bytes it has checked.
   noAudioDecoding: true,
   print: (text) => console.log(text),
@@ -205,7 +213,6 @@ var Module = {
     document.getElementById("loading").hidden = true;
     document.getElementById("status").textContent = "";
     document.getElementById("hint").hidden = false;
-    if (!document.body.classList.contains("touch")) Module.canvas.focus();
     zorvanePage.keepOffline();
   },
   onRunLog: (line) => {
