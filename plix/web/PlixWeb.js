@@ -1,5 +1,5 @@
-// The page's JavaScript half of the media layer (linked with --js-library, read by PlixWeb.cpp and
-// PlixWebFrame.cpp): the frame wait's yield, the page's visibility, full screen and the painting.
+// The port's JavaScript where it meets the page (linked with --js-library, called from the port's
+// C++): the frame wait's yield, waiting while the page is hidden, full screen and the painting.
 var LibraryPlixWeb = {
   $PlixWeb__deps: ["$SDL", "$stringToNewUTF8", "free"],
   $PlixWeb__postset: "PlixWeb.start();",
