@@ -157,8 +157,8 @@ BENCHMARK_CAPTURE(BM_Maths, velocity, [](float a, float) { return velocity(a, 3)
 BENCHMARK_CAPTURE(BM_Maths, atan2, [](float x, float y) { return maths::atan2(y, x); });
 BENCHMARK_CAPTURE(BM_Maths, libm_atan2f, [](float x, float y) { return std::atan2(y, x); });
 
-// Times each frame's own work (keys, snapshot, scene step, flip), in wall time and in this thread's
-// CPU time, and counts its allocations.
+// Times each frame's own work (its keys held, the snapshot, the scene step, the flip), in wall time
+// and in this thread's CPU time, and counts its allocations.
 class FrameTimer : public FrameObserver {
   public:
     double total = 0;
@@ -225,8 +225,8 @@ BENCHMARK(BM_WholeGames)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
-// The real loop's pace: scene step, flip, Plix_update(16), 600 times; the interval between the ends
-// of successive Plix_update calls. The game plays on with no key held, restarted after a game over.
+// The real loop's pace: frameStep(FRAME_MS) 600 times; the interval between the ends of successive
+// Plix_update calls. The game plays on with no key held, restarted after a game over.
 void BM_FramePacing(benchmark::State& state) {
     if (!media(state)) return;
     RandomPlayer none;
@@ -237,12 +237,10 @@ void BM_FramePacing(benchmark::State& state) {
     std::vector<double> gaps;
     for (auto _ : state) {
         gaps.clear();
-        Plix_update(16);
+        Plix_update(FRAME_MS);
         auto last = Clock::now();
         for (int f = 0; f < 600; ++f) {
-            sceneStep();
-            Plix_flip();
-            Plix_update(16);
+            frameStep(FRAME_MS);
             const auto now = Clock::now();
             gaps.push_back(seconds(last, now) * 1e3);
             last = now;

@@ -1,4 +1,4 @@
-// The scene machine: title, game and end roll, one step per frame, and the resource table.
+// The scene machine: title, game and end roll, one step per frame, and the game's frame loop.
 #pragma once
 
 class GameEndRoll;
@@ -7,6 +7,9 @@ enum Scene { SCENE_TITLE = 0, SCENE_GAME = 1, SCENE_END_ROLL = 2 };
 
 // The game's name as it stands in the window's caption and atop the end roll.
 constexpr const char* GAME_TITLE = "/+++ ZORVANE +++/";
+// The frame period: Plix_update waits out this many milliseconds between two frames, and every
+// timer of the game counts these frames.
+constexpr int FRAME_MS = 16;
 // The music is not kept loaded: Plix_playBgm loads it afresh for every game and every end roll.
 constexpr const char* MUSIC_FILE = "resource/sound/bgm.ogg";
 // A game over and the end roll's last row both fade the music out over this long.
@@ -19,3 +22,11 @@ extern GameEndRoll* gameEndRoll; // a new one for every cleared game
 void loadResources();
 // One frame of the current scene, and the scene change it calls for.
 void sceneStep();
+
+// Runs between a frame's flip and the snapshot that ends it: where the simulator holds the keys of
+// the next frame, as a player's hands change between two frames.
+using BeforeSnapshot = void (*)(void* context);
+// One pass of the game's loop: sceneStep (a scene change marked in the trace), Plix_flip, then
+// Plix_update(periodMs), whose snapshot the next frame reads; beforeSnapshot, when given, runs with
+// context just before that snapshot. Throws what those throw, the quit request included.
+void frameStep(int periodMs, BeforeSnapshot beforeSnapshot = nullptr, void* context = nullptr);

@@ -15,11 +15,8 @@ int main(int argc, char** argv) {
         Plix_init(GAME_TITLE, argc > 1 ? 640 : 320, 480, false);
         loadResources();
         randSeed(static_cast<uint64_t>(std::time(nullptr)));
-        for (;;) {
-            sceneStep();
-            Plix_flip();
-            Plix_update(16);
-        }
+        for (;;)
+            frameStep(FRAME_MS);
     } catch (const PlixQuit& quit) {
         Plix_log(quit);
     } catch (const std::exception& e) {

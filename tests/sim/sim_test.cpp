@@ -159,7 +159,7 @@ TEST_F(SimTest, ARestoredWorldPlaysTheSameFramesAgain) {
     startGame();
     scene = SCENE_GAME;
     for (int frame = 0; frame < 60; ++frame)
-        simFrame(0);
+        frameStep(0);
     GameMain& g = *gameMain;
     g.score = 1234, g.state = GM_ITEM_PAUSE, g.timer = 7, g.gauge = 99, g.bonus = 1;
     g.maxRatio = g.ratio(), g.time = 300;
@@ -175,7 +175,11 @@ TEST_F(SimTest, ARestoredWorldPlaysTheSameFramesAgain) {
         for (int frame = 0; frame < 410; ++frame) {
             if (frame == 10) Item::create(player->x, player->y, 0, 0, 0, 0);
             if (frame == 30) enemyManager->getTokens()[0].damage(1000000);
-            simFrame(frame == 400 ? SIM_KEY_Z : 0);
+            // Each frame holds the keys of the next: z in frame 400 alone.
+            int next = frame + 1;
+            frameStep(
+                0, [](void* n) { simApplyKeys(*static_cast<int*>(n) == 400 ? SIM_KEY_Z : 0); },
+                &next);
         }
         Plix_traceStop();
         return std::make_pair(Plix_traceHash(), hashWorld());
