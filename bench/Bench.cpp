@@ -4,6 +4,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "flow/Title.h"
 #include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/Random.h"
@@ -97,7 +98,7 @@ BENCHMARK(BM_TypicalFrame)
 void BM_FullPools(benchmark::State& state) {
     replayFrame(state, [&] { return buildFullPools(static_cast<int>(state.range(0))); });
 }
-BENCHMARK(BM_FullPools)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullPools)->Arg(10)->Arg(LEVEL_MAX)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Kind 14 fires two rings of 72 at age 120; at levels 3 and 8 every pattern bullet has a twin.
 // Args: level, kind-14 enemies (the wave at 2500 launches two), bullets already alive.
@@ -131,7 +132,11 @@ void BM_BossDeathFullPools(benchmark::State& state) {
             return gameMain->state == GM_CLEAR ? "" : "the boss did not die in the replayed frame";
         });
 }
-BENCHMARK(BM_BossDeathFullPools)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BossDeathFullPools)
+    ->Arg(10)
+    ->Arg(LEVEL_MAX)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // The maths under every velocity and aim, the game's own against the C library's, over arguments as
 // the game makes them: angles of -540 to 540 degrees, offsets of -640 to 640 pixels.
@@ -186,7 +191,7 @@ class FrameTimer : public FrameObserver {
     uint64_t allocs = 0;
 };
 
-// Whole games from start to game over or clear, at levels 0, 10, ..., 50. Arg 0: random player,
+// Whole games from start to game over or clear, at every tenth level. Arg 0: random player,
 // arg 1: the dodging bot (long games that reach CRAZY MODE and the boss's end). fps counts the
 // frames' own time; wall_fps includes the input source and each game's start (music reload).
 void BM_WholeGames(benchmark::State& state) {
@@ -203,7 +208,7 @@ void BM_WholeGames(benchmark::State& state) {
         SimOptions o;
         o.observer = &timer;
         const auto t0 = Clock::now();
-        for (int lv = 0; lv <= 50; lv += 10)
+        for (int lv = LEVEL_MIN; lv <= LEVEL_MAX; lv += 10)
             runGame(lv, seed, input, o);
         const auto t1 = Clock::now();
         wall += seconds(t0, t1);

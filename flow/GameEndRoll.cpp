@@ -11,7 +11,7 @@
 
 namespace {
 
-// Lines start at x = 30 and a glyph is about 12 px wide, so 23 characters is all the 320 px screen
+// Lines start at x = 30 and a glyph is about 12 px wide, so 23 characters is all the field's width
 // holds. Every character lies in the font's printable ASCII range.
 const char* const CREDITS[] = {
     GAME_TITLE,

@@ -60,8 +60,8 @@ void GameMain::start() {
     time = score = gauge = maxRatio = bonus = 0;
     state = GM_START;
     forEachPool([](auto* pool, int, const char*) { pool->clear(); });
-    player->init(160, 384, 16, 16);
-    Enemy::create(0, 160, 70, 80, 80, 0, 0);
+    player->init(SCREEN_CENTRE_X, 384, 16, 16);
+    Enemy::create(0, SCREEN_CENTRE_X, 70, 80, 80, 0, 0);
     timer = 0;
     toEndRoll = false;
     Plix_playBgm(MUSIC_FILE, BGM_LOOPS, 0);
@@ -84,7 +84,7 @@ int GameMain::ratio() const {
 }
 
 void GameMain::run() {
-    fillScreen(32, 32, 32);
+    fillScreen(BACKGROUND_GREY, BACKGROUND_GREY, BACKGROUND_GREY);
     switch (state) {
     case GM_START:
         state = GM_PLAY;
@@ -132,8 +132,8 @@ void GameMain::run() {
         particleManager->move();
         if (timer > 0) {
             float f = static_cast<float>(CLEAR_FRAMES - timer) / CLEAR_FRAMES;
-            Plix_fillRect(static_cast<int>(160 - 160 * f), 0, static_cast<int>(320 * f + 1), 480,
-                          255, 255, 255);
+            Plix_fillRect(static_cast<int>(SCREEN_CENTRE_X - SCREEN_CENTRE_X * f), 0,
+                          static_cast<int>(SCREEN_WIDTH * f + 1), SCREEN_HEIGHT, 255, 255, 255);
             timer = timer * 98 / 100;
         }
         if (timer < 1) {

@@ -7,6 +7,10 @@ enum Scene { SCENE_TITLE = 0, SCENE_GAME = 1, SCENE_END_ROLL = 2 };
 
 // The game's name as it stands in the window's caption and atop the end roll.
 constexpr const char* GAME_TITLE = "/+++ ZORVANE +++/";
+// Any word after the program's name widens the window to this; the field stays on the left.
+constexpr int WIDE_WINDOW_WIDTH = 640;
+// The grey level the title and the game clear the whole window to.
+constexpr int BACKGROUND_GREY = 32;
 // The frame period: Plix_update waits out this many milliseconds between two frames, and every
 // timer of the game counts these frames.
 constexpr int FRAME_MS = 16;

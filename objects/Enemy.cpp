@@ -179,5 +179,6 @@ void Enemy::draw() {
     drawBox(0, 255, 0);
     if (kind != BOSS) return;
     // Integer arithmetic: the bar shrinks and turns from green to red in whole steps.
-    Plix_fillRect(10, 10, hp * 300 / maxHp, 10, (maxHp - hp) * 255 / maxHp, hp * 255 / maxHp, 128);
+    Plix_fillRect(BAR_LEFT, 10, hp * BAR_WIDTH / maxHp, 10, (maxHp - hp) * 255 / maxHp,
+                  hp * 255 / maxHp, 128);
 }

@@ -183,14 +183,14 @@ void Player::draw() {
         podLeft.drawBox(255, 255, 0);
         podRight.drawBox(255, 255, 0);
     }
-    int barWidth = charge * 300 / CHARGE_MAX;
+    int barWidth = charge * BAR_WIDTH / CHARGE_MAX;
     if (charge < CHARGE_COST) {
-        Plix_fillRect(10, 450, barWidth, 5, 0, 0, 128);
+        Plix_fillRect(BAR_LEFT, 450, barWidth, 5, 0, 0, 128);
     } else {
         // A ready capture flickers; the draws go red, green, blue.
         int r = static_cast<int>(randNext() % 255);
         int g = static_cast<int>(randNext() % 255);
         int b = static_cast<int>(randNext() % 255);
-        Plix_fillRect(10, 450, barWidth, 5, r, g, b);
+        Plix_fillRect(BAR_LEFT, 450, barWidth, 5, r, g, b);
     }
 }

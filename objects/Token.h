@@ -1,8 +1,15 @@
 // Token: the base of every playfield object: a centred box that moves, overlaps, leaves, is drawn.
 #pragma once
 
+// The field, in pixels: the window's left SCREEN_WIDTH columns and all its rows.
 constexpr int SCREEN_WIDTH = 320;
 constexpr int SCREEN_HEIGHT = 480;
+constexpr int SCREEN_CENTRE_X = SCREEN_WIDTH / 2;
+constexpr int SCREEN_CENTRE_Y = SCREEN_HEIGHT / 2;
+// The boss's hit points and the ship's charge show as bars of at most BAR_WIDTH pixels, both
+// BAR_LEFT in from the field's left edge.
+constexpr int BAR_LEFT = 10;
+constexpr int BAR_WIDTH = SCREEN_WIDTH - 2 * BAR_LEFT;
 
 class Token {
   public:

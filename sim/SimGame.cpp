@@ -5,6 +5,7 @@
 #include "flow/Scene.h"
 #include "flow/Title.h"
 #include "objects/Random.h"
+#include "objects/Token.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 #include "sim/SimWorld.h"
@@ -17,7 +18,7 @@ void simInitMedia() {
     if (done) return;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    Plix_init(GAME_TITLE, 320, 480, false);
+    Plix_init(GAME_TITLE, SCREEN_WIDTH, SCREEN_HEIGHT, false);
     loadResources();
     done = true;
 }

@@ -2,6 +2,7 @@
 #include "sim/SimInput.h"
 #include "sim/SimFiles.h"
 
+#include "flow/Title.h"
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
 #include "objects/Player.h"
@@ -151,7 +152,7 @@ uint8_t DodgeBot::next(int) {
     }
 
     // Where to drift when nothing threatens: under the boss, or to the nearest item if podless.
-    float homeX = 160, homeY = 400;
+    float homeX = SCREEN_CENTRE_X, homeY = 400;
     if (enemyManager)
         for (const Enemy& e : *enemyManager)
             if (e.exists && e.kind == 0) homeX = e.x;
@@ -246,8 +247,9 @@ std::vector<RecordedGame> readInputFile(std::istream& in) {
             std::string levelWord, seedWord, rest;
             long long lv = 0, seed = 0;
             if (!(words >> levelWord >> seedWord) || (words >> rest) ||
-                !wholeNumber(levelWord, 0, 50, lv))
-                throw SimInputError(where + "expected \"game LEVEL SEED\" with LEVEL 0 to 50");
+                !wholeNumber(levelWord, LEVEL_MIN, LEVEL_MAX, lv))
+                throw SimInputError(where + "expected \"game LEVEL SEED\" with LEVEL " +
+                                    std::to_string(LEVEL_MIN) + " to " + std::to_string(LEVEL_MAX));
             if (!wholeNumber(seedWord, 0, INT64_MAX, seed))
                 throw SimInputError(where + "SEED wants a whole number from 0 to " +
                                     std::to_string(INT64_MAX) + ", not \"" + simQuoted(seedWord) +

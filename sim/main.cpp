@@ -1,4 +1,6 @@
 // zorvane-sim: plays whole headless games of ZORVANE and prints one line per game.
+#include "flow/Scene.h"
+#include "flow/Title.h"
 #include "plix/Plix.h"
 #include "sim/SimFiles.h"
 #include "sim/SimGame.h"
@@ -14,11 +16,12 @@
 
 namespace {
 
-const char* USAGE =
+// The usage as a format: the level range twice, then the game's frame period.
+const char* const USAGE =
     "usage: zorvane-sim [--level N | --all-levels] [--seed S] [--games N]\n"
     "                   [--input random|bot|FILE] [--record FILE] [--check] [--max-frames N]\n"
     "                   [--from-title] [--trace FILE] [--pace MS]\n"
-    "  --level N       difficulty 0 to 50 (default 0); --all-levels plays 0 to 50 in turn\n"
+    "  --level N       difficulty %d to %d (default 0); --all-levels plays %d to %d in turn\n"
     "  --seed S        seed of the first game; game i of a level uses S + i (default 1)\n"
     "  --games N       games per level (default 1)\n"
     "  --input SRC     random player (default), dodging bot, or a recorded input file; a file\n"
@@ -33,8 +36,14 @@ const char* USAGE =
     "                  its title screen (LEVEL is where the title starts) to the script's last "
     "frame\n"
     "  --trace FILE    writes every drawing, sound and scene call as text, one block per frame\n"
-    "  --pace MS       waits out MS milliseconds a frame, as the game does with 16 (default 0)\n"
+    "  --pace MS       waits out MS milliseconds a frame, as the game does with %d (default 0)\n"
     "Runs in the current directory, which must hold resource/; writes run.log there.\n";
+
+std::string usage() {
+    char text[2048];
+    std::snprintf(text, sizeof text, USAGE, LEVEL_MIN, LEVEL_MAX, LEVEL_MIN, LEVEL_MAX, FRAME_MS);
+    return text;
+}
 
 struct Args {
     int level = 0;
@@ -54,7 +63,7 @@ struct Args {
 };
 
 [[noreturn]] void usageError(const std::string& message) {
-    std::cerr << "zorvane-sim: " << message << "\n" << USAGE;
+    std::cerr << "zorvane-sim: " << message << "\n" << usage();
     std::exit(1);
 }
 
@@ -98,7 +107,7 @@ Args parse(int argc, char** argv) {
             return true;
         };
         if (opt == "--level") {
-            a.level = static_cast<int>(number(opt, take(), 0, 50));
+            a.level = static_cast<int>(number(opt, take(), LEVEL_MIN, LEVEL_MAX));
             a.levelGiven = true;
         } else if (opt == "--all-levels") {
             a.allLevels = bare();
@@ -125,7 +134,7 @@ Args parse(int argc, char** argv) {
             a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
         } else if (opt == "--help" || opt == "-h") {
             bare();
-            std::cout << USAGE;
+            std::cout << usage();
             std::exit(0);
         } else {
             usageError("unknown option \"" + simQuoted(opt) + "\"");
@@ -189,8 +198,8 @@ int main(int argc, char** argv) {
         for (const RecordedGame& g : recorded)
             plan.push_back({g.level, g.seed, &g});
     } else {
-        int first = args.allLevels ? 0 : args.level;
-        int last = args.allLevels ? 50 : args.level;
+        int first = args.allLevels ? LEVEL_MIN : args.level;
+        int last = args.allLevels ? LEVEL_MAX : args.level;
         for (int lv = first; lv <= last; ++lv)
             for (long g = 0; g < args.games; ++g)
                 plan.push_back({lv, args.seed + static_cast<uint64_t>(g),
