@@ -3,6 +3,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "flow/Scene.h"
 #include "objects/World.h"
 #include "plix/Plix.h"

@@ -2,6 +2,7 @@
 #include "flow/GameMain.h"
 
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "flow/Scene.h"
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
@@ -228,7 +229,7 @@ void GameMain::update() {
         player->move();
     }
 
-    if (destroyed) Plix_playWAV("destroy1", 0);
+    if (destroyed) Plix_playWAV(SOUND_DESTROY, 0);
     particleManager->move();
 }
 

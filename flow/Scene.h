@@ -14,15 +14,13 @@ constexpr int BACKGROUND_GREY = 32;
 // The frame period: Plix_update waits out this many milliseconds between two frames, and every
 // timer of the game counts these frames.
 constexpr int FRAME_MS = 16;
-// The music is not kept loaded: Plix_playBgm loads it afresh for every game and every end roll.
-constexpr const char* MUSIC_FILE = "resource/sound/bgm.ogg";
 // A game over and the end roll's last row both fade the music out over this long.
 constexpr int MUSIC_FADE_OUT_MS = 3000;
 
 extern int scene;
 extern GameEndRoll* gameEndRoll; // a new one for every cleared game
 
-// Loads the four sound effects and the title picture, in the table's order.
+// Loads the resource table (flow/Resources.h): the sound effects, then the title picture.
 void loadResources();
 // One frame of the current scene, and the scene change it calls for.
 void sceneStep();

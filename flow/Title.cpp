@@ -1,6 +1,7 @@
 // The title screen: picture, prompt, the current level, and the level keys with their repeat wait.
 #include "flow/Title.h"
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "flow/Scene.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
@@ -11,7 +12,7 @@ int levelKeyWait = 0;
 
 void titleStep() {
     Plix_fillRect(0, 0, 0, 0, BACKGROUND_GREY, BACKGROUND_GREY, BACKGROUND_GREY);
-    Plix_draw("title", 30, 60, 0, 0, 0, 0);
+    Plix_draw(TITLE_PICTURE, 30, 60, 0, 0, 0, 0);
     Plix_drawText("PUSH 'Z' or Joystick'1'", 40, 360, 255);
     // Drawn before the keys are read, so a change shows from the next frame on.
     char line[32];

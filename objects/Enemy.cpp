@@ -2,6 +2,7 @@
 #include "objects/Enemy.h"
 
 #include "flow/GameMain.h"
+#include "flow/Resources.h"
 #include "objects/Angle.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
@@ -140,7 +141,7 @@ void Enemy::destroy() {
     exists = false;
     spawnExplosion(x, y, width / 4);
     if (kind == BOSS) {
-        Plix_playWAV("damage", 0);
+        Plix_playWAV(SOUND_DAMAGE, 0);
         gameMain->state = GM_CLEAR;
         gameMain->timer = GameMain::CLEAR_FRAMES;
         bulletManager->clear();

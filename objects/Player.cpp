@@ -4,6 +4,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/ItemBomb.h"
@@ -76,7 +77,7 @@ void Player::move() {
 }
 
 void Player::capture() {
-    Plix_playWAV("kreel", 0);
+    Plix_playWAV(SOUND_KREEL, 0);
     charge -= CHARGE_COST;
     spawnFlash(podLeft.x, podLeft.y);
     spawnFlash(podRight.x, podRight.y);
@@ -157,11 +158,11 @@ void Player::damage() {
         spawnDebris(x, y, 8);
         exists = false;
     }
-    Plix_playWAV("damage", 0);
+    Plix_playWAV(SOUND_DAMAGE, 0);
 }
 
 void Player::pickUp() {
-    Plix_playWAV("kin", 0);
+    Plix_playWAV(SOUND_KIN, 0);
     charge = std::min(charge + PICKUP_CHARGE, CHARGE_MAX);
     if (!hasPods) {
         spawnRecovery(x, y);
