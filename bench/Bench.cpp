@@ -8,6 +8,7 @@
 #include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/Random.h"
+#include "objects/ShotBullet.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 #include "sim/SimGame.h"

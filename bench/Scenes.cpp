@@ -3,7 +3,11 @@
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "objects/Enemy.h"
+#include "objects/ItemBomb.h"
+#include "objects/Particle.h"
 #include "objects/Random.h"
+#include "objects/ShotBullet.h"
 #include "objects/World.h"
 #include "sim/SimGame.h"
 

@@ -1,7 +1,8 @@
 // The scene machine: title, game and end roll, one step per frame, and the game's frame loop.
 #pragma once
 
-class GameEndRoll;
+#include "flow/GameEndRoll.h"
+#include "flow/Title.h"
 
 enum Scene { SCENE_TITLE = 0, SCENE_GAME = 1, SCENE_END_ROLL = 2 };
 
@@ -19,6 +20,14 @@ constexpr int MUSIC_FADE_OUT_MS = 3000;
 
 extern int scene;
 extern GameEndRoll* gameEndRoll; // a new one for every cleared game
+
+// The scene machine's state a replay must reproduce, as Token::forEachReplayed lists a token's: the
+// scene, the title's, and the end roll's while it runs.
+template <class Visit> void forEachSceneReplayed(Visit&& visit) {
+    visit(scene);
+    forEachTitleReplayed(visit);
+    if (scene == SCENE_END_ROLL && gameEndRoll) GameEndRoll::forEachReplayed(*gameEndRoll, visit);
+}
 
 // Loads the resource table (flow/Resources.h): the sound effects, then the title picture.
 void loadResources();

@@ -4,6 +4,7 @@
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
 #include "flow/Title.h"
+#include "objects/Player.h"
 #include "objects/Random.h"
 #include "objects/Token.h"
 #include "objects/World.h"
