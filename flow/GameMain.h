@@ -75,4 +75,16 @@ class GameMain {
         visit(g.time);
         visit(g.toEndRoll);
     }
+
+  private:
+    // The steps of the states that do more than wait, from run.
+    void missStep();
+    void clearStep();
+    void clearWaitStep();
+    // update's collision passes: shots and bombs against the enemies (true when one died), then
+    // items, bullets and enemies against the ship, which exists.
+    bool hitEnemies();
+    void hitShip();
+    // A pause or a miss of frames, unless the game was cleared in this frame.
+    void enter(int next, int frames);
 };
