@@ -16,7 +16,10 @@
 
 namespace {
 
-// The usage as a format: the level range twice, then the game's frame period.
+// The game's log, which the media layer empties as it opens.
+constexpr const char* LOG_FILE = "run.log";
+
+// The usage as a format: the level range twice, the game's frame period, the log's name.
 const char* const USAGE =
     "usage: zorvane-sim [--level N | --all-levels] [--seed S] [--games N]\n"
     "                   [--input random|bot|FILE] [--record FILE] [--check] [--max-frames N]\n"
@@ -37,11 +40,13 @@ const char* const USAGE =
     "frame\n"
     "  --trace FILE    writes every drawing, sound and scene call as text, one block per frame\n"
     "  --pace MS       waits out MS milliseconds a frame, as the game does with %d (default 0)\n"
-    "Runs in the current directory, which must hold resource/; writes run.log there.\n";
+    "Runs in the current directory, which must hold resource/; writes %s there, ending with the\n"
+    "failure of the media layer that ended the run, if one did.\n";
 
 std::string usage() {
     char text[2048];
-    std::snprintf(text, sizeof text, USAGE, LEVEL_MIN, LEVEL_MAX, LEVEL_MIN, LEVEL_MAX, FRAME_MS);
+    std::snprintf(text, sizeof text, USAGE, LEVEL_MIN, LEVEL_MAX, LEVEL_MIN, LEVEL_MAX, FRAME_MS,
+                  LOG_FILE);
     return text;
 }
 
@@ -307,7 +312,10 @@ int main(int argc, char** argv) {
         }
         if (files.record) std::fclose(files.record);
     } catch (const PlixError& e) {
+        // As the game ends on it: the message is also run.log's last line. Standard output keeps
+        // to the lines of the games played.
         std::cerr << "zorvane-sim: " << e.what() << "\n";
+        simAppendLine(LOG_FILE, e.what());
         status = 1;
     }
     Plix_quit();
