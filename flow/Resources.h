@@ -1,5 +1,4 @@
-// The resource table: the keys the game plays and draws by, and the files under resource/ behind
-// them.
+// The resource table: the keys the game plays and draws by, and the files behind them.
 #pragma once
 
 #include <string>

@@ -1,5 +1,4 @@
-// The scene machine: one frame of the current scene, the change that frame calls for, the loop's
-// pass.
+// The scene machine: a frame of the current scene, the change it calls for, and the loop's pass.
 #include "flow/Scene.h"
 #include "flow/GameEndRoll.h"
 #include "flow/GameMain.h"

@@ -1,4 +1,4 @@
-// The boss: its wave schedule and gate, the kind 2 trios, "CRAZY MODE" and its end at age 3600.
+// The boss: its wave schedule and gate, the kind 2 trios, "CRAZY MODE" and the end it comes to.
 #include "objects/Enemy.h"
 
 #include "objects/Particle.h"

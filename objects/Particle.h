@@ -1,4 +1,4 @@
-// Particle: sparks, flashes, bullet-cancel squares and rising pop-up texts; they never touch play.
+// Particle: sparks, flashes, texts; they hit nothing, but their lives and colours draw on randNext.
 #pragma once
 
 #include "objects/Token.h"

@@ -1,4 +1,4 @@
-// The game-wide variables every object reaches directly: level, player, the six pools, scene.
+// The game-wide variables every object reaches directly: level, player, the six pools, gameMain.
 #pragma once
 
 #include "objects/TokenManager.h"

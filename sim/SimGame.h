@@ -1,4 +1,4 @@
-// Plays whole games of the real game code headless: the game's frame loop without its frame wait.
+// Plays whole games of the real game code headless: the game's own frame step, waiting if asked.
 #pragma once
 
 #include "sim/SimInput.h"
