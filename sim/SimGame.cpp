@@ -50,17 +50,13 @@ std::string hex(uint64_t v) {
     return text;
 }
 
-} // namespace
-
-namespace {
-
 // A game under way, as the step between a frame's flip and the next snapshot sees it.
 struct GamePlay {
     InputSource& input;
     const SimOptions& options;
     GameResult& result;
     int limit;
-    bool over = false; // ended, cut, or run into the frame limit: no frame follows
+    bool over = false; // the game ended or reached its frame limit: no frame follows
 };
 
 // The next frame's keys: asked of the input, recorded and held. The frame's own work starts here.
@@ -140,6 +136,8 @@ struct CyclePlay {
     int lastScene;
 };
 
+// The frame just flipped is counted, its scene change noted and checked; the script's next keys,
+// if it has more, are held for the snapshot.
 void afterCycleFrame(void* context) {
     static const char* const NAMES[] = {"title", "game", "end-roll"};
     CyclePlay& play = *static_cast<CyclePlay*>(context);

@@ -219,6 +219,7 @@ std::vector<Planned> planGames(const Args& args, const std::vector<RecordedGame>
     return plan;
 }
 
+// The record, which opens with the file format's header, and the trace: each a file of its own.
 void openOutputs(const Args& args, RunFiles& files) {
     const char* opening = "the record file";
     try {

@@ -1,19 +1,10 @@
 // The simulator: games repeat exactly, recorded input replays a game, hash and checks see faults.
 #include "flow/GameEndRoll.h"
-#include "flow/GameMain.h"
 #include "flow/Scene.h"
-#include "flow/Title.h"
-#include "objects/Enemy.h"
-#include "objects/ItemBomb.h"
-#include "objects/Particle.h"
-#include "objects/Player.h"
-#include "objects/Random.h"
-#include "objects/ShotBullet.h"
-#include "objects/World.h"
 #include "plix/Plix.h"
 #include "sim/SimFiles.h"
-#include "sim/SimGame.h"
 #include "sim/SimWorld.h"
+#include "support/FightSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -184,23 +175,15 @@ TEST_F(SimTest, EveryListedFieldCountsInTheHashAndComesBackAndFreeSlotsDoNot) {
 // when given, acts ahead of each frame. What was drawn and played, and the world as it ends.
 std::pair<uint64_t, uint64_t> playFrames(int frames, uint8_t (*keysOf)(int frame),
                                          void (*before)(int frame) = nullptr) {
-    struct Keys {
-        uint8_t (*of)(int frame);
-        int next;
-    } keys{keysOf, 1};
     simApplyKeys(keysOf(0));
     Plix_update(0);
     Plix_update(0);
     Plix_traceStart(nullptr);
     for (int frame = 0; frame < frames; ++frame) {
         if (before) before(frame);
+        uint8_t next = keysOf(frame + 1);
         frameStep(
-            0,
-            [](void* context) {
-                Keys& k = *static_cast<Keys*>(context);
-                simApplyKeys(k.of(k.next++));
-            },
-            &keys);
+            0, [](void* keys) { simApplyKeys(*static_cast<uint8_t*>(keys)); }, &next);
     }
     Plix_traceStop();
     return {Plix_traceHash(), hashWorld()};
