@@ -25,3 +25,7 @@ uint32_t randNext() {
 uint64_t randState() {
     return state;
 }
+
+void randRestore(uint64_t saved) {
+    state = saved;
+}

@@ -7,5 +7,6 @@
 void randSeed(uint64_t seed);
 // The next draw. Callers reduce it with % N, a fresh draw per use, in the rules' order.
 uint32_t randNext();
-// The generator's whole state, for hashing a game's end state and for save/restore in tests.
+// The generator's whole state, for the simulator's hash and snapshot, and a state put back.
 uint64_t randState();
+void randRestore(uint64_t state);
