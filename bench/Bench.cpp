@@ -4,9 +4,11 @@
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "flow/Title.h"
 #include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/Random.h"
+#include "objects/ShotBullet.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 #include "sim/SimGame.h"
@@ -97,7 +99,7 @@ BENCHMARK(BM_TypicalFrame)
 void BM_FullPools(benchmark::State& state) {
     replayFrame(state, [&] { return buildFullPools(static_cast<int>(state.range(0))); });
 }
-BENCHMARK(BM_FullPools)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullPools)->Arg(10)->Arg(LEVEL_MAX)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Kind 14 fires two rings of 72 at age 120; at levels 3 and 8 every pattern bullet has a twin.
 // Args: level, kind-14 enemies (the wave at 2500 launches two), bullets already alive.
@@ -131,7 +133,11 @@ void BM_BossDeathFullPools(benchmark::State& state) {
             return gameMain->state == GM_CLEAR ? "" : "the boss did not die in the replayed frame";
         });
 }
-BENCHMARK(BM_BossDeathFullPools)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BossDeathFullPools)
+    ->Arg(10)
+    ->Arg(LEVEL_MAX)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // The maths under every velocity and aim, the game's own against the C library's, over arguments as
 // the game makes them: angles of -540 to 540 degrees, offsets of -640 to 640 pixels.
@@ -157,8 +163,8 @@ BENCHMARK_CAPTURE(BM_Maths, velocity, [](float a, float) { return velocity(a, 3)
 BENCHMARK_CAPTURE(BM_Maths, atan2, [](float x, float y) { return maths::atan2(y, x); });
 BENCHMARK_CAPTURE(BM_Maths, libm_atan2f, [](float x, float y) { return std::atan2(y, x); });
 
-// Times each frame's own work (keys, snapshot, scene step, flip), in wall time and in this thread's
-// CPU time, and counts its allocations.
+// Times each frame's own work (its keys held, the snapshot, the scene step, the flip), in wall time
+// and in this thread's CPU time, and counts its allocations.
 class FrameTimer : public FrameObserver {
   public:
     double total = 0;
@@ -186,7 +192,7 @@ class FrameTimer : public FrameObserver {
     uint64_t allocs = 0;
 };
 
-// Whole games from start to game over or clear, at levels 0, 10, ..., 50. Arg 0: random player,
+// Whole games from start to game over or clear, at every tenth level. Arg 0: random player,
 // arg 1: the dodging bot (long games that reach CRAZY MODE and the boss's end). fps counts the
 // frames' own time; wall_fps includes the input source and each game's start (music reload).
 void BM_WholeGames(benchmark::State& state) {
@@ -203,7 +209,7 @@ void BM_WholeGames(benchmark::State& state) {
         SimOptions o;
         o.observer = &timer;
         const auto t0 = Clock::now();
-        for (int lv = 0; lv <= 50; lv += 10)
+        for (int lv = LEVEL_MIN; lv <= LEVEL_MAX; lv += 10)
             runGame(lv, seed, input, o);
         const auto t1 = Clock::now();
         wall += seconds(t0, t1);
@@ -225,8 +231,8 @@ BENCHMARK(BM_WholeGames)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
-// The real loop's pace: scene step, flip, Plix_update(16), 600 times; the interval between the ends
-// of successive Plix_update calls. The game plays on with no key held, restarted after a game over.
+// The real loop's pace: frameStep(FRAME_MS) 600 times; the interval between the ends of successive
+// Plix_update calls. The game plays on with no key held, restarted after a game over.
 void BM_FramePacing(benchmark::State& state) {
     if (!media(state)) return;
     RandomPlayer none;
@@ -237,12 +243,10 @@ void BM_FramePacing(benchmark::State& state) {
     std::vector<double> gaps;
     for (auto _ : state) {
         gaps.clear();
-        Plix_update(16);
+        Plix_update(FRAME_MS);
         auto last = Clock::now();
         for (int f = 0; f < 600; ++f) {
-            sceneStep();
-            Plix_flip();
-            Plix_update(16);
+            frameStep(FRAME_MS);
             const auto now = Clock::now();
             gaps.push_back(seconds(last, now) * 1e3);
             last = now;

@@ -3,7 +3,11 @@
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
+#include "objects/Enemy.h"
+#include "objects/ItemBomb.h"
+#include "objects/Particle.h"
 #include "objects/Random.h"
+#include "objects/ShotBullet.h"
 #include "objects/World.h"
 #include "sim/SimGame.h"
 
@@ -73,7 +77,7 @@ std::string buildTypicalFrame(int lv, int frame) {
     runGame(lv, 1, bot, o);
     // A frame of play, not a freeze: step on to the next one.
     for (int extra = 0; gameMain->state != GM_PLAY && extra < 200; ++extra)
-        sceneStep();
+        frameStep(0);
     return gameMain->state == GM_PLAY ? "" : "no frame of play near frame " + std::to_string(frame);
 }
 

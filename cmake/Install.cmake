@@ -13,6 +13,25 @@
 # writable per-user directory holding a link to the installed data. The launcher finds the game and the
 # data relative to its own location, so installing into another prefix needs no reconfiguring.
 
+# The numbers the texts below quote, read from the code that keeps them, so no text holds its own.
+# zorvane_constant(VAR FILE NAME): VAR is the value of "constexpr int NAME = value;" in FILE.
+function(zorvane_constant var file name)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/${file} line REGEX "^constexpr int ${name} = [0-9]+;")
+  if(NOT line MATCHES "= ([0-9]+)")
+    message(FATAL_ERROR "${file} holds no \"constexpr int ${name} = ...;\"")
+  endif()
+  set(${var} ${CMAKE_MATCH_1} PARENT_SCOPE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${file})
+endfunction()
+zorvane_constant(ZORVANE_LEVEL_MIN flow/Title.h LEVEL_MIN)
+zorvane_constant(ZORVANE_LEVEL_MAX flow/Title.h LEVEL_MAX)
+zorvane_constant(ZORVANE_FIELD_WIDTH objects/Token.h SCREEN_WIDTH)
+zorvane_constant(ZORVANE_FIELD_HEIGHT objects/Token.h SCREEN_HEIGHT)
+zorvane_constant(ZORVANE_WIDE_WIDTH flow/Scene.h WIDE_WINDOW_WIDTH)
+zorvane_constant(ZORVANE_BOSS_LAST_AGE objects/EnemyBoss.cpp LAST_AGE)
+zorvane_constant(ZORVANE_BOSS_CRAZY_AGE objects/EnemyBoss.cpp CRAZY_AGE)
+math(EXPR ZORVANE_CRAZY_FRAMES "${ZORVANE_BOSS_LAST_AGE} - ${ZORVANE_BOSS_CRAZY_AGE}")
+
 set(ZORVANE_GAMES_DIR games)
 set(ZORVANE_LIB_DIR lib/games/zorvane)
 set(ZORVANE_DATA_DIR share/games/zorvane)
@@ -135,6 +154,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZORVANE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "One boss stands at the top of the field and sends out waves of
 minions that fire bullet patterns. While its two pods are attached the
 ship cannot shoot, but a push of the fire button captures every enemy
-bullet near the pods and turns each into a bomb. Survive 3600 frames or
-shoot the boss down. Difficulty runs from 0 to 50.")
+bullet near the pods and turns each into a bomb. Survive ${ZORVANE_BOSS_LAST_AGE} frames or
+shoot the boss down. Difficulty runs from ${ZORVANE_LEVEL_MIN} to ${ZORVANE_LEVEL_MAX}.")
 include(CPack)

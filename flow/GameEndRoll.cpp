@@ -3,6 +3,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "flow/Scene.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-// Lines start at x = 30 and a glyph is about 12 px wide, so 23 characters is all the 320 px screen
+// Lines start at x = 30 and a glyph is about 12 px wide, so 23 characters is all the field's width
 // holds. Every character lies in the font's printable ASCII range.
 const char* const CREDITS[] = {
     GAME_TITLE,

@@ -20,4 +20,13 @@ class GameEndRoll {
     // The fixed credits, title line first, sixteen empty lines last.
     static int creditCount();
     static const char* credit(int index);
+
+    // The fields a replay must reproduce, as Token::forEachReplayed lists a token's. The rows on
+    // screen are left out: the simulator's hash has never held them, and a restored roll keeps the
+    // rows it shows.
+    template <class R, class Visit> static void forEachReplayed(R& r, Visit&& visit) {
+        visit(r.scroll);
+        visit(r.finished);
+        visit(r.nextLine);
+    }
 };

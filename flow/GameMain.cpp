@@ -2,6 +2,7 @@
 #include "flow/GameMain.h"
 
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "flow/Scene.h"
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
@@ -60,8 +61,8 @@ void GameMain::start() {
     time = score = gauge = maxRatio = bonus = 0;
     state = GM_START;
     forEachPool([](auto* pool, int, const char*) { pool->clear(); });
-    player->init(160, 384, 16, 16);
-    Enemy::create(0, 160, 70, 80, 80, 0, 0);
+    player->init(SCREEN_CENTRE_X, 384, 16, 16);
+    Enemy::create(0, SCREEN_CENTRE_X, 70, 80, 80, 0, 0);
     timer = 0;
     toEndRoll = false;
     Plix_playBgm(MUSIC_FILE, BGM_LOOPS, 0);
@@ -84,7 +85,7 @@ int GameMain::ratio() const {
 }
 
 void GameMain::run() {
-    fillScreen(32, 32, 32);
+    fillScreen(BACKGROUND_GREY, BACKGROUND_GREY, BACKGROUND_GREY);
     switch (state) {
     case GM_START:
         state = GM_PLAY;
@@ -93,27 +94,9 @@ void GameMain::run() {
         ++time;
         update();
         break;
-    case GM_MISS: {
-        int v = timer * 255 / MISS_FRAMES;
-        fillScreen(v, v, v);
-        particleManager->move();
-        --timer;
-        if (timer < 1) {
-            if (player->exists) {
-                state = GM_PLAY;
-                // Play resumes on a cleared field: every bullet fizzles out.
-                for (Bullet& b : *bulletManager) {
-                    if (!b.exists) continue;
-                    spawnBulletCancel(b.x, b.y);
-                    b.exists = false;
-                }
-            } else {
-                state = GM_OVER;
-                Plix_stopBgm(MUSIC_FADE_OUT_MS);
-            }
-        }
+    case GM_MISS:
+        missStep();
         break;
-    }
     case GM_ITEM_PAUSE:
     case GM_BOMB_PAUSE:
         particleManager->move();
@@ -125,40 +108,68 @@ void GameMain::run() {
         if (inputZPushed()) start();
         break;
     case GM_CLEAR:
-        // A ship lost in the boss's last frame stays lost: it neither steers nor fires.
-        if (player->exists) player->move();
-        shotManager->move();
-        bombManager->move();
-        particleManager->move();
-        if (timer > 0) {
-            float f = static_cast<float>(CLEAR_FRAMES - timer) / CLEAR_FRAMES;
-            Plix_fillRect(static_cast<int>(160 - 160 * f), 0, static_cast<int>(320 * f + 1), 480,
-                          255, 255, 255);
-            timer = timer * 98 / 100;
-        }
-        if (timer < 1) {
-            state = GM_CLEAR_WAIT;
-            timer = CLEAR_WAIT_FRAMES;
-        }
+        clearStep();
         break;
     case GM_CLEAR_WAIT:
-        if (inputZPushed()) {
-            toEndRoll = true;
-        } else if (timer > 1) {
-            --timer;
-            int v = timer * 255 / CLEAR_WAIT_FRAMES;
-            fillScreen(v, v, v);
-        } else {
-            int r = static_cast<int>(randNext() % 40);
-            int g = static_cast<int>(randNext() % 40);
-            int b = static_cast<int>(randNext() % 40);
-            fillScreen(r, g, b);
-        }
+        clearWaitStep();
         break;
     default:
         break;
     }
     draw();
+}
+
+void GameMain::missStep() {
+    int v = timer * 255 / MISS_FRAMES;
+    fillScreen(v, v, v);
+    particleManager->move();
+    --timer;
+    if (timer >= 1) return;
+    if (player->exists) {
+        state = GM_PLAY;
+        // Play resumes on a cleared field: every bullet fizzles out.
+        for (Bullet& b : *bulletManager) {
+            if (!b.exists) continue;
+            spawnBulletCancel(b.x, b.y);
+            b.exists = false;
+        }
+    } else {
+        state = GM_OVER;
+        Plix_stopBgm(MUSIC_FADE_OUT_MS);
+    }
+}
+
+void GameMain::clearStep() {
+    // A ship lost in the boss's last frame stays lost: it neither steers nor fires.
+    if (player->exists) player->move();
+    shotManager->move();
+    bombManager->move();
+    particleManager->move();
+    if (timer > 0) {
+        float f = static_cast<float>(CLEAR_FRAMES - timer) / CLEAR_FRAMES;
+        Plix_fillRect(static_cast<int>(SCREEN_CENTRE_X - SCREEN_CENTRE_X * f), 0,
+                      static_cast<int>(SCREEN_WIDTH * f + 1), SCREEN_HEIGHT, 255, 255, 255);
+        timer = timer * 98 / 100;
+    }
+    if (timer < 1) {
+        state = GM_CLEAR_WAIT;
+        timer = CLEAR_WAIT_FRAMES;
+    }
+}
+
+void GameMain::clearWaitStep() {
+    if (inputZPushed()) {
+        toEndRoll = true;
+    } else if (timer > 1) {
+        --timer;
+        int v = timer * 255 / CLEAR_WAIT_FRAMES;
+        fillScreen(v, v, v);
+    } else {
+        int r = static_cast<int>(randNext() % 40);
+        int g = static_cast<int>(randNext() % 40);
+        int b = static_cast<int>(randNext() % 40);
+        fillScreen(r, g, b);
+    }
 }
 
 void GameMain::update() {
@@ -167,15 +178,25 @@ void GameMain::update() {
     bulletManager->move();
     itemManager->move();
     bombManager->move();
+    bool destroyed = hitEnemies();
+    if (player->exists) {
+        hitShip();
+        // Also in the frame of a hit, even one that destroyed the ship.
+        player->move();
+    }
+    if (destroyed) Plix_playWAV(SOUND_DESTROY, 0);
+    particleManager->move();
+}
 
-    // A pause or a miss replaces an earlier state of this frame, but nothing replaces the clear
-    // that the boss's destruction set: the fight is over, and play must not resume without a boss.
-    auto enter = [this](int next, int frames) {
-        if (state == GM_CLEAR) return;
-        state = next;
-        timer = frames;
-    };
+// A pause or a miss replaces an earlier state of this frame, but nothing replaces the clear that
+// the boss's destruction set: the fight is over, and play must not resume without a boss.
+void GameMain::enter(int next, int frames) {
+    if (state == GM_CLEAR) return;
+    state = next;
+    timer = frames;
+}
 
+bool GameMain::hitEnemies() {
     bool destroyed = false;
     for (Enemy& e : *enemyManager) {
         if (!e.exists) continue;
@@ -195,41 +216,33 @@ void GameMain::update() {
             }
         }
     }
+    return destroyed;
+}
 
-    if (player->exists) {
-        for (Item& i : *itemManager) {
-            if (i.exists && i.hits(*player)) {
-                i.exists = false;
-                player->pickUp();
-                enter(GM_ITEM_PAUSE, ITEM_PAUSE_FRAMES);
-            }
+void GameMain::hitShip() {
+    for (Item& i : *itemManager) {
+        if (i.exists && i.hits(*player)) {
+            i.exists = false;
+            player->pickUp();
+            enter(GM_ITEM_PAUSE, ITEM_PAUSE_FRAMES);
         }
-        bool hit = false;
-        for (Bullet& b : *bulletManager) {
-            if (b.exists && b.hits(*player)) {
-                player->damage();
-                enter(GM_MISS, MISS_FRAMES);
-                hit = true;
-                break;
-            }
-        }
-        // One hit per frame: a bullet hit spares the ship the contact test.
-        if (!hit) {
-            for (Enemy& e : *enemyManager) {
-                if (e.exists && e.hits(*player)) {
-                    e.damage(CONTACT_DAMAGE);
-                    player->damage();
-                    enter(GM_MISS, MISS_FRAMES);
-                    break;
-                }
-            }
-        }
-        // Also in the frame of a hit, even one that destroyed the ship.
-        player->move();
     }
-
-    if (destroyed) Plix_playWAV("destroy1", 0);
-    particleManager->move();
+    for (Bullet& b : *bulletManager) {
+        if (b.exists && b.hits(*player)) {
+            player->damage();
+            enter(GM_MISS, MISS_FRAMES);
+            // One hit per frame: a bullet hit spares the ship the contact test.
+            return;
+        }
+    }
+    for (Enemy& e : *enemyManager) {
+        if (e.exists && e.hits(*player)) {
+            e.damage(CONTACT_DAMAGE);
+            player->damage();
+            enter(GM_MISS, MISS_FRAMES);
+            break;
+        }
+    }
 }
 
 void GameMain::draw() {

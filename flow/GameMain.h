@@ -63,9 +63,8 @@ class GameMain {
     // One HUD line as it reads now, written into out with snprintf: no allocation in a frame.
     void hudText(int line, char* out, int size) const;
 
-    // Calls visit on every field of g that a replay must reproduce: all of them but player, which
-    // the world holds in its own right. The simulator's hash, save and restore all go through this
-    // one list, so a field added here reaches all three; its order is the hash's.
+    // Every field a replay must reproduce, as Token::forEachReplayed lists a token's: all of them
+    // but player, which the world holds in its own right.
     template <class G, class Visit> static void forEachReplayed(G& g, Visit&& visit) {
         visit(g.score);
         visit(g.state);
@@ -76,4 +75,16 @@ class GameMain {
         visit(g.time);
         visit(g.toEndRoll);
     }
+
+  private:
+    // The steps of the states that do more than wait, from run.
+    void missStep();
+    void clearStep();
+    void clearWaitStep();
+    // update's collision passes: shots and bombs against the enemies (true when one died), then
+    // items, bullets and enemies against the ship, which exists.
+    bool hitEnemies();
+    void hitShip();
+    // A pause or a miss of frames, unless the game was cleared in this frame.
+    void enter(int next, int frames);
 };

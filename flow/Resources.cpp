@@ -1,4 +1,5 @@
-// The resource table: four sound effects and the title picture, registered in this order.
+// Loading the resource table: the four sound effects, then the title picture.
+#include "flow/Resources.h"
 #include "flow/Scene.h"
 #include "plix/Plix.h"
 
@@ -7,12 +8,10 @@ namespace {
 // Red value -2: the title picture has no transparent colour.
 constexpr int OPAQUE = -2;
 
-const char* const SOUND_KEYS[] = {"kreel", "damage", "destroy1", "kin"};
-
 } // namespace
 
 void loadResources() {
     for (const char* key : SOUND_KEYS)
-        Plix_loadWAV(key, std::string("resource/sound/") + key + ".wav");
-    Plix_loadBMP("title", "resource/image/zorvane.bmp", OPAQUE, 0, 0);
+        Plix_loadWAV(key, soundFile(key));
+    Plix_loadBMP(TITLE_PICTURE, TITLE_PICTURE_FILE, OPAQUE, 0, 0);
 }

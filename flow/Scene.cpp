@@ -1,10 +1,11 @@
-// The scene machine: one frame of the current scene, then the change that frame calls for.
+// The scene machine: a frame of the current scene, the change it calls for, and the loop's pass.
 #include "flow/Scene.h"
 #include "flow/GameEndRoll.h"
 #include "flow/GameMain.h"
 #include "flow/Input.h"
 #include "flow/Title.h"
 #include "objects/World.h"
+#include "plix/Plix.h"
 
 int scene = SCENE_TITLE;
 GameEndRoll* gameEndRoll = nullptr;
@@ -33,4 +34,13 @@ void sceneStep() {
         if (gameEndRoll->finished && inputZPushed()) scene = SCENE_TITLE;
         break;
     }
+}
+
+void frameStep(int periodMs, BeforeSnapshot beforeSnapshot, void* context) {
+    const int before = scene;
+    sceneStep();
+    if (scene != before) Plix_traceMark("scene", scene);
+    Plix_flip();
+    if (beforeSnapshot) beforeSnapshot(context);
+    Plix_update(periodMs);
 }

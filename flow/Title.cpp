@@ -1,6 +1,8 @@
 // The title screen: picture, prompt, the current level, and the level keys with their repeat wait.
 #include "flow/Title.h"
 #include "flow/Input.h"
+#include "flow/Resources.h"
+#include "flow/Scene.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 
@@ -8,15 +10,9 @@
 
 int levelKeyWait = 0;
 
-namespace {
-
-constexpr int BACKGROUND = 32; // grey level of the whole-screen clear
-
-} // namespace
-
 void titleStep() {
-    Plix_fillRect(0, 0, 0, 0, BACKGROUND, BACKGROUND, BACKGROUND);
-    Plix_draw("title", 30, 60, 0, 0, 0, 0);
+    Plix_fillRect(0, 0, 0, 0, BACKGROUND_GREY, BACKGROUND_GREY, BACKGROUND_GREY);
+    Plix_draw(TITLE_PICTURE, 30, 60, 0, 0, 0, 0);
     Plix_drawText("PUSH 'Z' or Joystick'1'", 40, 360, 255);
     // Drawn before the keys are read, so a change shows from the next frame on.
     char line[32];

@@ -8,3 +8,8 @@ constexpr int LEVEL_KEY_WAIT = 10;
 extern int levelKeyWait;
 
 void titleStep();
+
+// The title's state a replay must reproduce, as Token::forEachReplayed lists a token's.
+template <class Visit> void forEachTitleReplayed(Visit&& visit) {
+    visit(levelKeyWait);
+}

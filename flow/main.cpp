@@ -1,6 +1,7 @@
 // Program entry: opens the media layer, loads the resources, runs frames until an exception.
 #include "flow/Scene.h"
 #include "objects/Random.h"
+#include "objects/Token.h"
 #include "plix/Plix.h"
 
 #include <ctime>
@@ -12,14 +13,11 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         // Any word after the program's name widens the window; the field stays on the left.
-        Plix_init(GAME_TITLE, argc > 1 ? 640 : 320, 480, false);
+        Plix_init(GAME_TITLE, argc > 1 ? WIDE_WINDOW_WIDTH : SCREEN_WIDTH, SCREEN_HEIGHT, false);
         loadResources();
         randSeed(static_cast<uint64_t>(std::time(nullptr)));
-        for (;;) {
-            sceneStep();
-            Plix_flip();
-            Plix_update(16);
-        }
+        for (;;)
+            frameStep(FRAME_MS);
     } catch (const PlixQuit& quit) {
         Plix_log(quit);
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 #include "objects/Enemy.h"
 
 #include "flow/GameMain.h"
+#include "flow/Resources.h"
 #include "objects/Angle.h"
 #include "objects/ItemBomb.h"
 #include "objects/Particle.h"
@@ -140,7 +141,7 @@ void Enemy::destroy() {
     exists = false;
     spawnExplosion(x, y, width / 4);
     if (kind == BOSS) {
-        Plix_playWAV("damage", 0);
+        Plix_playWAV(SOUND_DAMAGE, 0);
         gameMain->state = GM_CLEAR;
         gameMain->timer = GameMain::CLEAR_FRAMES;
         bulletManager->clear();
@@ -179,5 +180,6 @@ void Enemy::draw() {
     drawBox(0, 255, 0);
     if (kind != BOSS) return;
     // Integer arithmetic: the bar shrinks and turns from green to red in whole steps.
-    Plix_fillRect(10, 10, hp * 300 / maxHp, 10, (maxHp - hp) * 255 / maxHp, hp * 255 / maxHp, 128);
+    Plix_fillRect(BAR_LEFT, 10, hp * BAR_WIDTH / maxHp, 10, (maxHp - hp) * 255 / maxHp,
+                  hp * 255 / maxHp, 128);
 }

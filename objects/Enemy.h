@@ -24,6 +24,14 @@ class Enemy : public Token {
     // Starts an enemy from enemyManager; a full pool makes none.
     static void create(int kind, float x, float y, float w, float h, float angle, float speed);
 
+    template <class E, class Visit> static void forEachReplayed(E& e, Visit&& visit) {
+        Token::forEachReplayed(e, visit);
+        visit(e.kind);
+        visit(e.hp);
+        visit(e.maxHp);
+        visit(e.age);
+    }
+
   private:
     // One frame of the kind's script, keyed on age, which move has just raised by 1.
     using Behaviour = void (Enemy::*)();

@@ -1,4 +1,4 @@
-// The boss: its wave schedule and gate, the kind 2 trios, "CRAZY MODE" and its end at age 3600.
+// The boss: its wave schedule and gate, the kind 2 trios, "CRAZY MODE" and the end it comes to.
 #include "objects/Enemy.h"
 
 #include "objects/Particle.h"
@@ -19,8 +19,8 @@ struct Launch {
 constexpr float RANDOM_DOWN = -1;
 constexpr Launch NONE = {0, 0, 0, 0};
 
-// A row of the schedule. A row split by the player's side sends its first pair while the player's
-// x is below 160 and its second pair otherwise; other rows send every launch in order.
+// A row of the schedule. A row split by the player's side sends its first pair while the player is
+// left of the field's centre and its second pair otherwise; other rows send every launch in order.
 struct Wave {
     int t;
     bool gated;
@@ -65,8 +65,8 @@ constexpr Launch OPENING_MID = {12, 32, 270, 10};
 constexpr int CRAZY_AGE = 2400;
 constexpr int LAST_AGE = 3600;
 // Centre of "CRAZY MODE" on the field.
-constexpr float CRAZY_X = 160;
-constexpr float CRAZY_Y = 240;
+constexpr float CRAZY_X = SCREEN_CENTRE_X;
+constexpr float CRAZY_Y = SCREEN_CENTRE_Y;
 
 void launch(const Launch& l, float x, float y) {
     if (l.kind == 0) return;
@@ -95,7 +95,7 @@ void Enemy::behaveBoss() {
         if (w.t != t || (w.gated && !gateOpen)) continue;
         int from = 0, to = 4;
         if (w.bySide) {
-            bool left = player->x < 160;
+            bool left = player->x < SCREEN_CENTRE_X;
             from = left ? 0 : 2;
             to = from + 2;
         }

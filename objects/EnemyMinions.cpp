@@ -165,9 +165,9 @@ void Enemy::behave11() {
         destroy();
     }
     if (age == 60) {
-        if (x > 160)
+        if (x > SCREEN_CENTRE_X)
             vx = -1.5f;
-        else if (x < 160)
+        else if (x < SCREEN_CENTRE_X)
             vx = 1.5f;
         vy = 0;
     }
@@ -195,7 +195,7 @@ void Enemy::behave13() {
         damp(0.89);
     else
         vx = static_cast<float>(vx * 0.89);
-    if (y < 240 && age % 15 == 0) {
+    if (y < SCREEN_CENTRE_Y && age % 15 == 0) {
         float aim = angleToPlayer();
         for (float offset : SPREAD) {
             fire(aim + offset, 3.0f);

@@ -13,6 +13,11 @@ class Item : public Token {
     virtual void draw();
     // A 16 x 16 item (40 x 40 to touch) from itemManager; a full pool drops nothing.
     static void create(float x, float y, float angle, float speed, float ax, float ay);
+
+    template <class I, class Visit> static void forEachReplayed(I& i, Visit&& visit) {
+        Token::forEachReplayed(i, visit);
+        visit(i.age);
+    }
 };
 
 class Bomb : public Token {

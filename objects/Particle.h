@@ -1,4 +1,4 @@
-// Particle: sparks, flashes, bullet-cancel squares and rising pop-up texts; they never touch play.
+// Particle: sparks, flashes, texts; they hit nothing, but their lives and colours draw on randNext.
 #pragma once
 
 #include "objects/Token.h"
@@ -28,6 +28,14 @@ class Particle : public Token {
     // Starts a particle from particleManager and gives it its text; a full pool makes none.
     static void create(int kind, float x, float y, float w, float h, float angle, float speed,
                        const char* text);
+
+    // The text counts as far as its end: what lies after it is never shown.
+    template <class P, class Visit> static void forEachReplayed(P& p, Visit&& visit) {
+        Token::forEachReplayed(p, visit);
+        visit(p.kind);
+        visit(p.life);
+        visit(p.text);
+    }
 };
 
 void spawnExplosion(float x, float y, float size);

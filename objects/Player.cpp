@@ -4,6 +4,7 @@
 
 #include "flow/GameMain.h"
 #include "flow/Input.h"
+#include "flow/Resources.h"
 #include "maths/Maths.h"
 #include "objects/Angle.h"
 #include "objects/ItemBomb.h"
@@ -76,7 +77,7 @@ void Player::move() {
 }
 
 void Player::capture() {
-    Plix_playWAV("kreel", 0);
+    Plix_playWAV(SOUND_KREEL, 0);
     charge -= CHARGE_COST;
     spawnFlash(podLeft.x, podLeft.y);
     spawnFlash(podRight.x, podRight.y);
@@ -157,11 +158,11 @@ void Player::damage() {
         spawnDebris(x, y, 8);
         exists = false;
     }
-    Plix_playWAV("damage", 0);
+    Plix_playWAV(SOUND_DAMAGE, 0);
 }
 
 void Player::pickUp() {
-    Plix_playWAV("kin", 0);
+    Plix_playWAV(SOUND_KIN, 0);
     charge = std::min(charge + PICKUP_CHARGE, CHARGE_MAX);
     if (!hasPods) {
         spawnRecovery(x, y);
@@ -183,14 +184,14 @@ void Player::draw() {
         podLeft.drawBox(255, 255, 0);
         podRight.drawBox(255, 255, 0);
     }
-    int barWidth = charge * 300 / CHARGE_MAX;
+    int barWidth = charge * BAR_WIDTH / CHARGE_MAX;
     if (charge < CHARGE_COST) {
-        Plix_fillRect(10, 450, barWidth, 5, 0, 0, 128);
+        Plix_fillRect(BAR_LEFT, 450, barWidth, 5, 0, 0, 128);
     } else {
         // A ready capture flickers; the draws go red, green, blue.
         int r = static_cast<int>(randNext() % 255);
         int g = static_cast<int>(randNext() % 255);
         int b = static_cast<int>(randNext() % 255);
-        Plix_fillRect(10, 450, barWidth, 5, r, g, b);
+        Plix_fillRect(BAR_LEFT, 450, barWidth, 5, r, g, b);
     }
 }

@@ -38,6 +38,19 @@ class Player : public Token {
     virtual void updatePods();
     virtual void draw();
 
+    template <class P, class Visit> static void forEachReplayed(P& p, Visit&& visit) {
+        Token::forEachReplayed(p, visit);
+        visit(p.podAngle);
+        Token::forEachReplayed(p.podLeft, visit);
+        Token::forEachReplayed(p.podRight, visit);
+        visit(p.shotWait);
+        visit(p.volley);
+        visit(p.charge);
+        visit(p.hasPods);
+        Token::forEachReplayed(p.catchLeft, visit);
+        Token::forEachReplayed(p.catchRight, visit);
+    }
+
   private:
     // The burst: every enemy bullet in a capture box becomes a bomb.
     void capture();

@@ -26,6 +26,10 @@ uint64_t randState() {
     return state;
 }
 
+void randRestore(uint64_t saved) {
+    state = saved;
+}
+
 uint64_t randSeedFor(uint64_t target) {
     // randSeed leaves (INCREMENT + seed) * MULTIPLIER + INCREMENT. MULTIPLIER is odd, so it has an
     // inverse modulo 2^64; each Newton step doubles the bits it is right in (three to begin with).

@@ -20,6 +20,11 @@ class Bullet : public Token {
                       float ax, float ay);
     virtual void move();
     virtual void draw();
+
+    template <class B, class Visit> static void forEachReplayed(B& b, Visit&& visit) {
+        Token::forEachReplayed(b, visit);
+        visit(b.age);
+    }
 };
 
 // One 8 x 8 bullet exactly as asked: the enemies' return fire, rings and time-out bursts.

@@ -1,4 +1,4 @@
-// The game-wide variables every object reaches directly: level, player, the six pools, scene.
+// The game-wide variables every object reaches directly: level, player, the six pools, gameMain.
 #pragma once
 
 #include "objects/TokenManager.h"
@@ -12,7 +12,7 @@ class Bomb;
 class Particle;
 class GameMain;
 
-extern int level; // 0 to 50, chosen on the title, kept from game to game
+extern int level; // chosen on the title, LEVEL_MIN to LEVEL_MAX, kept from game to game
 extern Player* player;
 extern TokenManager<Bullet>* bulletManager;
 extern TokenManager<Shot>* shotManager;

@@ -1,5 +1,6 @@
 // The BMP header check: SDL's loader gets a picture only once its header describes one that SDL 1.2
 // and its successors read alike and that the blitter can draw without reading past its pixels.
+#include "plix/PlixBytes.h"
 #include "plix/PlixMedia.h"
 #include "plix/PlixPlatform.h"
 
@@ -20,13 +21,6 @@ constexpr Uint32 INFO_HEADER = 40;
 constexpr size_t AFTER_INFO = FILE_HEADER + INFO_HEADER;
 // The largest file a picture of the largest size can take: headers, palette and 32-bit pixels.
 constexpr size_t MAX_FILE = 32u << 20;
-
-Uint16 le16(const Uint8* p) {
-    return Uint16(p[0] | p[1] << 8);
-}
-Uint32 le32(const Uint8* p) {
-    return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16 | Uint32(p[3]) << 24;
-}
 
 // A reason with numbers in it, kept in a buffer of its own: the caller copies it straight away.
 const char* reason(const char* format, long long a, long long b = 0, long long c = 0,

@@ -1,5 +1,6 @@
 // The WAV header check: SDL's loader gets a file only once it is known to be plain PCM it can play,
 // read the same way by SDL 1.2 and by the SDL 2 that sdl12-compat puts in its place.
+#include "plix/PlixBytes.h"
 #include "plix/PlixMedia.h"
 
 #include <cstdio>
@@ -12,12 +13,6 @@ constexpr size_t RIFF_HEADER = 12;
 constexpr size_t CHUNK_HEADER = 8;
 constexpr Uint32 FMT_SIZE = 16;
 
-Uint16 le16(const Uint8* p) {
-    return Uint16(p[0] | p[1] << 8);
-}
-Uint32 le32(const Uint8* p) {
-    return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16 | Uint32(p[3]) << 24;
-}
 bool is(const Uint8* p, const char* tag) {
     return std::memcmp(p, tag, 4) == 0;
 }

@@ -101,7 +101,7 @@ if [ ${#web_missing[@]} -eq 0 ]; then
     bash "$root/scripts/web.sh" --tests
     took web-build
     stage web bash "$root/tests/web/web_test.sh" "$tests/zorvane" "$root/resource" "$root/build/web/web" \
-        "$root/tests/golden"
+        "$root/build/web/lab" "$root/tests/golden"
 else
     missing web "for want of ${web_missing[*]}"
 fi

@@ -1,43 +1,39 @@
 #!/usr/bin/env bash
-# Builds ZORVANE for the browser into build/web/web: our page, zorvane.js, .wasm and the preloaded .data.
+# Builds ZORVANE for the browser: the page a player deploys in build/web/web (our page, zorvane.js,
+# .wasm and the preloaded .data), and on request the lab's programs and pages in build/web/lab.
 # Usage: bash scripts/web.sh [--bench] [--replay | --replay-all] [--tests] [--serve [PORT]]
-#   --bench   also builds the frame benchmark and runs it in headless Chromium
-#   --replay  also builds the simulator and holds nine of its games in headless Chromium against the golden lines
+#   --bench   also builds the lab's frame benchmark and runs it in headless Chromium
+#   --replay  also builds the lab's simulator and holds nine of its games in headless Chromium against the golden lines
 #   --replay-all  the same with every one of the 109 golden lines
-#   --tests   builds what the browser tests need (the page, the benchmark's pictures, the simulator)
-#             and runs none of them: tests/web/web_test.sh does
+#   --tests   builds what the browser tests need (the page and both lab programs) and runs none of
+#             them: tests/web/web_test.sh does
 #   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/web"
+targets=(zorvane-web-page)
 bench=""
 replay=""
-tests=""
 serve=""
 port=8080
 while [ $# -gt 0 ]; do
   case "$1" in
-    --bench) bench=1 ;;
-    --replay) replay=1 ;;
-    --replay-all) replay=--all ;;
-    --tests) tests=1 ;;
+    --bench) bench=1; targets+=(zorvane-web-bench) ;;
+    --replay) replay=quick; targets+=(zorvane-web-replay) ;;
+    --replay-all) replay=all; targets+=(zorvane-web-replay) ;;
+    --tests) targets+=(zorvane-web-bench zorvane-web-replay) ;;
     --serve)
       serve=1
       if [[ "${2:-}" =~ ^[0-9]+$ ]]; then port="$2"; shift; fi ;;
-    *) echo "usage: bash scripts/web.sh [--bench] [--replay | --replay-all] [--tests] [--serve [PORT]]" >&2; exit 2 ;;
+    # The usage is the comment at the top.
+    *) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0" >&2; exit 2 ;;
   esac
   shift
 done
 
 bash "$root/scripts/setup.sh" --web
-# Debian's emcc finds its JavaScript parser (acorn) only here.
-export NODE_PATH=/usr/share/nodejs
-(cd "$root" && cmake --preset web >/dev/null)
-targets=(zorvane-web-page)
-[ -n "$bench" ] && targets+=(zorvane-web-bench)
-[ -n "$replay" ] && targets+=(zorvane-web-replay)
-[ -n "$tests" ] && targets+=(zorvane-web-bench zorvane-web-replay)
-cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
+# The preset also gives emcc the NODE_PATH that Debian's build of it needs.
+(cd "$root" && cmake --preset web >/dev/null && cmake --build --preset web --target "${targets[@]}" -j "$(nproc)")
 # The browser's game is compiled with the same arithmetic as the desktop's.
 bash "$root/tests/maths/float_flags.sh" "$build/compile_commands.json" "$root"
 
@@ -55,14 +51,12 @@ for f in $(cd "$build/web" && find resource -name '*.ogg'); do
 done
 
 if [ -n "$bench" ]; then
-  (cd "$root/tests/web" && node bench.mjs "$build/web")
+  (cd "$root/tests/web" && node bench.mjs "$build/web" "$build/lab")
 fi
 if [ -n "$replay" ]; then
-  if [ "$replay" = --all ]; then
-    (cd "$root/tests/web" && node replay_test.mjs "$build/web" "$root/tests/golden" --all)
-  else
-    (cd "$root/tests/web" && node replay_test.mjs "$build/web" "$root/tests/golden")
-  fi
+  all=()
+  [ "$replay" = all ] && all=(--all)
+  (cd "$root/tests/web" && node replay_test.mjs "$build/lab" "$root/tests/golden" "${all[@]}")
 fi
 if [ -n "$serve" ]; then
   exec node "$root/web/serve.mjs" "$build/web" "$port"

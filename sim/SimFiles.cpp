@@ -83,6 +83,23 @@ std::string simReadInput(const std::string& path, size_t maxBytes, SimFileId& id
     return text;
 }
 
+void simAppendLine(const std::string& path, const std::string& line) {
+    const int fd = open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const std::string text = line + "\n";
+        for (size_t done = 0; done < text.size();) {
+            const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) break;
+            done += size_t(wrote);
+        }
+    }
+    close(fd);
+}
+
 std::FILE* simOpenOutput(const std::string& path, const SimFileId* taken, int takenCount,
                          SimFileId& id) {
     // What is there already is looked at first: a FIFO without a reader would fail to open for

@@ -27,6 +27,11 @@ struct SimFileId {
 // is refused before anything waits on it) of at most maxBytes.
 std::string simReadInput(const std::string& path, size_t maxBytes, SimFileId& id);
 
+// Appends line and its end to the file at path, on the terms of the game's run.log: a regular file
+// or new, never through a link, never waited on. Nothing happens when it cannot be written: the
+// line is a failure's, which has been told elsewhere too.
+void simAppendLine(const std::string& path, const std::string& line);
+
 // An output file, opened without following a link or waiting; it must be a regular file or new,
 // and is emptied only once it is known not to be any of the files in `taken`. SimFileError if not.
 std::FILE* simOpenOutput(const std::string& path, const SimFileId* taken, int takenCount,

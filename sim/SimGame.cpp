@@ -1,10 +1,12 @@
-// The simulator's game driver: one game from start() to its end, frame by frame through sceneStep.
+// The simulator's game driver: one game from start() to its end, frame by frame through frameStep.
 #include "sim/SimGame.h"
 
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
 #include "flow/Title.h"
+#include "objects/Player.h"
 #include "objects/Random.h"
+#include "objects/Token.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
 #include "sim/SimWorld.h"
@@ -17,7 +19,7 @@ void simInitMedia() {
     if (done) return;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    Plix_init(GAME_TITLE, 320, 480, false);
+    Plix_init(GAME_TITLE, SCREEN_WIDTH, SCREEN_HEIGHT, false);
     loadResources();
     done = true;
 }
@@ -25,15 +27,6 @@ void simInitMedia() {
 void simApplyKeys(uint8_t keys) {
     for (int bit = 0; bit < PLIX_CONTROL_COUNT; ++bit)
         Plix_setKey(PLIX_CONTROL_KEYS[bit], (keys >> bit) & 1);
-}
-
-void simFrame(uint8_t keys, int periodMs) {
-    simApplyKeys(keys);
-    Plix_update(periodMs);
-    const int before = scene;
-    sceneStep();
-    if (scene != before) Plix_traceMark("scene", scene);
-    Plix_flip();
 }
 
 void simFreshStart(int level_, uint64_t seed) {
@@ -55,6 +48,42 @@ std::string hex(uint64_t v) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v));
     return text;
+}
+
+// A game under way, as the step between a frame's flip and the next snapshot sees it.
+struct GamePlay {
+    InputSource& input;
+    const SimOptions& options;
+    GameResult& result;
+    int limit;
+    bool over = false; // the game ended or reached its frame limit: no frame follows
+};
+
+// The next frame's keys: asked of the input, recorded and held. The frame's own work starts here.
+void holdNextKeys(GamePlay& play) {
+    const uint8_t keys = play.input.next(play.result.frames);
+    if (play.options.record) play.options.record->keys.push_back(keys);
+    if (play.options.observer) play.options.observer->beforeFrame();
+    simApplyKeys(keys);
+}
+
+// The frame just flipped is counted and checked; unless the game ended in it, the next frame's keys
+// are held for the snapshot, and no input is asked for a frame that will not be played.
+void afterGameFrame(void* context) {
+    GamePlay& play = *static_cast<GamePlay*>(context);
+    GameResult& r = play.result;
+    if (play.options.observer) play.options.observer->afterFrame();
+    ++r.frames;
+    if (play.options.check) {
+        std::string bad = checkWorld();
+        if (!bad.empty()) throw SimCheckError("frame " + std::to_string(r.frames) + ": " + bad);
+    }
+    if (gameMain->state == GM_OVER)
+        r.outcome = GameResult::OVER;
+    else if (gameMain->state == GM_CLEAR_WAIT)
+        r.outcome = GameResult::CLEAR;
+    play.over = r.outcome != GameResult::CUT || r.frames >= play.limit;
+    if (!play.over) holdNextKeys(play);
 }
 
 } // namespace
@@ -80,36 +109,14 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     r.level = level_;
     r.seed = seed;
     const int limit = options.maxFrames > 0 ? options.maxFrames : SIM_FRAME_LIMIT;
-    for (int frame = 0;; ++frame) {
-        if (frame >= limit) {
-            if (options.maxFrames <= 0)
-                throw SimCheckError("the game did not end within " + std::to_string(limit) +
-                                    " frames");
-            r.outcome = GameResult::CUT;
-            break;
-        }
-        uint8_t keys = input.next(frame);
-        if (options.record) options.record->keys.push_back(keys);
-        // The same order as the game's loop, rotated: the snapshot that ends one frame is what the
-        // next frame's scene step reads.
-        if (options.observer) options.observer->beforeFrame();
-        simFrame(keys, options.periodMs);
-        if (options.observer) options.observer->afterFrame();
-        r.frames = frame + 1;
-        if (options.check) {
-            std::string bad = checkWorld();
-            if (!bad.empty())
-                throw SimCheckError("frame " + std::to_string(frame + 1) + ": " + bad);
-        }
-        if (gameMain->state == GM_OVER) {
-            r.outcome = GameResult::OVER;
-            break;
-        }
-        if (gameMain->state == GM_CLEAR_WAIT) {
-            r.outcome = GameResult::CLEAR;
-            break;
-        }
-    }
+    GamePlay play{input, options, r, limit};
+    // The first frame reads a snapshot of its own keys, as every later one does.
+    holdNextKeys(play);
+    Plix_update(options.periodMs);
+    while (!play.over)
+        frameStep(options.periodMs, afterGameFrame, &play);
+    if (r.outcome == GameResult::CUT && options.maxFrames <= 0)
+        throw SimCheckError("the game did not end within " + std::to_string(limit) + " frames");
     r.score = gameMain->score;
     r.time = gameMain->time;
     r.maxRatio = gameMain->maxRatio;
@@ -119,6 +126,36 @@ GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptio
     return r;
 }
 
+namespace {
+
+// A cycle under way: its script, the scenes it has passed through, the scene of the last frame.
+struct CyclePlay {
+    const RecordedGame& script;
+    const SimOptions& options;
+    CycleResult& result;
+    int lastScene;
+};
+
+// The frame just flipped is counted, its scene change noted and checked; the script's next keys,
+// if it has more, are held for the snapshot.
+void afterCycleFrame(void* context) {
+    static const char* const NAMES[] = {"title", "game", "end-roll"};
+    CyclePlay& play = *static_cast<CyclePlay*>(context);
+    CycleResult& r = play.result;
+    ++r.frames;
+    if (scene != play.lastScene)
+        r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
+    play.lastScene = scene;
+    if (play.options.check && gameMain) {
+        std::string bad = checkWorld();
+        if (!bad.empty()) throw SimCheckError("frame " + std::to_string(r.frames) + ": " + bad);
+    }
+    if (r.frames < static_cast<int>(play.script.keys.size()))
+        simApplyKeys(play.script.keys[static_cast<size_t>(r.frames)]);
+}
+
+} // namespace
+
 CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
     if (options.traceText)
         std::fprintf(options.traceText, "# cycle %d %llu\n", script.level,
@@ -127,20 +164,15 @@ CycleResult runCycle(const RecordedGame& script, const SimOptions& options) {
     Plix_traceStart(options.traceText);
     scene = SCENE_TITLE;
     levelKeyWait = 0;
-    static const char* const NAMES[] = {"title", "game", "end-roll"};
     CycleResult r;
     r.path = "title@0";
-    for (uint8_t keys : script.keys) {
-        const int before = scene;
-        simFrame(keys, options.periodMs);
-        ++r.frames;
-        if (scene != before)
-            r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
-        if (options.check && gameMain) {
-            std::string bad = checkWorld();
-            if (!bad.empty()) throw SimCheckError("frame " + std::to_string(r.frames) + ": " + bad);
-        }
+    CyclePlay play{script, options, r, scene};
+    if (!script.keys.empty()) {
+        simApplyKeys(script.keys[0]);
+        Plix_update(options.periodMs);
     }
+    for (size_t i = 0; i < script.keys.size(); ++i)
+        frameStep(options.periodMs, afterCycleFrame, &play);
     r.hash = hashWorld();
     r.trace = Plix_traceHash();
     Plix_traceStop();

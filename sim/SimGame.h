@@ -1,4 +1,4 @@
-// Plays whole games of the real game code headless: the game's frame loop without its frame wait.
+// Plays whole games of the real game code headless: the game's own frame step, waiting if asked.
 #pragma once
 
 #include "sim/SimInput.h"
@@ -21,12 +21,8 @@ void simFreshStart(int level, uint64_t seed);
 // Sets SDL's own key state to exactly these keys; the next Plix_update snapshot sees them.
 void simApplyKeys(uint8_t keys);
 
-// One frame as the game's loop runs it, rotated so the keys come first: the keys, the snapshot that
-// ends the previous frame (after the frame wait of periodMs, 0 for none), the scene's step and the
-// flip. A scene switch is marked in the trace.
-void simFrame(uint8_t keys, int periodMs = 0);
-
-// Told around each frame's own work (keys, snapshot, scene step, flip), not the input source's.
+// Told around each frame's own work (its keys held, the snapshot, the scene step, the flip), not
+// the input source's.
 class FrameObserver {
   public:
     virtual ~FrameObserver() = default;
@@ -40,7 +36,7 @@ struct SimOptions {
     RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
     FrameObserver* observer = nullptr;
     std::FILE* traceText = nullptr; // when set, receives the trace of every call, frame by frame
-    int periodMs = 0;               // the game's frame wait; 0 plays as fast as the machine can
+    int periodMs = 0; // the frame wait frameStep is given; 0 plays as fast as the machine can
 };
 
 struct GameResult {

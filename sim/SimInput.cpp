@@ -2,6 +2,7 @@
 #include "sim/SimInput.h"
 #include "sim/SimFiles.h"
 
+#include "flow/Title.h"
 #include "objects/Enemy.h"
 #include "objects/ItemBomb.h"
 #include "objects/Player.h"
@@ -110,66 +111,58 @@ void gatherThreats(TokenManager<T>* pool, float px, float py, std::vector<Threat
                        t.height / 2 + Player::HIT_SIZE});
     }
 }
-} // namespace
 
-void DodgeBot::beginGame(int, uint64_t) {
-    zLast = false;
+// Capture: a push (z up the frame before) with the pods on and enough charge, when a bullet is in
+// a box. Without pods: hold z and fire while nothing is close, since z also slows the ship.
+bool holdsZ(bool zLast, float px, float py, const std::vector<Threat>& threats) {
+    if (!player->hasPods) {
+        for (const Threat& t : threats)
+            if (gap(px, py, t, 0) < 4 * MARGIN) return false;
+        return true;
+    }
+    if (zLast || player->charge < Player::CHARGE_COST || !bulletManager) return false;
+    // The boxes a capture would place now, around the pods where they stand.
+    const float size = Player::CATCH_SIZE;
+    Token boxLeft, boxRight;
+    boxLeft.set(player->podLeft.x, player->podLeft.y, size, size, size, size, 0, 0, 0, 0);
+    boxRight.set(player->podRight.x, player->podRight.y, size, size, size, size, 0, 0, 0, 0);
+    for (int i = 0; i < bulletManager->capacity(); ++i) {
+        const Bullet& b = bulletManager->getTokens()[i];
+        if (b.exists && (b.hits(boxLeft) || b.hits(boxRight))) return true;
+    }
+    return false;
 }
 
-uint8_t DodgeBot::next(int) {
-    if (!player || !player->exists) {
-        zLast = false;
-        return 0;
-    }
-    const float px = player->x;
-    const float py = player->y;
+struct Point {
+    float x, y;
+};
 
-    std::vector<Threat> threats;
-    gatherThreats(bulletManager, px, py, threats);
-    gatherThreats(enemyManager, px, py, threats);
-
-    // Capture: a push (z up the frame before) with the pods on and enough charge, when a bullet is
-    // in a box. Without pods: hold z and fire while nothing is close, since z also slows the ship.
-    bool z = false;
-    if (player->hasPods) {
-        if (!zLast && player->charge >= Player::CHARGE_COST && bulletManager) {
-            // The boxes a capture would place now, around the pods where they stand.
-            const float size = Player::CATCH_SIZE;
-            Token boxLeft, boxRight;
-            boxLeft.set(player->podLeft.x, player->podLeft.y, size, size, size, size, 0, 0, 0, 0);
-            boxRight.set(player->podRight.x, player->podRight.y, size, size, size, size, 0, 0, 0,
-                         0);
-            for (int i = 0; i < bulletManager->capacity() && !z; ++i) {
-                const Bullet& b = bulletManager->getTokens()[i];
-                z = b.exists && (b.hits(boxLeft) || b.hits(boxRight));
-            }
-        }
-    } else {
-        z = true;
-        for (const Threat& t : threats)
-            if (gap(px, py, t, 0) < 4 * MARGIN) z = false;
-    }
-
-    // Where to drift when nothing threatens: under the boss, or to the nearest item if podless.
-    float homeX = 160, homeY = 400;
+// Where to drift when nothing threatens: under the boss, or to the nearest item if podless.
+Point home(float px, float py) {
+    Point at{SCREEN_CENTRE_X, 400};
     if (enemyManager)
         for (const Enemy& e : *enemyManager)
-            if (e.exists && e.kind == 0) homeX = e.x;
+            if (e.exists && e.kind == 0) at.x = e.x;
     if (!player->hasPods && itemManager) {
         float best = 1e9f;
         for (const Item& it : *itemManager) {
             float d = std::fabs(it.x - px) + std::fabs(it.y - py);
             if (it.exists && it.y > 200 && d < best) {
                 best = d;
-                homeX = it.x;
-                homeY = it.y;
+                at = {it.x, it.y};
             }
         }
     }
+    return at;
+}
 
-    const float speed = z ? Player::SPEED_SLOW : Player::SPEED_NORMAL;
-    static const int WAYS[9][2] = {{0, 0},   {0, -1}, {0, 1},  {-1, 0}, {1, 0},
-                                   {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+// The nine ways to steer, as steps in x and y: none, the four ways and the four diagonals.
+constexpr int WAYS[9][2] = {{0, 0},   {0, -1}, {0, 1},  {-1, 0}, {1, 0},
+                            {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+
+// The way whose next LOOKAHEAD frames at this speed pass farthest from the threats, the nearer
+// frames weighing more, with a light pull home; the first of equal ways wins.
+int safestWay(float px, float py, float speed, const std::vector<Threat>& threats, Point to) {
     int bestWay = 0;
     float bestCost = 0;
     for (int w = 0; w < 9; ++w) {
@@ -184,18 +177,39 @@ uint8_t DodgeBot::next(int) {
                     cost += (MARGIN - g) * (MARGIN - g) * static_cast<float>(LOOKAHEAD + 1 - t);
             }
         }
-        cost += HOME_PULL * (std::fabs(qx - homeX) + std::fabs(qy - homeY));
+        cost += HOME_PULL * (std::fabs(qx - to.x) + std::fabs(qy - to.y));
         if (w == 0 || cost < bestCost) {
             bestCost = cost;
             bestWay = w;
         }
     }
+    return bestWay;
+}
+} // namespace
+
+void DodgeBot::beginGame(int, uint64_t) {
+    zLast = false;
+}
+
+uint8_t DodgeBot::next(int) {
+    if (!player || !player->exists) {
+        zLast = false;
+        return 0;
+    }
+    const float px = player->x;
+    const float py = player->y;
+    std::vector<Threat> threats;
+    gatherThreats(bulletManager, px, py, threats);
+    gatherThreats(enemyManager, px, py, threats);
+    const bool z = holdsZ(zLast, px, py, threats);
+    const float speed = z ? Player::SPEED_SLOW : Player::SPEED_NORMAL;
+    const int way = safestWay(px, py, speed, threats, home(px, py));
 
     uint8_t keys = z ? SIM_KEY_Z : 0;
-    if (WAYS[bestWay][0] < 0) keys |= SIM_KEY_LEFT;
-    if (WAYS[bestWay][0] > 0) keys |= SIM_KEY_RIGHT;
-    if (WAYS[bestWay][1] < 0) keys |= SIM_KEY_UP;
-    if (WAYS[bestWay][1] > 0) keys |= SIM_KEY_DOWN;
+    if (WAYS[way][0] < 0) keys |= SIM_KEY_LEFT;
+    if (WAYS[way][0] > 0) keys |= SIM_KEY_RIGHT;
+    if (WAYS[way][1] < 0) keys |= SIM_KEY_UP;
+    if (WAYS[way][1] > 0) keys |= SIM_KEY_DOWN;
     zLast = z;
     return keys;
 }
@@ -246,8 +260,9 @@ std::vector<RecordedGame> readInputFile(std::istream& in) {
             std::string levelWord, seedWord, rest;
             long long lv = 0, seed = 0;
             if (!(words >> levelWord >> seedWord) || (words >> rest) ||
-                !wholeNumber(levelWord, 0, 50, lv))
-                throw SimInputError(where + "expected \"game LEVEL SEED\" with LEVEL 0 to 50");
+                !wholeNumber(levelWord, LEVEL_MIN, LEVEL_MAX, lv))
+                throw SimInputError(where + "expected \"game LEVEL SEED\" with LEVEL " +
+                                    std::to_string(LEVEL_MIN) + " to " + std::to_string(LEVEL_MAX));
             if (!wholeNumber(seedWord, 0, INT64_MAX, seed))
                 throw SimInputError(where + "SEED wants a whole number from 0 to " +
                                     std::to_string(INT64_MAX) + ", not \"" + simQuoted(seedWord) +

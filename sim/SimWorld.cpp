@@ -1,14 +1,19 @@
-// The world's hash, its invariant checks and its snapshot.
+// The world's hash, its invariants and its snapshot, all through the replayed lists of its classes.
 #include "sim/SimWorld.h"
 
-#include "flow/GameEndRoll.h"
+#include "flow/GameMain.h"
 #include "flow/Scene.h"
-#include "flow/Title.h"
+#include "objects/Enemy.h"
+#include "objects/ItemBomb.h"
+#include "objects/Particle.h"
+#include "objects/Player.h"
 #include "objects/Random.h"
+#include "objects/ShotBullet.h"
 #include "objects/World.h"
 
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 #include <type_traits>
 
 namespace {
@@ -23,39 +28,23 @@ class Fnv {
             value *= 0x100000001b3ULL;
         }
     }
-    void f(float v) {
-        uint32_t u;
-        std::memcpy(&u, &v, sizeof u);
-        bytes(&u, sizeof u);
-    }
     void i(int64_t v) { bytes(&v, sizeof v); }
+    // One listed field in its encoding; a field of any other type does not compile.
+    template <class F> void field(const F& v) {
+        if constexpr (std::is_same_v<F, float>) {
+            uint32_t u;
+            std::memcpy(&u, &v, sizeof u);
+            bytes(&u, sizeof u);
+        } else if constexpr (std::is_array_v<F>) {
+            static_assert(std::is_same_v<std::remove_extent_t<F>, char>, "a text field");
+            bytes(v, strnlen(v, std::extent_v<F>));
+        } else {
+            static_assert(std::is_same_v<F, int> || std::is_same_v<F, bool>,
+                          "an int or bool field");
+            i(v);
+        }
+    }
 };
-
-void hashToken(Fnv& h, const Token& t) {
-    for (float v : {t.x, t.y, t.vx, t.vy, t.ax, t.ay, t.width, t.height, t.drawWidth, t.drawHeight})
-        h.f(v);
-    h.i(t.exists);
-}
-
-void hashExtra(Fnv&, const Shot&) {}
-void hashExtra(Fnv& h, const Bullet& b) {
-    h.i(b.age);
-}
-void hashExtra(Fnv& h, const Enemy& e) {
-    h.i(e.kind);
-    h.i(e.hp);
-    h.i(e.maxHp);
-    h.i(e.age);
-}
-void hashExtra(Fnv& h, const Item& it) {
-    h.i(it.age);
-}
-void hashExtra(Fnv&, const Bomb&) {}
-void hashExtra(Fnv& h, const Particle& p) {
-    h.i(p.kind);
-    h.i(p.life);
-    h.bytes(p.text, strnlen(p.text, Particle::TEXT_CAPACITY));
-}
 
 template <class T> void hashPool(Fnv& h, TokenManager<T>* pool) {
     if (!pool) {
@@ -66,8 +55,7 @@ template <class T> void hashPool(Fnv& h, TokenManager<T>* pool) {
         const T& t = pool->getTokens()[i];
         if (!t.exists) continue;
         h.i(i);
-        hashToken(h, t);
-        hashExtra(h, t);
+        T::forEachReplayed(t, [&h](const auto& field) { h.field(field); });
     }
     h.i(-2); // pool boundary, so an object cannot pass for one of the next pool
 }
@@ -100,29 +88,12 @@ std::string checkPool(const char* name, TokenManager<T>* pool, int capacity,
 
 uint64_t hashWorld() {
     Fnv h;
-    h.i(level);
+    auto field = [&h](const auto& v) { h.field(v); };
+    field(level);
     forEachPool([&h](auto* pool, int, const char*) { hashPool(h, pool); });
-    if (player) {
-        hashToken(h, *player);
-        h.f(player->podAngle);
-        hashToken(h, player->podLeft);
-        hashToken(h, player->podRight);
-        h.i(player->shotWait);
-        h.i(player->volley);
-        h.i(player->charge);
-        h.i(player->hasPods);
-        hashToken(h, player->catchLeft);
-        hashToken(h, player->catchRight);
-    }
-    if (gameMain) GameMain::forEachReplayed(*gameMain, [&h](auto field) { h.i(field); });
-    // The scene machine around the game: the title's key wait, and the end roll while it runs.
-    h.i(scene);
-    h.i(levelKeyWait);
-    if (scene == SCENE_END_ROLL && gameEndRoll) {
-        h.i(gameEndRoll->scroll);
-        h.i(gameEndRoll->finished);
-        h.i(gameEndRoll->nextLine);
-    }
+    if (player) Player::forEachReplayed(*player, field);
+    if (gameMain) GameMain::forEachReplayed(*gameMain, field);
+    forEachSceneReplayed(field);
     h.i(static_cast<int64_t>(randState()));
     return h.value;
 }
@@ -146,32 +117,41 @@ std::string checkWorld() {
 }
 
 namespace {
-template <class T> void savePool(TokenManager<T>* pool, WorldSnapshot& s) {
-    std::get<std::vector<T>>(s.pools).assign(pool->getTokens(),
-                                             pool->getTokens() + pool->capacity());
+
+// The snapshot's fields: the hash's, in its order, with every slot of every pool.
+template <class Visit> void forEachSnapshotField(Visit&& visit) {
+    visit(level);
+    forEachPool([&visit](auto* pool, int, const char*) {
+        for (auto& t : *pool)
+            std::remove_reference_t<decltype(t)>::forEachReplayed(t, visit);
+    });
+    Player::forEachReplayed(*player, visit);
+    GameMain::forEachReplayed(*gameMain, visit);
+    forEachSceneReplayed(visit);
 }
-template <class T> void restorePool(TokenManager<T>* pool, const WorldSnapshot& s) {
-    const std::vector<T>& in = std::get<std::vector<T>>(s.pools);
-    T* dst = pool->getTokens();
-    for (size_t i = 0; i < in.size(); ++i)
-        dst[i] = in[i];
-}
+
 } // namespace
 
 void saveWorld(WorldSnapshot& s) {
-    forEachPool([&s](auto* pool, int, const char*) { savePool(pool, s); });
-    s.player = *player;
-    s.level = level;
-    s.game.clear();
-    GameMain::forEachReplayed(*gameMain, [&s](auto field) { s.game.push_back(field); });
+    s.fields.clear();
+    forEachSnapshotField([&s](const auto& field) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&field);
+        s.fields.insert(s.fields.end(), bytes, bytes + sizeof field);
+    });
+    s.random = randState();
 }
 
 void restoreWorld(const WorldSnapshot& s) {
-    forEachPool([&s](auto* pool, int, const char*) { restorePool(pool, s); });
-    *player = s.player;
-    level = s.level;
-    size_t next = 0;
-    GameMain::forEachReplayed(*gameMain, [&](auto& field) {
-        field = static_cast<std::remove_reference_t<decltype(field)>>(s.game.at(next++));
+    size_t at = 0;
+    forEachSnapshotField([&](auto& field) {
+        // The scene is put back before the fields that depend on it are visited, so the lists
+        // take the same turns as when they were saved; a snapshot of another world cannot fit.
+        if (at + sizeof field > s.fields.size())
+            throw std::logic_error("the snapshot holds fewer fields than the world");
+        std::memcpy(&field, s.fields.data() + at, sizeof field);
+        at += sizeof field;
     });
+    if (at != s.fields.size())
+        throw std::logic_error("the snapshot holds more fields than the world");
+    randRestore(s.random);
 }

@@ -1,4 +1,6 @@
 // zorvane-sim: plays whole headless games of ZORVANE and prints one line per game.
+#include "flow/Scene.h"
+#include "flow/Title.h"
 #include "plix/Plix.h"
 #include "sim/SimFiles.h"
 #include "sim/SimGame.h"
@@ -14,11 +16,15 @@
 
 namespace {
 
-const char* USAGE =
+// The game's log, which the media layer empties as it opens.
+constexpr const char* LOG_FILE = "run.log";
+
+// The usage as a format: the level range twice, the game's frame period, the log's name.
+const char* const USAGE =
     "usage: zorvane-sim [--level N | --all-levels] [--seed S] [--games N]\n"
     "                   [--input random|bot|FILE] [--record FILE] [--check] [--max-frames N]\n"
     "                   [--from-title] [--trace FILE] [--pace MS]\n"
-    "  --level N       difficulty 0 to 50 (default 0); --all-levels plays 0 to 50 in turn\n"
+    "  --level N       difficulty %d to %d (default 0); --all-levels plays %d to %d in turn\n"
     "  --seed S        seed of the first game; game i of a level uses S + i (default 1)\n"
     "  --games N       games per level (default 1)\n"
     "  --input SRC     random player (default), dodging bot, or a recorded input file; a file\n"
@@ -33,8 +39,16 @@ const char* USAGE =
     "                  its title screen (LEVEL is where the title starts) to the script's last "
     "frame\n"
     "  --trace FILE    writes every drawing, sound and scene call as text, one block per frame\n"
-    "  --pace MS       waits out MS milliseconds a frame, as the game does with 16 (default 0)\n"
-    "Runs in the current directory, which must hold resource/; writes run.log there.\n";
+    "  --pace MS       waits out MS milliseconds a frame, as the game does with %d (default 0)\n"
+    "Runs in the current directory, which must hold resource/; writes %s there, ending with the\n"
+    "failure of the media layer that ended the run, if one did.\n";
+
+std::string usage() {
+    char text[2048];
+    std::snprintf(text, sizeof text, USAGE, LEVEL_MIN, LEVEL_MAX, LEVEL_MIN, LEVEL_MAX, FRAME_MS,
+                  LOG_FILE);
+    return text;
+}
 
 struct Args {
     int level = 0;
@@ -54,7 +68,7 @@ struct Args {
 };
 
 [[noreturn]] void usageError(const std::string& message) {
-    std::cerr << "zorvane-sim: " << message << "\n" << USAGE;
+    std::cerr << "zorvane-sim: " << message << "\n" << usage();
     std::exit(1);
 }
 
@@ -74,6 +88,15 @@ long long number(const std::string& option, const std::string& text, long long l
         usageError(option + " wants a whole number from " + std::to_string(lo) + " to " +
                    std::to_string(hi) + ", not \"" + simQuoted(text) + "\"");
     return v;
+}
+
+// Options each right alone that make no sense together.
+void refuseClashes(const Args& a) {
+    if (a.allLevels && a.levelGiven) usageError("--level and --all-levels exclude each other");
+    if (a.fromTitle && (a.input == "random" || a.input == "bot"))
+        usageError("--from-title plays a script: give it --input FILE");
+    if (a.fromTitle && (a.allLevels || a.maxFrames || !a.record.empty()))
+        usageError("--from-title takes no --all-levels, --max-frames or --record");
 }
 
 Args parse(int argc, char** argv) {
@@ -98,7 +121,7 @@ Args parse(int argc, char** argv) {
             return true;
         };
         if (opt == "--level") {
-            a.level = static_cast<int>(number(opt, take(), 0, 50));
+            a.level = static_cast<int>(number(opt, take(), LEVEL_MIN, LEVEL_MAX));
             a.levelGiven = true;
         } else if (opt == "--all-levels") {
             a.allLevels = bare();
@@ -125,17 +148,13 @@ Args parse(int argc, char** argv) {
             a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
         } else if (opt == "--help" || opt == "-h") {
             bare();
-            std::cout << USAGE;
+            std::cout << usage();
             std::exit(0);
         } else {
             usageError("unknown option \"" + simQuoted(opt) + "\"");
         }
     }
-    if (a.allLevels && a.levelGiven) usageError("--level and --all-levels exclude each other");
-    if (a.fromTitle && (a.input == "random" || a.input == "bot"))
-        usageError("--from-title plays a script: give it --input FILE");
-    if (a.fromTitle && (a.allLevels || a.maxFrames || !a.record.empty()))
-        usageError("--from-title takes no --all-levels, --max-frames or --record");
+    refuseClashes(a);
     return a;
 }
 
@@ -155,32 +174,33 @@ void progress(size_t done, size_t total) {
     std::fflush(stderr);
 }
 
-} // namespace
+// Every file of the run, so that no name is taken for two of them, and the outputs.
+struct RunFiles {
+    SimFileId ids[3];
+    int count = 0;
+    std::FILE* record = nullptr;
+    std::FILE* trace = nullptr;
+};
 
-int main(int argc, char** argv) {
-    Args args = parse(argc, argv);
-
-    // Every file of the run, so that no name is taken for two of them.
-    SimFileId files[3];
-    int fileCount = 0;
-    std::vector<RecordedGame> recorded;
-    std::unique_ptr<InputSource> live;
-    if (args.input == "random") {
-        live = std::make_unique<RandomPlayer>();
-    } else if (args.input == "bot") {
-        live = std::make_unique<DodgeBot>();
-    } else {
-        try {
-            std::istringstream in(simReadInput(args.input, MAX_INPUT, files[fileCount++]));
-            recorded = readInputFile(in);
-        } catch (const SimFileError& e) {
-            fileError("the input file", e);
-        } catch (const SimInputError& e) {
-            std::cerr << "zorvane-sim: " << simQuoted(args.input) << ": " << e.what() << "\n";
-            return 1;
-        }
+// A live input source for --input random or bot; otherwise the games of the input file.
+std::unique_ptr<InputSource> openInput(const Args& args, RunFiles& files,
+                                       std::vector<RecordedGame>& recorded) {
+    if (args.input == "random") return std::make_unique<RandomPlayer>();
+    if (args.input == "bot") return std::make_unique<DodgeBot>();
+    try {
+        std::istringstream in(simReadInput(args.input, MAX_INPUT, files.ids[files.count++]));
+        recorded = readInputFile(in);
+    } catch (const SimFileError& e) {
+        fileError("the input file", e);
+    } catch (const SimInputError& e) {
+        std::cerr << "zorvane-sim: " << simQuoted(args.input) << ": " << e.what() << "\n";
+        std::exit(1);
     }
+    return nullptr;
+}
 
+// The games of the run in order: those an input file names, or each level's seeds in turn.
+std::vector<Planned> planGames(const Args& args, const std::vector<RecordedGame>& recorded) {
     std::vector<Planned> plan;
     if (!recorded.empty() && recorded.front().hasHeader) {
         if (args.levelGiven || args.allLevels || args.seedGiven || args.gamesGiven)
@@ -188,92 +208,115 @@ int main(int argc, char** argv) {
                        "\" names its own levels and seeds; drop --level, --seed and --games");
         for (const RecordedGame& g : recorded)
             plan.push_back({g.level, g.seed, &g});
-    } else {
-        int first = args.allLevels ? 0 : args.level;
-        int last = args.allLevels ? 50 : args.level;
-        for (int lv = first; lv <= last; ++lv)
-            for (long g = 0; g < args.games; ++g)
-                plan.push_back({lv, args.seed + static_cast<uint64_t>(g),
-                                recorded.empty() ? nullptr : &recorded[0]});
+        return plan;
     }
+    int first = args.allLevels ? LEVEL_MIN : args.level;
+    int last = args.allLevels ? LEVEL_MAX : args.level;
+    for (int lv = first; lv <= last; ++lv)
+        for (long g = 0; g < args.games; ++g)
+            plan.push_back({lv, args.seed + static_cast<uint64_t>(g),
+                            recorded.empty() ? nullptr : &recorded[0]});
+    return plan;
+}
 
-    std::FILE* recordOut = nullptr;
-    std::FILE* traceOut = nullptr;
+// The record, which opens with the file format's header, and the trace: each a file of its own.
+void openOutputs(const Args& args, RunFiles& files) {
     const char* opening = "the record file";
     try {
         if (!args.record.empty()) {
-            recordOut = simOpenOutput(args.record, files, fileCount, files[fileCount]);
-            ++fileCount;
+            files.record =
+                simOpenOutput(args.record, files.ids, files.count, files.ids[files.count]);
+            ++files.count;
             std::ostringstream header;
             writeInputHeader(header);
-            std::fputs(header.str().c_str(), recordOut);
+            std::fputs(header.str().c_str(), files.record);
         }
         opening = "the trace file";
         if (!args.trace.empty()) {
-            traceOut = simOpenOutput(args.trace, files, fileCount, files[fileCount]);
-            ++fileCount;
+            files.trace = simOpenOutput(args.trace, files.ids, files.count, files.ids[files.count]);
+            ++files.count;
         }
     } catch (const SimFileError& e) {
         fileError(opening, e);
     }
+}
+
+// One planned game, or the whole program from the title when --from-title: its line, or "" after
+// a check that failed, which is told on standard error.
+std::string playGame(const Args& args, const Planned& game, InputSource* live,
+                     const SimOptions& options, bool bar) {
+    Replay replay(game.replay);
+    InputSource& input = game.replay ? static_cast<InputSource&>(replay) : *live;
+    try {
+        if (!args.fromTitle) return formatResult(runGame(game.level, game.seed, input, options));
+        RecordedGame script = *game.replay;
+        script.level = game.level;
+        script.seed = game.seed;
+        return formatCycle(script, runCycle(script, options));
+    } catch (const SimCheckError& e) {
+        if (bar) std::fprintf(stderr, "\n");
+        std::cerr << "zorvane-sim: check failed at level " << game.level << " seed " << game.seed
+                  << ", " << e.what() << "\n";
+        return "";
+    }
+}
+
+// Plays the plan, a line on standard output per game; the exit status so far.
+int playAll(const Args& args, const std::vector<Planned>& plan, InputSource* live,
+            const RunFiles& files) {
+    const bool bar = plan.size() > 1 && isatty(STDERR_FILENO);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        SimOptions options;
+        options.check = args.check;
+        options.maxFrames = static_cast<int>(args.maxFrames);
+        options.traceText = files.trace;
+        options.periodMs = args.pace;
+        RecordedGame taken;
+        options.record = files.record ? &taken : nullptr;
+        const std::string line = playGame(args, plan[i], live, options, bar);
+        // Written as each game ends, so an interrupted run keeps every game it finished; a game
+        // that broke a check is written too, up to its bad frame, so it can be replayed.
+        if (files.record) {
+            std::ostringstream game;
+            writeRecordedGame(game, taken);
+            std::fputs(game.str().c_str(), files.record);
+            if (std::fflush(files.record) != 0 || std::ferror(files.record)) {
+                std::cerr << "zorvane-sim: writing \"" << simQuoted(args.record) << "\" failed\n";
+                return line.empty() ? 2 : 1;
+            }
+        }
+        if (line.empty()) return 2;
+        std::cout << line << std::endl;
+        if (bar) progress(i + 1, plan.size());
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Args args = parse(argc, argv);
+    RunFiles files;
+    std::vector<RecordedGame> recorded;
+    const std::unique_ptr<InputSource> live = openInput(args, files, recorded);
+    const std::vector<Planned> plan = planGames(args, recorded);
+    openOutputs(args, files);
 
     int status = 0;
     try {
         simInitMedia();
-        const bool bar = plan.size() > 1 && isatty(STDERR_FILENO);
-        for (size_t i = 0; i < plan.size(); ++i) {
-            SimOptions options;
-            options.check = args.check;
-            options.maxFrames = static_cast<int>(args.maxFrames);
-            options.traceText = traceOut;
-            options.periodMs = args.pace;
-            RecordedGame taken;
-            options.record = recordOut ? &taken : nullptr;
-            Replay replay(plan[i].replay);
-            InputSource& input = plan[i].replay ? static_cast<InputSource&>(replay) : *live;
-            std::string line;
-            bool failed = false;
-            try {
-                if (args.fromTitle) {
-                    RecordedGame script = *plan[i].replay;
-                    script.level = plan[i].level;
-                    script.seed = plan[i].seed;
-                    line = formatCycle(script, runCycle(script, options));
-                } else {
-                    line = formatResult(runGame(plan[i].level, plan[i].seed, input, options));
-                }
-            } catch (const SimCheckError& e) {
-                if (bar) std::fprintf(stderr, "\n");
-                std::cerr << "zorvane-sim: check failed at level " << plan[i].level << " seed "
-                          << plan[i].seed << ", " << e.what() << "\n";
-                status = 2;
-                failed = true;
-            }
-            // Written as each game ends, so an interrupted run keeps every game it finished; a game
-            // that broke a check is written too, up to its bad frame, so it can be replayed.
-            if (recordOut) {
-                std::ostringstream game;
-                writeRecordedGame(game, taken);
-                std::fputs(game.str().c_str(), recordOut);
-                if (std::fflush(recordOut) != 0 || std::ferror(recordOut)) {
-                    std::cerr << "zorvane-sim: writing \"" << simQuoted(args.record)
-                              << "\" failed\n";
-                    status = status ? status : 1;
-                    break;
-                }
-            }
-            if (failed) break;
-            std::cout << line << std::endl;
-            if (bar) progress(i + 1, plan.size());
-        }
+        status = playAll(args, plan, live.get(), files);
         // A write that failed mid-run (a full disk) leaves its mark on the stream, not on fclose.
-        if (traceOut && (std::ferror(traceOut) | std::fclose(traceOut)) != 0) {
+        if (files.trace && (std::ferror(files.trace) | std::fclose(files.trace)) != 0) {
             std::cerr << "zorvane-sim: writing \"" << simQuoted(args.trace) << "\" failed\n";
             status = status ? status : 1;
         }
-        if (recordOut) std::fclose(recordOut);
+        if (files.record) std::fclose(files.record);
     } catch (const PlixError& e) {
+        // As the game ends on it: the message is also run.log's last line. Standard output keeps
+        // to the lines of the games played.
         std::cerr << "zorvane-sim: " << e.what() << "\n";
+        simAppendLine(LOG_FILE, e.what());
         status = 1;
     }
     Plix_quit();

@@ -6,15 +6,14 @@ import { readdirSync, readFileSync, statSync, writeFileSync } from "node:fs";
 import { join, relative } from "node:path";
 
 const [template, webDir] = process.argv.slice(2);
-// The benchmark's and the simulator's pages are tools, not the game.
-const TOOLS = /^(bench|replay)\.|^sw\.js$/;
 function walk(dir) {
   return readdirSync(dir).flatMap((name) => {
     const path = join(dir, name);
     return statSync(path).isDirectory() ? walk(path) : [relative(webDir, path)];
   });
 }
-const files = walk(webDir).filter((f) => !TOOLS.test(f)).sort();
+// The worker is the one file it does not list: it is what a new build replaces.
+const files = walk(webDir).filter((f) => f !== "sw.js").sort();
 const hash = createHash("sha256");
 for (const f of files) hash.update(f).update(readFileSync(join(webDir, f)));
 const sw = readFileSync(template, "utf8")

@@ -12,7 +12,6 @@ var zorvanePage = (function () {
   const progress = document.getElementById("progress");
   const bytes = document.getElementById("bytes");
   const wide = new URLSearchParams(location.search).has("wide");
-  const field = { w: wide ? 640 : 320, h: 480 };
   const touchScreen = window.matchMedia("(pointer: coarse)").matches || navigator.maxTouchPoints > 0;
   if (touchScreen) {
     document.body.classList.add("touch");
@@ -23,8 +22,11 @@ var zorvanePage = (function () {
   let failed = false;
 
   // The largest whole number of device pixels per game pixel that fits, at least 1: every game pixel
-  // is then a square of whole device pixels, crisp on a phone's fractional pixel ratio too.
+  // is then a square of whole device pixels, crisp on a phone's fractional pixel ratio too. The field
+  // is the canvas as the game sized it; the page shows no canvas before.
   function fit() {
+    if (!canvas.hasAttribute("width")) return;
+    const field = { w: canvas.width, h: canvas.height };
     const ratio = window.devicePixelRatio || 1;
     let room;
     if (document.fullscreenElement === stage) {
@@ -41,7 +43,13 @@ var zorvanePage = (function () {
     canvas.style.setProperty("--ch", field.h * scale / ratio);
     canvas.dataset.scale = scale;
   }
-  fit();
+  // Once the game has sized the canvas it has the keyboard, but on a touch screen.
+  let sized = false;
+  new MutationObserver(() => {
+    fit();
+    if (!sized && !touchScreen) canvas.focus();
+    sized = true;
+  }).observe(canvas, { attributeFilter: ["width", "height"] });
   window.addEventListener("resize", fit);
   document.addEventListener("fullscreenchange", () => {
     fit();
@@ -89,15 +97,15 @@ var zorvanePage = (function () {
   window.addEventListener("unhandledrejection", (e) => { if (explain(e.reason)) e.preventDefault(); });
 
   // --- touch controls: a stick, Z and X, each finger on its own ------------------------------
-  const BITS = { up: 1, down: 2, right: 4, left: 8, z: 16, x: 32 };
+  // They hold the game's controls by the names the media layer gives them (Module.plixControls).
   const DEAD = 14; // CSS pixels of drag the stick ignores
   const SECTOR = Math.cos((67.5 * Math.PI) / 180); // eight directions, 45 degrees each
-  const held = { stick: null, stickBits: 0, z: new Set(), x: new Set() };
+  const held = { stick: null, stickControls: [], z: new Set(), x: new Set() };
   const knob = document.getElementById("touch-knob");
   const stick = document.getElementById("touch-stick");
   function publish() {
-    const bits = held.stickBits | (held.z.size ? BITS.z : 0) | (held.x.size ? BITS.x : 0);
-    if (window.Module && Module.plixTouch) Module.plixTouch(bits);
+    const controls = held.stickControls.concat(held.z.size ? ["z"] : [], held.x.size ? ["x"] : []);
+    if (window.Module && Module.plixTouch) Module.plixTouch(controls);
     document.getElementById("touch-z").classList.toggle("held", held.z.size > 0);
     document.getElementById("touch-x").classList.toggle("held", held.x.size > 0);
     stick.classList.toggle("held", held.stick !== null);
@@ -107,14 +115,14 @@ var zorvanePage = (function () {
     const dx = touch.clientX - (box.left + box.width / 2);
     const dy = touch.clientY - (box.top + box.height / 2);
     const length = Math.hypot(dx, dy);
-    let bits = 0;
+    const controls = [];
     if (length > DEAD) {
-      if (dx / length > SECTOR) bits |= BITS.right;
-      if (dx / length < -SECTOR) bits |= BITS.left;
-      if (dy / length > SECTOR) bits |= BITS.down;
-      if (dy / length < -SECTOR) bits |= BITS.up;
+      if (dx / length > SECTOR) controls.push("right");
+      if (dx / length < -SECTOR) controls.push("left");
+      if (dy / length > SECTOR) controls.push("down");
+      if (dy / length < -SECTOR) controls.push("up");
     }
-    held.stickBits = bits;
+    held.stickControls = controls;
     const reach = Math.min(length, box.width / 2 - 26) / (length || 1);
     knob.style.transform = `translate(${dx * reach}px, ${dy * reach}px)`;
   }
@@ -136,7 +144,7 @@ var zorvanePage = (function () {
     for (const t of e.changedTouches) {
       if (t.identifier !== held.stick) continue;
       held.stick = null;
-      held.stickBits = 0;
+      held.stickControls = [];
       knob.style.transform = "";
     }
     publish();
@@ -161,7 +169,7 @@ var zorvanePage = (function () {
   // A hidden page lets every key go; the fingers that held them count for nothing after it.
   function releaseTouches() {
     held.stick = null;
-    held.stickBits = 0;
+    held.stickControls = [];
     held.z.clear();
     held.x.clear();
     knob.style.transform = "";
@@ -174,12 +182,12 @@ var zorvanePage = (function () {
     navigator.serviceWorker.register("sw.js").catch((e) => console.warn(`no offline copy: ${e.message}`));
   }
 
-  return { missing, fail, explain, releaseTouches, keepOffline, field };
+  return { missing, fail, explain, releaseTouches, keepOffline, wide };
 })();
 
 var Module = {
   canvas: document.getElementById("canvas"),
-  arguments: zorvanePage.field.w === 640 ? ["wide"] : [],
+  arguments: zorvanePage.wide ? ["wide"] : [],
   // The media layer decodes its sounds itself, from the bytes it has checked.
   noAudioDecoding: true,
   print: (text) => console.log(text),
@@ -205,7 +213,6 @@ var Module = {
     document.getElementById("loading").hidden = true;
     document.getElementById("status").textContent = "";
     document.getElementById("hint").hidden = false;
-    if (!document.body.classList.contains("touch")) Module.canvas.focus();
     zorvanePage.keepOffline();
   },
   onRunLog: (line) => {

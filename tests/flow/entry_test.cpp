@@ -46,8 +46,6 @@ int __wrap_SDL_Flip(SDL_Surface* screen) {
 
 namespace {
 
-constexpr const char* QUIT = "dPlix system quit.";
-
 struct Way {
     const char* name;
     std::function<void()> end; // run in the first frame
@@ -101,11 +99,11 @@ class EntryTest : public ::testing::Test {
 
 TEST_F(EntryTest, EveryQuitEndsWithStatusZeroAndTheQuitLine) {
     const std::vector<Way> ways = {
-        {"Escape held", [] { testsupport::setKey(SDLK_ESCAPE, true); }, 0, QUIT},
-        {"the window closed", pushQuitEvent, 0, QUIT},
-        {"SIGTERM", [] { std::raise(SIGTERM); }, 0, QUIT},
-        {"SIGINT", [] { std::raise(SIGINT); }, 0, QUIT},
-        {"SIGHUP, the terminal closed", [] { std::raise(SIGHUP); }, 0, QUIT},
+        {"Escape held", [] { testsupport::setKey(SDLK_ESCAPE, true); }, 0, PLIX_QUIT_MESSAGE},
+        {"the window closed", pushQuitEvent, 0, PLIX_QUIT_MESSAGE},
+        {"SIGTERM", [] { std::raise(SIGTERM); }, 0, PLIX_QUIT_MESSAGE},
+        {"SIGINT", [] { std::raise(SIGINT); }, 0, PLIX_QUIT_MESSAGE},
+        {"SIGHUP, the terminal closed", [] { std::raise(SIGHUP); }, 0, PLIX_QUIT_MESSAGE},
     };
     for (const Way& way : ways)
         expectWayOut(way);

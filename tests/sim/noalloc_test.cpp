@@ -1,4 +1,5 @@
 // The media calls made in every frame of play allocate nothing from the C++ heap, traced or not.
+#include "flow/Resources.h"
 #include "plix/Plix.h"
 #include "sim/SimAllocations.h"
 #include "support/TestSupport.h"
@@ -13,8 +14,8 @@ uint64_t allocationsOverTenFrames() {
     for (int frame = 0; frame < 10; ++frame) {
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
         Plix_drawText("SCORE : 123456", 10, 20, 200);
-        Plix_playWAV("destroy1", 0);
-        Plix_draw("title", 30, 60, 0, 0, 0, 0);
+        Plix_playWAV(SOUND_DESTROY, 0);
+        Plix_draw(TITLE_PICTURE, 30, 60, 0, 0, 0, 0);
         Plix_traceMark("scene", 1);
         Plix_flip();
         Plix_update(0);

@@ -157,6 +157,21 @@ for out in trace record; do
     [ "$got" = "zorvane-sim: writing \"$scratch/full.$out\" failed" ] || fail "--$out on a full disk said: $got"
 done
 
+# A game that fails on a damaged resource, here the music its start loads, ends with status 1 and says
+# so on stderr and, as the game does, as the one line of run.log; standard output holds no game line.
+mkdir "$scratch/damaged"
+cp -rL resource "$scratch/damaged/resource"
+head -c 1000 resource/sound/bgm.ogg >"$scratch/damaged/resource/sound/bgm.ogg"
+echo "an earlier run" >"$scratch/damaged/run.log"
+(cd "$scratch/damaged" && exec "$sim" --level 3 --games 2 >out.txt 2>err.txt)
+status=$?
+said="$(tail -n 1 "$scratch/damaged/err.txt")"
+[ "$status" -eq 1 ] || fail "a damaged music file ended the run with status $status, not 1"
+case "$said" in "zorvane-sim: Plix_playBgm: "?*) ;; *) fail "a damaged music file said: $said" ;; esac
+[ "$(cat "$scratch/damaged/run.log")" = "${said#zorvane-sim: }" ] ||
+    fail "run.log should hold the failure alone: $(head -c 300 "$scratch/damaged/run.log")"
+[ ! -s "$scratch/damaged/out.txt" ] || fail "a failed game printed: $(head -c 300 "$scratch/damaged/out.txt")"
+
 # Input files: each line checked on the terms of the options; a line no record could hold, trailing
 # words and raw bytes are refused with the line's number.
 input_case() { # name expected-error-or-OK file-content

@@ -1,6 +1,7 @@
 // The committed assets, checked the way the game uses them: SDL loads, font coverage, and sound
 // levels that leave the mixer headroom.
 #include "AssetFiles.h"
+#include "flow/Resources.h"
 #include "support/TestSupport.h"
 
 #include <SDL/SDL.h>
@@ -54,7 +55,7 @@ TEST(Font, EveryCodeIsADistinctVisibleGlyphOfTheRightSizeAndCoversEveryFixedText
 }
 
 TEST(Pictures, LoadAndKeepTheirSizes) {
-    SDL_Surface* title = SDL_LoadBMP("resource/image/zorvane.bmp");
+    SDL_Surface* title = SDL_LoadBMP(TITLE_PICTURE_FILE);
     ASSERT_NE(title, nullptr) << SDL_GetError();
     EXPECT_TRUE(title->w <= 260 && title->h <= 290)
         << "drawn at (30, 60) it would cover the prompt at y 360";
@@ -75,11 +76,11 @@ TEST(Pictures, LoadAndKeepTheirSizes) {
 
 // An effect's samples as the mixer gets them; empty when SDL cannot load it as 16-bit mono at
 // the mixer's rate.
-static std::vector<int16_t> effect(const std::string& name) {
+static std::vector<int16_t> effect(const char* key) {
     SDL_AudioSpec spec;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    if (!SDL_LoadWAV(("resource/sound/" + name + ".wav").c_str(), &spec, &buf, &len)) return {};
+    if (!SDL_LoadWAV(soundFile(key).c_str(), &spec, &buf, &len)) return {};
     std::vector<int16_t> s;
     if (spec.freq == 22050 && spec.format == AUDIO_S16LSB && spec.channels == 1)
         s.assign(reinterpret_cast<Sint16*>(buf), reinterpret_cast<Sint16*>(buf + len));
@@ -87,20 +88,18 @@ static std::vector<int16_t> effect(const std::string& name) {
     return s;
 }
 
-static const std::string EFFECTS[] = {"kreel", "damage", "destroy1", "kin"};
-
 TEST(Sounds, EffectsLoadAsMono16BitAt22050AndStartAndEndSilent) {
     testsupport::initMedia(); // Mix_LoadWAV needs the mixer open
-    for (const std::string& name : EFFECTS) {
-        SCOPED_TRACE(name);
-        Mix_Chunk* chunk = Mix_LoadWAV(("resource/sound/" + name + ".wav").c_str());
+    for (const char* key : SOUND_KEYS) {
+        SCOPED_TRACE(key);
+        Mix_Chunk* chunk = Mix_LoadWAV(soundFile(key).c_str());
         EXPECT_NE(chunk, nullptr) << Mix_GetError();
         Mix_FreeChunk(chunk);
-        const std::vector<int16_t> s = effect(name);
+        const std::vector<int16_t> s = effect(key);
         ASSERT_FALSE(s.empty()) << "not 16-bit mono at 22050 Hz";
         // A sound that starts or stops away from zero clicks.
         EXPECT_TRUE(s.front() == 0 && s.back() == 0) << s.front() << " .. " << s.back();
-        EXPECT_TRUE(name != "destroy1" || s.size() < 22050 / 2)
+        EXPECT_TRUE(key != SOUND_DESTROY || s.size() < 22050 / 2)
             << "plays on every kill, so it must stay short";
     }
 }
@@ -108,18 +107,19 @@ TEST(Sounds, EffectsLoadAsMono16BitAt22050AndStartAndEndSilent) {
 // The mixer adds every playing effect to the music at full volume and clamps the sum. The levels
 // are measured over each whole file (the music as decoded, both channels).
 TEST(Sounds, LevelsLeaveTheMixerHeadroomAndLiftTheCuesOverTheMusic) {
-    const assets::Levels music = assets::levelsOf(assets::decodeOgg("resource/sound/bgm.ogg"));
+    const assets::Levels music = assets::levelsOf(assets::decodeOgg(MUSIC_FILE));
     EXPECT_TRUE(music.rmsDb >= -22 && music.rmsDb <= -18) << "music RMS " << music.rmsDb;
     EXPECT_LE(music.peakDb, -6) << "music peak";
     struct Cue {
-        std::string name;
+        const char* key;
         bool overMusic; // the capture and the item must be heard through the music
     };
-    const Cue cues[] = {{"kreel", true}, {"damage", false}, {"destroy1", false}, {"kin", true}};
+    const Cue cues[] = {
+        {SOUND_KREEL, true}, {SOUND_DAMAGE, false}, {SOUND_DESTROY, false}, {SOUND_KIN, true}};
     std::vector<double> peaks;
     for (const Cue& c : cues) {
-        SCOPED_TRACE(c.name);
-        const std::vector<int16_t> s = effect(c.name);
+        SCOPED_TRACE(c.key);
+        const std::vector<int16_t> s = effect(c.key);
         ASSERT_FALSE(s.empty());
         const assets::Levels e = assets::levelsOf(s);
         EXPECT_LE(e.peakDb, -3);
@@ -138,11 +138,11 @@ TEST(Sounds, LevelsLeaveTheMixerHeadroomAndLiftTheCuesOverTheMusic) {
 
 TEST(Music, LoadsAndDecodesToAWholeNumberOfBarsInOneToTwoMinutes) {
     testsupport::initMedia();
-    Mix_Music* music = Mix_LoadMUS("resource/sound/bgm.ogg");
+    Mix_Music* music = Mix_LoadMUS(MUSIC_FILE);
     EXPECT_NE(music, nullptr) << Mix_GetError();
     if (music) Mix_FreeMusic(music);
     long rate = 0;
-    const size_t frames = assets::decodeOgg("resource/sound/bgm.ogg", &rate).size() / 2;
+    const size_t frames = assets::decodeOgg(MUSIC_FILE, &rate).size() / 2;
     ASSERT_GT(rate, 0) << "does not decode to the end as stereo";
     const double seconds = double(frames) / rate;
     EXPECT_TRUE(seconds >= 60 && seconds <= 120) << seconds << " s";

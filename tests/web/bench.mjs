@@ -1,28 +1,30 @@
 // The browser's benchmarks in headless Chromium: the frame benchmark page (bench.html) with the
 // framebuffer and with the emulation's canvas drawing, and the game page's pace and main-thread load.
-// Usage: node bench.mjs WEB_DIR [FRAMES]. FRAMES (600 unless given) is how many frames of the title
-// the pace is measured over.
+// Usage: node bench.mjs WEB_DIR LAB_DIR [FRAMES]: the page and the lab, as scripts/web.sh --bench builds
+// them. FRAMES (600 unless given) is how many frames of the title the pace is measured over.
 import { existsSync } from "node:fs";
 import { join } from "node:path";
 import { PredefinedNetworkConditions } from "puppeteer-core";
 import { openChromium } from "./chromium.mjs";
 import { until, untilFrame } from "./page.mjs";
+import { serve } from "../../web/serve.mjs";
 
-const webDir = process.argv[2];
-const paceFrames = Number(process.argv[3] || 600);
-if (!existsSync(join(webDir, "bench.wasm"))) {
-  console.error(`no benchmark in ${webDir}: build it with bash scripts/web.sh --bench`);
+const [webDir, labDir, frames] = process.argv.slice(2);
+const paceFrames = Number(frames || 600);
+if (!existsSync(join(labDir, "bench.wasm"))) {
+  console.error(`no benchmark in ${labDir}: build it with bash scripts/web.sh --bench`);
   process.exit(1);
 }
 
 const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
 
 const { browser, url, close } = await openChromium(webDir);
+const lab = await serve(labDir);
 try {
   for (const [query, what] of [["", "framebuffer in wasm memory, one putImageData a frame"],
                                ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]]) {
     const page = await browser.newPage();
-    await page.goto(url + "bench.html" + query);
+    await page.goto(lab.url + "bench.html" + query);
     await until(page, "the benchmark's end", () => window.Module.benchDone, undefined, 600000);
     console.log(`--- ${what}`);
     console.log(await page.$eval("#out", (e) => e.textContent));
@@ -73,5 +75,6 @@ try {
               `median ${percentile(gaps, 0.5).toFixed(2)} ms, p99 ${percentile(gaps, 0.99).toFixed(2)} ms, ` +
               `max ${gaps[gaps.length - 1].toFixed(2)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
 } finally {
+  lab.server.close();
   await close();
 }

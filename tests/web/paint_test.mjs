@@ -1,10 +1,10 @@
 // The framebuffer's pictures against the emulation's canvas drawing, pixel for pixel: the title and a
 // frame with every pool full, its pop-up texts fading over boxes.
-// Usage: node paint_test.mjs WEB_DIR (built with scripts/web.sh --bench). Exits 1 on a failure.
+// Usage: node paint_test.mjs LAB_DIR (built with scripts/web.sh --bench). Exits 1 on a failure.
 import { openChromium } from "./chromium.mjs";
 import { checker, until } from "./page.mjs";
 
-const webDir = process.argv[2];
+const labDir = process.argv[2];
 const { expect, group, report } = checker();
 
 async function pictures(browser, url, query) {
@@ -32,7 +32,7 @@ function differ(a, b, width) {
   return { count, first };
 }
 
-const { browser, url, close } = await openChromium(webDir);
+const { browser, url, close } = await openChromium(labDir);
 try {
   await group("pictures", async () => {
     const own = await pictures(browser, url, "");

@@ -1,5 +1,5 @@
 // Plays the simulator's games in headless Chromium and holds each line against the native golden line.
-// Usage: node replay_test.mjs WEB_DIR GOLDEN_DIR [--all]. WEB_DIR holds replay.html and the simulator
+// Usage: node replay_test.mjs LAB_DIR GOLDEN_DIR [--all]. LAB_DIR holds replay.html and the simulator
 // built by scripts/web.sh --replay; GOLDEN_DIR is tests/golden. Each game runs in a fresh page, as a
 // fresh zorvane-sim process would. Without --all it plays nine games that cover every kind of line
 // (about 25 s, what CI runs); with --all every one of the golden lines (about 4 minutes). Prints
@@ -8,9 +8,9 @@ import { existsSync, readFileSync } from "node:fs";
 import { join } from "node:path";
 import { openChromium } from "./chromium.mjs";
 
-const [webDir, goldenDir, scope] = process.argv.slice(2);
-if (!existsSync(join(webDir, "replay.wasm"))) {
-  console.error(`no simulator in ${webDir}: build it with bash scripts/web.sh --replay`);
+const [labDir, goldenDir, scope] = process.argv.slice(2);
+if (!existsSync(join(labDir, "replay.wasm"))) {
+  console.error(`no simulator in ${labDir}: build it with bash scripts/web.sh --replay`);
   process.exit(1);
 }
 const golden = (set) => readFileSync(join(goldenDir, `${set}.txt`), "utf8").trimEnd().split("\n");
@@ -35,7 +35,7 @@ const CASES = scope === "--all"
   : [game("random", random, 0), game("random", random, 17), game("random", random, 39), game("random", random, 50),
      game("bot", bot, 0), game("bot", bot, 3), cycle("choose-level"), cycle("game-over"), cycle("clear-by-bombs")];
 if (scope && scope !== "--all") {
-  console.error("usage: node replay_test.mjs WEB_DIR GOLDEN_DIR [--all]");
+  console.error("usage: node replay_test.mjs LAB_DIR GOLDEN_DIR [--all]");
   process.exit(2);
 }
 
@@ -45,7 +45,7 @@ function expect(what, ok, detail) {
   if (!ok) failures++;
 }
 
-const { browser, url, close } = await openChromium(webDir);
+const { browser, url, close } = await openChromium(labDir);
 const started = Date.now();
 try {
   for (const c of CASES) {

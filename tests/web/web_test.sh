@@ -1,20 +1,22 @@
 # Every browser test: the page held against the native game (the same title and HUD pixels, shown
 # crisply), play, the framebuffer's pixels, phones, pads, hidden tabs, sound, loading, offline, and the
 # simulator's games against the golden lines.
-# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR [GOLDEN_DIR]. ZORVANE is the native game; WEB_DIR
-# the page built by scripts/web.sh --tests; GOLDEN_DIR (tests/golden) adds the replays. The native shots
-# come from a real window under Xvfb; the *_test.mjs play the page in headless Chromium. Set E2E_KEEP=1
-# to keep the pictures (their folder is printed). WEB_TESTS="web_test device_test", say, runs only
-# those node tests.
+# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR LAB_DIR [GOLDEN_DIR]. ZORVANE is the native game;
+# WEB_DIR the page and LAB_DIR the lab built by scripts/web.sh --tests; GOLDEN_DIR (tests/golden) adds
+# the replays. The native shots come from a real window under Xvfb; the *_test.mjs play the page in
+# headless Chromium. Set E2E_KEEP=1 to keep the pictures (their folder is printed).
+# WEB_TESTS="web_test device_test", say, runs only those node tests.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../e2e/lib.sh"
 e2e_setup "$1" "$2"
 web_dir="$(readlink -f "$3")"
+lab_dir="$(readlink -f "$4")"
 for tool in node compare identify; do
     command -v "$tool" >/dev/null || { e2e_log "missing tool: $tool"; exit 1; }
 done
 [ -f "$web_dir/zorvane.wasm" ] || { e2e_log "no web build in $3"; exit 1; }
+[ -f "$lab_dir/bench.wasm" ] || { e2e_log "no lab in $4"; exit 1; }
 [ -d "$here/node_modules/puppeteer-core" ] || { e2e_log "no puppeteer-core: run npm ci in $here"; exit 1; }
 out="$E2E_SCRATCH/web"
 mkdir -p "$out"
@@ -50,11 +52,11 @@ browser_test() {
     e2e_expect "$name ($((SECONDS - started)) s)" "0" "$status"
 }
 browser_test web_test "$web_dir" "$out"
-browser_test paint_test "$web_dir"
+browser_test paint_test "$lab_dir"
 browser_test device_test "$web_dir"
 browser_test sound_test "$web_dir"
 browser_test load_test "$web_dir"
-[ -n "${4:-}" ] && browser_test replay_test "$web_dir" "$(readlink -f "$4")"
+[ -n "${5:-}" ] && browser_test replay_test "$lab_dir" "$(readlink -f "$5")"
 e2e_log "browser: $BROWSER_PASSED passed, $BROWSER_FAILED failed"
 
 # differ A B [GEOMETRY]: how many pixels differ, over the whole pictures or the one crop of both.

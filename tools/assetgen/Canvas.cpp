@@ -1,5 +1,7 @@
-// Canvas drawing, shrinking and the BMP encoder.
+// Canvas drawing, shrinking, and its BMP through the media layer's writer.
 #include "Canvas.h"
+
+#include "plix/PlixBytes.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -97,46 +99,11 @@ Canvas Canvas::shrunk(int factor) const {
     return out;
 }
 
-namespace {
-
-void putLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-} // namespace
-
 std::vector<uint8_t> encodeBMP(const Canvas& c) {
-    const uint32_t rowBytes = (static_cast<uint32_t>(c.width()) * 3 + 3) & ~3u;
-    const uint32_t imageBytes = rowBytes * c.height();
-    std::vector<uint8_t> out;
-    out.push_back('B');
-    out.push_back('M');
-    putLE(out, 54 + imageBytes, 4);
-    putLE(out, 0, 4);
-    putLE(out, 54, 4);
-    putLE(out, 40, 4);
-    putLE(out, c.width(), 4);
-    putLE(out, c.height(), 4);
-    putLE(out, 1, 2);
-    putLE(out, 24, 2);
-    putLE(out, 0, 4);
-    putLE(out, imageBytes, 4);
-    putLE(out, 2835, 4); // 72 dpi
-    putLE(out, 2835, 4);
-    putLE(out, 0, 4);
-    putLE(out, 0, 4);
-    for (int y = c.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < c.width(); ++x) {
-            Rgb p = c.get(x, y);
-            out.push_back(p.b);
-            out.push_back(p.g);
-            out.push_back(p.r);
-        }
-        for (uint32_t pad = c.width() * 3; pad < rowBytes; ++pad)
-            out.push_back(0);
-    }
-    return out;
+    return encodeBMP24(c.width(), c.height(), [&c](int x, int y) {
+        const Rgb p = c.get(x, y);
+        return uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | p.b;
+    });
 }
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -49,7 +49,7 @@ class Canvas {
     std::vector<uint8_t> opacity;
 };
 
-// 24-bit uncompressed BMP, bottom-up rows padded to four bytes: what SDL_LoadBMP reads most simply.
+// The picture as a 24-bit BMP (encodeBMP24 in plix/PlixBytes.h), its opacity left out.
 std::vector<uint8_t> encodeBMP(const Canvas& c);
 
 // Writes the bytes, creating missing directories; throws std::runtime_error on failure.
