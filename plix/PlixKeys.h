@@ -7,12 +7,18 @@
 constexpr int PLIX_KEY_COUNT = 323; // SDLK_LAST: codes run from 0 to 322
 
 constexpr int PLIX_KEY_ESCAPE = 27;
+constexpr int PLIX_KEY_SPACE = 32;
+constexpr int PLIX_KEY_PERIOD = 46;
+constexpr int PLIX_KEY_1 = 49;
+constexpr int PLIX_KEY_2 = 50;
+constexpr int PLIX_KEY_4 = 52;
 constexpr int PLIX_KEY_X = 120;
 constexpr int PLIX_KEY_Z = 122;
 constexpr int PLIX_KEY_UP = 273;
 constexpr int PLIX_KEY_DOWN = 274;
 constexpr int PLIX_KEY_RIGHT = 275;
 constexpr int PLIX_KEY_LEFT = 276;
+constexpr int PLIX_KEY_END = 279;
 constexpr int PLIX_KEY_F5 = 286;
 constexpr int PLIX_KEY_F9 = 290;
 constexpr int PLIX_KEY_F10 = 291;

@@ -88,26 +88,33 @@ void afterGameFrame(void* context) {
 
 } // namespace
 
-GameResult runGame(int level_, uint64_t seed, InputSource& input, const SimOptions& options) {
-    if (options.traceText)
-        std::fprintf(options.traceText, "# game %d %llu\n", level_,
-                     static_cast<unsigned long long>(seed));
-    simFreshStart(level_, seed);
-    Plix_traceStart(options.traceText);
+void simStartGame(const GameStart& start) {
+    simFreshStart(start.level, start.seed);
     startGame();
+    // The start leaves both as they were: as the game before left them in a longer run.
+    player->volley = static_cast<int>(start.volley);
+    player->shotWait = start.shotWait;
     rememberPools();
     scene = SCENE_GAME;
-    input.beginGame(level_, seed);
+}
+
+GameResult runGame(const GameStart& start, InputSource& input, const SimOptions& options) {
+    if (options.traceText)
+        std::fprintf(options.traceText, "# game %d %llu\n", start.level,
+                     static_cast<unsigned long long>(start.seed));
+    Plix_traceStart(options.traceText);
+    simStartGame(start);
+    input.beginGame(start.level, start.seed);
     if (options.record) {
         options.record->hasHeader = true;
-        options.record->level = level_;
-        options.record->seed = seed;
+        options.record->level = start.level;
+        options.record->seed = start.seed;
         options.record->keys.clear();
     }
 
     GameResult r;
-    r.level = level_;
-    r.seed = seed;
+    r.level = start.level;
+    r.seed = start.seed;
     const int limit = options.maxFrames > 0 ? options.maxFrames : SIM_FRAME_LIMIT;
     GamePlay play{input, options, r, limit};
     // The first frame reads a snapshot of its own keys, as every later one does.

@@ -60,10 +60,26 @@ class SimCheckError : public std::runtime_error {
 // Games not ended after this many frames are stuck: the boss leaves by itself long before.
 constexpr int SIM_FRAME_LIMIT = 100000;
 
-// Starts a game at this level with the generator seeded, as the first game of a fresh program would
-// start (simFreshStart), then runs frames until game over, until the clear sequence waits, or until
+// What a game begins with: a fresh program's start at this level with the generator seeded, but for
+// the ship's volley count and shot wait, which a game before it in a longer run hands on.
+struct GameStart {
+    int level = 0;
+    uint64_t seed = 0;
+    uint32_t volley = 0;
+    int shotWait = 0;
+};
+
+// Starts the game (simFreshStart, then the game itself, with what was handed on) in the game scene,
+// ready for its first frame's keys and snapshot.
+void simStartGame(const GameStart& start);
+
+// Starts a game, then runs frames until game over, until the clear sequence waits, or until
 // maxFrames. Throws SimCheckError.
-GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options);
+GameResult runGame(const GameStart& start, InputSource& input, const SimOptions& options);
+// The same for the first game of a fresh program.
+inline GameResult runGame(int level, uint64_t seed, InputSource& input, const SimOptions& options) {
+    return runGame(GameStart{level, seed}, input, options);
+}
 
 // "level=3 seed=7 outcome=over@1234 score=5600 time=1100 maxRatio=2 hash=00ff... trace=12ab..."
 std::string formatResult(const GameResult& r);

@@ -11,6 +11,7 @@
 
 void GameRecorder::attach() {
     recording = false;
+    kept.clear();
     Plix_watchSnapshots(&GameRecorder::watch, this);
 }
 
@@ -63,9 +64,8 @@ void GameRecorder::finish(ReplayOutcome outcome) {
     game.outcome = outcome;
     game.score = gameMain->score;
     game.time = gameMain->time;
-    replay = encodeReplay(game);
+    kept.push_back(encodeReplay(game));
     line = "level=" + std::to_string(game.level) + " outcome=" + replayOutcomeName(outcome) +
            " frames=" + std::to_string(game.keys.size()) + " score=" + std::to_string(game.score) +
            " time=" + std::to_string(game.time);
-    ++count;
 }

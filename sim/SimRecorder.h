@@ -5,22 +5,21 @@
 #include "sim/SimReplay.h"
 
 #include <string>
+#include <vector>
 
 class GameRecorder {
   public:
     // From the next snapshot on, every game that starts is recorded until it ends.
     void attach();
     void detach();
-    // How many games have ended since attach, and the last one's replay and result line.
-    int finished() const { return count; }
-    const std::string& lastReplay() const { return replay; }
+    // Every game that has ended since attach, as its replay's bytes, and the last one's line.
+    const std::vector<std::string>& replays() const { return kept; }
     const std::string& lastLine() const { return line; }
 
   private:
     bool recording = false;
     ReplayGame game;
-    int count = 0;
-    std::string replay;
+    std::vector<std::string> kept;
     std::string line;
 
     static void watch(void* self);

@@ -1,5 +1,10 @@
 // The replay file: what goes in comes out, and every damaged or hostile record is refused in words.
+#include "flow/GameMain.h"
+#include "flow/Scene.h"
 #include "objects/Random.h"
+#include "objects/World.h"
+#include "sim/SimPlayback.h"
+#include "sim/SimRecorder.h"
 #include "sim/SimReplay.h"
 
 #include <gtest/gtest.h>
@@ -123,5 +128,35 @@ TEST(ReplayFile, ASeedStandsForEveryStateOfTheGenerator) {
         const uint64_t state = states();
         randSeed(randSeedFor(state));
         ASSERT_EQ(randState(), state);
+    }
+}
+
+// A program played from its title as a player would, the recorder watching: the games it keeps,
+// the first from the title and the next after a game over, each replayed alone from its start,
+// come out as they did in the program.
+TEST(ReplayRecorder, EveryGameOfALongRunReplaysAloneAsItCameOut) {
+    simInitMedia();
+    simFreshStart(3, 2026);
+    scene = SCENE_TITLE;
+    GameRecorder recorder;
+    recorder.attach();
+    RandomPlayer hands;
+    hands.beginGame(3, 2026);
+    for (int f = 0; f < 30000 && recorder.replays().size() < 3; ++f) {
+        uint8_t keys = hands.next(f);
+        // A push of z starts the game, restarts it after a game over and leaves the clear.
+        const bool waiting =
+            scene != SCENE_GAME || gameMain->state == GM_OVER || gameMain->state == GM_CLEAR_WAIT;
+        if (waiting) keys = f % 2 ? SIM_KEY_Z : 0;
+        simApplyKeys(keys);
+        frameStep(0);
+    }
+    recorder.detach();
+    ASSERT_EQ(recorder.replays().size(), 3u);
+    for (const std::string& bytes : recorder.replays()) {
+        const ReplayGame game = decodeReplays(bytes).at(0);
+        const ReplayCheck c = verifyReplay(game, SimOptions());
+        EXPECT_TRUE(c.holds) << c.problem;
+        EXPECT_NE(game.outcome, REPLAY_CUT);
     }
 }
