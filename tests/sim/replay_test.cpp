@@ -6,6 +6,7 @@
 #include "sim/SimPlayback.h"
 #include "sim/SimRecorder.h"
 #include "sim/SimReplay.h"
+#include "sim/SimWorld.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -132,31 +133,33 @@ TEST(ReplayFile, ASeedStandsForEveryStateOfTheGenerator) {
 }
 
 // A program played from its title as a player would, the recorder watching: the games it keeps,
-// the first from the title and the next after a game over, each replayed alone from its start,
-// come out as they did in the program.
-TEST(ReplayRecorder, EveryGameOfALongRunReplaysAloneAsItCameOut) {
+// the first from the title and the next after a game over or a clear, each replayed alone from its
+// start, end in the very world they ended in within the program.
+TEST(ReplayRecorder, EveryGameOfALongRunReplaysAloneToTheSameWorld) {
     simInitMedia();
     simFreshStart(3, 2026);
     scene = SCENE_TITLE;
+    levelKeyWait = 0;
     GameRecorder recorder;
     recorder.attach();
     RandomPlayer hands;
     hands.beginGame(3, 2026);
-    for (int f = 0; f < 30000 && recorder.replays().size() < 3; ++f) {
-        uint8_t keys = hands.next(f);
+    std::vector<uint64_t> ends; // the world as each game ended in the program
+    for (int f = 0; f < 30000 && ends.size() < 3; ++f) {
         // A push of z starts the game, restarts it after a game over and leaves the clear.
         const bool waiting =
             scene != SCENE_GAME || gameMain->state == GM_OVER || gameMain->state == GM_CLEAR_WAIT;
-        if (waiting) keys = f % 2 ? SIM_KEY_Z : 0;
-        simApplyKeys(keys);
+        simApplyKeys(waiting ? (f % 2 ? SIM_KEY_Z : 0) : hands.next(f));
         frameStep(0);
+        if (recorder.replays().size() > ends.size()) ends.push_back(hashWorld());
     }
     recorder.detach();
     ASSERT_EQ(recorder.replays().size(), 3u);
-    for (const std::string& bytes : recorder.replays()) {
-        const ReplayGame game = decodeReplays(bytes).at(0);
+    for (size_t i = 0; i < ends.size(); ++i) {
+        const ReplayGame game = decodeReplays(recorder.replays()[i]).at(0);
         const ReplayCheck c = verifyReplay(game, SimOptions());
-        EXPECT_TRUE(c.holds) << c.problem;
+        EXPECT_TRUE(c.holds) << "game " << i << ": " << c.problem;
+        EXPECT_EQ(c.result.hash, ends[i]) << "game " << i;
         EXPECT_NE(game.outcome, REPLAY_CUT);
     }
 }
