@@ -80,6 +80,11 @@ bool Plix_joyButtonPushed(int button);
 // the next Plix_update's snapshot sees it. For the simulator, which plays without a keyboard.
 void Plix_setKey(int key, bool held);
 
+// Writes the screen as a BMP named fileName, as F12 writes "screenshot.bmp": a plain file of its
+// own or a new one; a failure is ignored. For the simulator, which shows a frame of a game as a
+// picture.
+void Plix_saveScreen(const char* fileName);
+
 // Calls watch(context) after every input snapshot Plix_update takes from now on, before the events
 // of the frame are pumped; nullptr stops it. The browser's replay recorder keeps the games played
 // this way; the game itself never watches.

@@ -102,7 +102,7 @@ void handleHotKeys() {
     if (Plix_keyPushed(PLIX_KEY_F5)) Plix_platformIconify();
     if (Plix_keyPushed(PLIX_KEY_F9)) Plix_toggleFullScreen(m.screen, m.screenBackup);
     if (Plix_keyPushed(PLIX_KEY_F10)) Plix_toggleCursor();
-    if (Plix_keyPushed(PLIX_KEY_F12)) Plix_platformScreenshot(m.screen, SCREENSHOT_FILE);
+    if (Plix_keyPushed(PLIX_KEY_F12)) Plix_saveScreen(SCREENSHOT_FILE);
     if (Plix_keyDown(PLIX_KEY_ESCAPE)) m.quitRequested = true;
 }
 
@@ -154,6 +154,10 @@ namespace {
 void (*snapshotWatch)(void*) = nullptr;
 void* snapshotContext = nullptr;
 } // namespace
+
+void Plix_saveScreen(const char* fileName) {
+    Plix_platformScreenshot(plixMedia.screen, fileName);
+}
 
 void Plix_watchSnapshots(void (*watch)(void* context), void* context) {
     snapshotWatch = watch;

@@ -9,16 +9,19 @@
 #include "objects/Token.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
+#include "sim/SimAllocations.h"
 #include "sim/SimWorld.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-void simInitMedia() {
+void simInitMedia(bool window) {
     static bool done = false;
     if (done) return;
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!window) {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
     Plix_init(GAME_TITLE, SCREEN_WIDTH, SCREEN_HEIGHT, false);
     loadResources();
     done = true;
@@ -56,7 +59,8 @@ struct GamePlay {
     const SimOptions& options;
     GameResult& result;
     int limit;
-    bool over = false; // the game ended or reached its frame limit: no frame follows
+    bool over = false;     // the game ended or reached its frame limit: no frame follows
+    uint64_t newCalls = 0; // operator new's count as the frame's own work began
 };
 
 // The next frame's keys: asked of the input, recorded and held. The frame's own work starts here.
@@ -64,6 +68,7 @@ void holdNextKeys(GamePlay& play) {
     const uint8_t keys = play.input.next(play.result.frames);
     if (play.options.record) play.options.record->keys.push_back(keys);
     if (play.options.observer) play.options.observer->beforeFrame();
+    play.newCalls = simNewCalls();
     simApplyKeys(keys);
 }
 
@@ -74,8 +79,10 @@ void afterGameFrame(void* context) {
     GameResult& r = play.result;
     if (play.options.observer) play.options.observer->afterFrame();
     ++r.frames;
+    if (r.frames == play.options.shotFrame) Plix_saveScreen(play.options.shotFile);
     if (play.options.check) {
-        std::string bad = checkWorld();
+        const bool allocated = simNewCalls() != play.newCalls;
+        std::string bad = allocated ? "a frame of play allocated on the heap" : checkWorld();
         if (!bad.empty()) throw SimCheckError("frame " + std::to_string(r.frames) + ": " + bad);
     }
     if (gameMain->state == GM_OVER)
@@ -150,6 +157,7 @@ void afterCycleFrame(void* context) {
     CyclePlay& play = *static_cast<CyclePlay*>(context);
     CycleResult& r = play.result;
     ++r.frames;
+    if (r.frames == play.options.shotFrame) Plix_saveScreen(play.options.shotFile);
     if (scene != play.lastScene)
         r.path += std::string(",") + NAMES[scene] + "@" + std::to_string(r.frames);
     play.lastScene = scene;

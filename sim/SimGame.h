@@ -8,9 +8,10 @@
 #include <stdexcept>
 #include <string>
 
-// Opens the media layer on SDL's dummy drivers (unless the caller chose drivers) and loads the
-// resources from resource/ in the working directory. Once per process; throws PlixError.
-void simInitMedia();
+// Opens the media layer on SDL's dummy drivers (unless the caller chose drivers, or a window is
+// wanted) and loads the resources from resource/ in the working directory. Once per process;
+// throws PlixError.
+void simInitMedia(bool window = false);
 
 // What a fresh program has before its first frame: no key held in either input snapshot, so a key
 // held in the first frame counts as pushed; the ship's volley count and shot wait, which the rules
@@ -36,7 +37,9 @@ struct SimOptions {
     RecordedGame* record = nullptr; // when set, receives level, seed and every frame's keys
     FrameObserver* observer = nullptr;
     std::FILE* traceText = nullptr; // when set, receives the trace of every call, frame by frame
-    int periodMs = 0; // the frame wait frameStep is given; 0 plays as fast as the machine can
+    int periodMs = 0;  // the frame wait frameStep is given; 0 plays as fast as the machine can
+    int shotFrame = 0; // when set, the screen as this frame left it is written to shotFile
+    const char* shotFile = nullptr;
 };
 
 struct GameResult {

@@ -12,6 +12,7 @@
 void GameRecorder::attach() {
     recording = false;
     kept.clear();
+    keptLines.clear();
     Plix_watchSnapshots(&GameRecorder::watch, this);
 }
 
@@ -65,7 +66,32 @@ void GameRecorder::finish(ReplayOutcome outcome) {
     game.score = gameMain->score;
     game.time = gameMain->time;
     kept.push_back(encodeReplay(game));
-    line = "level=" + std::to_string(game.level) + " outcome=" + replayOutcomeName(outcome) +
-           " frames=" + std::to_string(game.keys.size()) + " score=" + std::to_string(game.score) +
-           " time=" + std::to_string(game.time);
+    keptLines.push_back(
+        "level=" + std::to_string(game.level) + " outcome=" + replayOutcomeName(outcome) +
+        " frames=" + std::to_string(game.keys.size()) + " score=" + std::to_string(game.score) +
+        " time=" + std::to_string(game.time));
+}
+
+namespace {
+GameRecorder pageRecorder;
+} // namespace
+
+extern "C" void zorvaneRecordGames() {
+    pageRecorder.attach();
+}
+
+extern "C" int zorvaneGamesKept() {
+    return static_cast<int>(pageRecorder.replays().size());
+}
+
+extern "C" const char* zorvaneKeptReplay(int index, int* size) {
+    if (index < 0 || index >= zorvaneGamesKept()) return nullptr;
+    const std::string& bytes = pageRecorder.replays()[size_t(index)];
+    *size = static_cast<int>(bytes.size());
+    return bytes.data();
+}
+
+extern "C" const char* zorvaneKeptLine(int index) {
+    if (index < 0 || index >= zorvaneGamesKept()) return nullptr;
+    return pageRecorder.lines()[size_t(index)].c_str();
 }

@@ -12,18 +12,26 @@ class GameRecorder {
     // From the next snapshot on, every game that starts is recorded until it ends.
     void attach();
     void detach();
-    // Every game that has ended since attach, as its replay's bytes, and the last one's line.
+    // Every game that has ended since attach, as its replay's bytes and its result line.
     const std::vector<std::string>& replays() const { return kept; }
-    const std::string& lastLine() const { return line; }
+    const std::vector<std::string>& lines() const { return keptLines; }
 
   private:
     bool recording = false;
     ReplayGame game;
     std::vector<std::string> kept;
-    std::string line;
+    std::vector<std::string> keptLines;
 
     static void watch(void* self);
     void snapshot();
     void begin();
     void finish(ReplayOutcome outcome);
 };
+
+// For the browser's page, which keeps the games its program plays: records every game from now on,
+// then tells how many have ended, and the bytes and line of game `index` (0 the first). The desktop
+// game never calls them.
+extern "C" void zorvaneRecordGames();
+extern "C" int zorvaneGamesKept();
+extern "C" const char* zorvaneKeptReplay(int index, int* size);
+extern "C" const char* zorvaneKeptLine(int index);

@@ -26,31 +26,31 @@ if command -v script >/dev/null; then
     [ "$(grep -c 'games' "$scratch/tty.txt")" -eq 3 ] || fail "the bar should show exactly 3 steps"
 fi
 
-# Record random games at three levels, replay the file: the very same lines.
-"$sim" --level 20 --seed 4 --games 2 --record "$scratch/rec.txt" >"$scratch/live.txt" || fail "recording run failed"
-"$sim" --input "$scratch/rec.txt" >"$scratch/replay.txt" || fail "replay run failed"
-cmp -s "$scratch/live.txt" "$scratch/replay.txt" ||
-    fail "replay differs: $(diff "$scratch/live.txt" "$scratch/replay.txt")"
-[ "$(grep -c '^game ' "$scratch/rec.txt")" -eq 2 ] || fail "the record should hold 2 games"
+# Record games as replays, which hold their claims and play back to the very same lines.
+"$sim" --level 20 --seed 4 --games 2 --record "$scratch/rec.zvr" >"$scratch/live.txt" || fail "recording run failed"
+"$sim" --verify "$scratch/rec.zvr" >"$scratch/verify.txt" || fail "the record does not verify: $(cat "$scratch/verify.txt")"
+[ "$(grep -c ': holds$' "$scratch/verify.txt")" -eq 2 ] || fail "the record should hold 2 games: $(cat "$scratch/verify.txt")"
+sed 's/ claimed .*//' "$scratch/verify.txt" | cmp -s - "$scratch/live.txt" || fail "--verify plays otherwise: $(cat "$scratch/verify.txt")"
+"$sim" --input "$scratch/rec.zvr" | cmp -s - "$scratch/live.txt" || fail "--input of the record plays otherwise"
 
 # Stopped half way, a recording keeps every game it finished, and they replay to the golden lines.
-"$sim" --all-levels --input bot --record "$scratch/cut.rec" >/dev/null 2>&1 &
+"$sim" --all-levels --input bot --record "$scratch/cut.zvr" >/dev/null 2>&1 &
 pid=$!
 for _ in $(seq 1 1200); do
-    [ "$(cat "$scratch/cut.rec" 2>/dev/null | grep -c '^game ')" -ge 3 ] && break
+    [ "$(grep -ao ZVRP "$scratch/cut.zvr" 2>/dev/null | wc -l)" -ge 3 ] && break
     sleep 0.05
 done
 kill -TERM "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
-kept="$(grep -c '^game ' "$scratch/cut.rec")"
+kept="$(grep -ao ZVRP "$scratch/cut.zvr" | wc -l)"
 [ "$kept" -ge 3 ] && [ "$kept" -lt 51 ] || fail "an interrupted recording kept $kept games"
-"$sim" --input "$scratch/cut.rec" >"$scratch/cut.out" || fail "the kept games do not replay"
+"$sim" --input "$scratch/cut.zvr" >"$scratch/cut.out" || fail "the kept games do not replay"
 golden="$(dirname "${BASH_SOURCE[0]}")/../golden/bot.txt"
 head -n "$kept" "$golden" | cmp -s - "$scratch/cut.out" ||
     fail "the kept games replay differently: $(head -n "$kept" "$golden" | diff - "$scratch/cut.out" | head -4)"
 
 # A headerless input file drives the game at the level and seed given.
-grep -v '^game ' "$scratch/rec.txt" | head -n 400 >"$scratch/plain.txt"
+for _ in $(seq 1 400); do echo zl; done >"$scratch/plain.txt"
 "$sim" --input "$scratch/plain.txt" --level 9 --max-frames 300 --games 2 >"$scratch/plain.out" ||
     fail "headerless replay failed"
 grep -Eq '^level=9 seed=2 outcome=(cut@300|over@[0-9]+) ' "$scratch/plain.out" || fail "headerless: $(cat "$scratch/plain.out")"
@@ -106,7 +106,7 @@ expect_error '--pace wants a whole number from 0 to 1000, not "1001"' --pace 100
 expect_error '--level needs a value' --level
 expect_error '--check takes no value, not "0"' --check=0
 expect_error '--all-levels takes no value, not "no"' --all-levels=no
-expect_error '--from-title takes no value, not "no"' --from-title=no --input "$scratch/rec.txt"
+expect_error '--from-title takes no value, not "no"' --from-title=no --input "$scratch/plain.txt"
 expect_error '--help takes no value, not "1"' --help=1
 expect_error 'unknown option "--speed"' --speed 2
 expect_error 'unknown option "--sp\x01eed"' $'--sp\x01eed'
@@ -117,11 +117,11 @@ expect_error '--from-title plays a script: give it --input FILE' --from-title
 expect_error '--from-title plays a script: give it --input FILE' --from-title --input bot
 for extra in --all-levels "--max-frames 5" "--record $scratch/r.txt"; do
     # shellcheck disable=SC2086
-    expect_error '--from-title takes no --all-levels, --max-frames or --record' --from-title --input "$scratch/rec.txt" $extra
+    expect_error '--from-title takes no --all-levels, --max-frames or --record' --from-title --input "$scratch/plain.txt" $extra
 done
 for extra in "--level 3" --all-levels "--seed 3" "--games 2"; do
     # shellcheck disable=SC2086
-    expect_error 'names its own levels and seeds; drop --level, --seed and --games' --input "$scratch/rec.txt" $extra
+    expect_error 'names its own levels and seeds; drop --level, --seed and --games' --input "$scratch/rec.zvr" $extra
 done
 
 # Files: only plain files, in and out, and never one for two; what is no file is refused as such,
@@ -144,15 +144,15 @@ expect_error "the record file \"$scratch/no/dir/r.txt\" cannot be written: No su
 expect_error "the trace file \"$scratch/no/dir/t.txt\" cannot be written: No such file or directory" --trace "$scratch/no/dir/t.txt"
 expect_error "the trace file \"$scratch/two.txt\" is named for two files of the run" --record "$scratch/two.txt" --trace "$scratch/two.txt"
 expect_error "the trace file \"$scratch/./two.txt\" is named for two files of the run" --record "$scratch/two.txt" --trace "$scratch/./two.txt"
-cp "$scratch/rec.txt" "$scratch/in.txt"
+cp "$scratch/rec.zvr" "$scratch/in.txt"
 expect_error "the record file \"$scratch/in.txt\" is named for two files of the run" --input "$scratch/in.txt" --record "$scratch/in.txt"
-cmp -s "$scratch/rec.txt" "$scratch/in.txt" || fail "a refused record emptied its input"
+cmp -s "$scratch/rec.zvr" "$scratch/in.txt" || fail "a refused record emptied its input"
 expect_error "the trace file \"$scratch/in.txt\" is named for two files of the run" --input "$scratch/in.txt" --trace "$scratch/in.txt"
 
 # A write that fails mid-run (a full disk: here a file size limit) is a failure, not a success.
 for out in trace record; do
-    got="$( (trap '' XFSZ; ulimit -f 1; exec "$sim" --"$out" "$scratch/full.$out" --games 5 --max-frames 300) 2>&1 >/dev/null | cat)"
-    status="$( (trap '' XFSZ; ulimit -f 1; exec "$sim" --"$out" "$scratch/full2.$out" --games 5 --max-frames 300) >/dev/null 2>&1; echo $?)"
+    got="$( (trap '' XFSZ; ulimit -f 1; exec "$sim" --"$out" "$scratch/full.$out" --games 10) 2>&1 >/dev/null | cat)"
+    status="$( (trap '' XFSZ; ulimit -f 1; exec "$sim" --"$out" "$scratch/full2.$out" --games 10) >/dev/null 2>&1; echo $?)"
     [ "$status" -eq 1 ] || fail "--$out on a full disk ended with status $status, not 1"
     [ "$got" = "zorvane-sim: writing \"$scratch/full.$out\" failed" ] || fail "--$out on a full disk said: $got"
 done
