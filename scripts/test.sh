@@ -72,8 +72,11 @@ cd "$root"
 preset sanitizer
 took sanitizer-build
 cd "$asan"
-stage soak bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim"
+# The soak keeps its games as replays, which every other build must play as this one claims.
+replays="$asan/replays"
+stage soak bash "$root/tests/soak/soak.sh" "$asan/sim/zorvane-sim" "$replays"
 stage asan-golden bash "$root/tests/golden/golden.sh" check "$asan/sim/zorvane-sim" cycles
+stage asan-replays bash "$root/tests/replays/hostile.sh" "$asan/sim/zorvane-sim"
 cd "$tests"
 stage damaged bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" \
     "$tests/tests/damaged/sdl_error_probe" "$asan/sim/zorvane-sim" "$tests/tests/damaged/ogg_bend"
@@ -87,6 +90,7 @@ for variant in release native; do
     took "$variant-build"
     cd "$root/build/$variant"
     stage "$variant-golden" bash "$root/tests/golden/golden.sh" check "$root/build/$variant/sim/zorvane-sim"
+    stage "$variant-replays" bash "$root/tests/replays/verify.sh" "$root/build/$variant/sim/zorvane-sim" "$replays"/*.zvr
 done
 cd "$tests"
 

@@ -185,8 +185,10 @@ void watchReplay(const ReplayGame& game) {
             watch.primed = false;
         } else {
             if (!watch.primed) prime();
-            watch.step = false;
             frameStep(watch.toEnd ? 0 : FRAME_MS / watch.speed, afterFrame, nullptr);
+            if (watch.step && !watch.ended) std::printf("watch: paused at frame %d\n", watch.frame);
+            std::fflush(stdout);
+            watch.step = false;
         }
         readKeys();
     }

@@ -2,7 +2,9 @@
 # Golden traces: whole games and whole-program cycles of the simulator, compared with the lines a trusted build wrote.
 #
 #   golden.sh check SIM SET...   compares each SET; on a difference, names the first frame and call that differ
-#   golden.sh rewrite SIM        rewrites every golden file from SIM, then shows how the traces changed
+#   golden.sh rewrite SIM        rewrites every golden file from SIM, then shows how the traces changed;
+#                                games that end in other worlds need a new RULES_VERSION, which RULES
+#                                then records
 #   golden.sh diff SIM SET N     the text traces of game N of SET from the reference build and from SIM, diffed
 #
 # SETs: random and bot (levels 0 to 50 at seed 1, one line each), cycles (each script *.in here, played
@@ -172,6 +174,11 @@ check_alone() { # sim set
     return "$status"
 }
 
+# The rules version the sources play, which every replay names.
+rules_of_code() {
+    sed -n 's/^constexpr int RULES_VERSION = \([0-9]*\);.*/\1/p' "$root/sim/SimReplay.h"
+}
+
 mode="${1:-}"
 sim="$(readlink -f "${2:-}")"
 [ -x "$sim" ] || die "usage: golden.sh check|rewrite|diff SIM [SET...]"
@@ -180,6 +187,12 @@ case "$mode" in
 check)
     [ $# -gt 0 ] || set -- "${SETS[@]}"
     status=0 checks=0
+    if [ "$(rules_of_code)" = "$(cat "$here/RULES")" ]; then
+        checks=$((checks + 1))
+    else
+        echo "FAIL rules: the golden lines were written under rules version $(cat "$here/RULES"), the code plays $(rules_of_code)"
+        status=1
+    fi
     for set in "$@"; do
         if check_set "$sim" "$set"; then
             [ "$set" = cycles ] || check_alone "$sim" "$set" || status=1
@@ -193,9 +206,21 @@ check)
     ;;
 rewrite)
     rewriting=1
+    fresh="$(mktemp -d /tmp/zorvane-golden-XXXXXX)"
+    for set in "${SETS[@]}"; do
+        run_set "$sim" "$set" >"$fresh/$set.txt" || die "the simulator failed on $set"
+    done
+    # New worlds are new rules: a replay recorded under the old ones would play otherwise.
+    worlds="$(for set in "${SETS[@]}"; do paste -d '\t' "$here/$set.txt" "$fresh/$set.txt"; done |
+        awk -F'\t' '{ a = $1; b = $2; sub(/.* hash=/, "", a); sub(/.* hash=/, "", b)
+                      if (substr(a, 1, 16) != substr(b, 1, 16)) n++ } END { print n + 0 }')"
+    if [ "$worlds" -gt 0 ] && [ "$(rules_of_code)" = "$(cat "$here/RULES")" ]; then
+        die "games end in other worlds ($worlds of them): the game plays differently, so raise RULES_VERSION in sim/SimReplay.h first"
+    fi
+    rules_of_code >"$here/RULES"
     for set in "${SETS[@]}"; do
         old="$(cat "$here/$set.txt" 2>/dev/null)"
-        run_set "$sim" "$set" >"$here/$set.txt" || die "the simulator failed on $set"
+        mv "$fresh/$set.txt" "$here/$set.txt"
         changed="$(paste -d '\t' <(echo "$old") "$here/$set.txt" | awk -F'\t' '$1 != $2' | wc -l)"
         echo "$set: $changed line(s) rewritten"
         [ "$changed" -eq 0 ] && continue
@@ -203,6 +228,7 @@ rewrite)
         n="$(game_of "$set" "$first")"
         [ -z "$n" ] || diff_game "$sim" "$set" "$n" full
     done
+    rm -rf "$fresh"
     ;;
 diff)
     [ $# -eq 2 ] || die "usage: golden.sh diff SIM SET N"

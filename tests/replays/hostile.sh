@@ -5,6 +5,8 @@
 set -u
 sim="$1"
 scratch="$(mktemp -d /tmp/zorvane-replays-XXXXXX)"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export LSAN_OPTIONS="suppressions=$here/../damaged/lsan.supp:print_suppressions=0"
 trap 'rm -rf "$scratch"' EXIT
 failures=0 checks=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -3,9 +3,12 @@
 # through CRAZY MODE and the boss's end), all under the simulator's per-frame checks. Meant for the
 # sanitizer build; fails on a sanitizer report, a broken check, a crash, a missing game line, or (at
 # seed 1) a line other than the golden one.
-# Usage: bash soak.sh ZORVANE_SIM   (run in a directory that holds resource/; SOAK_SEED picks the seed)
+# Usage: bash soak.sh ZORVANE_SIM [KEEP]   (run in a directory that holds resource/; SOAK_SEED picks
+# the seed). KEEP, when given, is a folder that keeps the games as replays, random.zvr and bot.zvr,
+# for other builds to verify.
 set -u
 sim="$1"
+keep="${2:-}"
 seed="${SOAK_SEED:-1}"
 scratch="$(mktemp -d /tmp/zorvane-soak-XXXXXX)"
 trap 'rm -rf "$scratch"' EXIT
@@ -43,10 +46,11 @@ for input in random bot; do
     fi
     if [ -s "$scratch/$input.err" ]; then
         head -n 40 "$scratch/$input.err"
-        # The input up to the failure, to replay it: zorvane-sim --input FILE
-        cp "$scratch/$input.rec" "/tmp/zorvane-soak-$input-failed.rec" 2>/dev/null &&
-            echo "      its input is kept in /tmp/zorvane-soak-$input-failed.rec"
+        # The games up to the failure, to replay them: zorvane-sim --input FILE
+        cp "$scratch/$input.rec" "/tmp/zorvane-soak-$input-failed.zvr" 2>/dev/null &&
+            echo "      its games are kept in /tmp/zorvane-soak-$input-failed.zvr"
     fi
+    [ -z "$keep" ] || { mkdir -p "$keep" && cp "$scratch/$input.rec" "$keep/$input.zvr"; }
     awk '{ split($3, o, "[=@]"); n[o[2]]++ } END { for (k in n) printf "      %s: %d\n", k, n[k] }' "$scratch/$input.out"
     # At seed 1 these are the golden games: this build must play them as the trusted one did.
     golden="$here/../golden/$input.txt"
