@@ -51,6 +51,7 @@ struct Args {
     bool fromTitle = false;
     std::string trace;
     int pace = 0;
+    bool help = false;
 };
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -66,17 +67,24 @@ constexpr size_t MAX_INPUT = size_t(256) << 20;
     std::exit(1);
 }
 
+// A command line refused by readOptions: thrown, not exited on, so that one process can try many
+// (tests/fuzz).
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 long long number(const std::string& option, const std::string& text, long long lo, long long hi) {
     char* end = nullptr;
     errno = 0;
     long long v = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno == ERANGE || v < lo || v > hi)
-        usageError(option + " wants a whole number from " + std::to_string(lo) + " to " +
-                   std::to_string(hi) + ", not \"" + simQuoted(text) + "\"");
+        throw UsageError(option + " wants a whole number from " + std::to_string(lo) + " to " +
+                         std::to_string(hi) + ", not \"" + simQuoted(text) + "\"");
     return v;
 }
 
-Args parse(int argc, char** argv) {
+Args readOptions(int argc, char** argv) {
     Args a;
     for (int i = 1; i < argc; ++i) {
         std::string opt = argv[i];
@@ -89,12 +97,13 @@ Args parse(int argc, char** argv) {
         }
         auto take = [&]() -> std::string {
             if (hasValue) return value;
-            if (i + 1 >= argc) usageError(opt + " needs a value");
+            if (i + 1 >= argc) throw UsageError(opt + " needs a value");
             return argv[++i];
         };
         // "--check=0" must not switch the check on: a switch given a value is refused.
         auto bare = [&]() {
-            if (hasValue) usageError(opt + " takes no value, not \"" + simQuoted(value) + "\"");
+            if (hasValue)
+                throw UsageError(opt + " takes no value, not \"" + simQuoted(value) + "\"");
             return true;
         };
         if (opt == "--level") {
@@ -124,19 +133,32 @@ Args parse(int argc, char** argv) {
         } else if (opt == "--max-frames") {
             a.maxFrames = static_cast<long>(number(opt, take(), 1, SIM_FRAME_LIMIT));
         } else if (opt == "--help" || opt == "-h") {
-            bare();
-            std::cout << USAGE;
-            std::exit(0);
+            // Nothing after it is read: the usage is all that was asked for.
+            a.help = bare();
+            return a;
         } else {
-            usageError("unknown option \"" + simQuoted(opt) + "\"");
+            throw UsageError("unknown option \"" + simQuoted(opt) + "\"");
         }
     }
-    if (a.allLevels && a.levelGiven) usageError("--level and --all-levels exclude each other");
+    if (a.allLevels && a.levelGiven)
+        throw UsageError("--level and --all-levels exclude each other");
     if (a.fromTitle && (a.input == "random" || a.input == "bot"))
-        usageError("--from-title plays a script: give it --input FILE");
+        throw UsageError("--from-title plays a script: give it --input FILE");
     if (a.fromTitle && (a.allLevels || a.maxFrames || !a.record.empty()))
-        usageError("--from-title takes no --all-levels, --max-frames or --record");
+        throw UsageError("--from-title takes no --all-levels, --max-frames or --record");
     return a;
+}
+
+// The options, or the end of the process: with the usage after a refused line, or after --help.
+Args parse(int argc, char** argv) {
+    try {
+        const Args a = readOptions(argc, argv);
+        if (!a.help) return a;
+        std::cout << USAGE;
+        std::exit(0);
+    } catch (const UsageError& e) {
+        usageError(e.what());
+    }
 }
 
 // One game to play: where its keys come from.
