@@ -36,6 +36,39 @@ const char* reason(const char* format, long long a, long long b = 0, long long c
     return text;
 }
 
+// Whether SDL can widen what a mask picks out to a colour of 8 bits: one run of up to 8 bits inside
+// the pixel, or none. Other masks give colours past 255, which SDL's blitters take for indexes.
+bool channelMask(Uint32 mask, int bits) {
+    if (bits < 32 && mask >> bits) return false;
+    while (mask && !(mask & 1))
+        mask >>= 1;
+    int run = 0;
+    for (; mask & 1; mask >>= 1)
+        ++run;
+    return mask == 0 && run <= 8;
+}
+
+// What SDL refuses or misreads in the pixels of a picture whose header holds: masks it cannot widen
+// to colours, and under a palette shorter than the bits can index, a pixel past its end.
+const char* pixelProblem(const Uint8* data, Uint32 pixels, long long width, long long height,
+                         int bits, bool bitFields, Uint32 colours) {
+    for (int i = 0; bitFields && i < 3; ++i)
+        if (!channelMask(le32(data + AFTER_INFO + 4 * i), bits))
+            return reason("a colour mask of %#llx, not one run of up to 8 of the %lld bits",
+                          le32(data + AFTER_INFO + 4 * i), bits);
+    if (bits > 8 || colours == 0 || colours >= 1u << bits) return nullptr;
+    const long long rowBytes = (width * bits + 31) / 32 * 4;
+    for (long long y = 0; y < height; ++y)
+        for (long long x = 0, at = 0; x < width; ++x, at += bits) {
+            const Uint8 byte = data[pixels + y * rowBytes + at / 8];
+            const Uint32 colour = byte >> (8 - bits - at % 8) & ((1u << bits) - 1);
+            if (colour >= colours)
+                return reason("a pixel of colour %lld, past the %lld of the palette", colour,
+                              colours);
+        }
+    return nullptr;
+}
+
 bool knownHeader(Uint32 size) {
     // Windows' 40, 52 and 56-byte variants, its V4 and V5 headers, and OS/2's first. OS/2's 64-byte
     // header gives compression numbers other meanings and is left out.
@@ -100,6 +133,9 @@ const char* bmpProblem(const Uint8* data, size_t size, PlixBmpShape& shape) {
     const long long rowBytes = (width * bits + 31) / 32 * 4;
     if (pixels + rowBytes * height > (long long)size)
         return "the pixels run past the end of the file";
+
+    if (const char* problem = pixelProblem(data, pixels, width, height, bits, bitFields, colours))
+        return problem;
 
     shape.width = int(width);
     shape.height = int(height);
