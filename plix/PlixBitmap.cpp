@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -36,26 +37,28 @@ const char* reason(const char* format, long long a, long long b = 0, long long c
     return text;
 }
 
-// Whether SDL can widen what a mask picks out to a colour of 8 bits: one run of up to 8 bits inside
-// the pixel, or none. Other masks give colours past 255, which SDL's blitters take for indexes.
-bool channelMask(Uint32 mask, int bits) {
-    if (bits < 32 && mask >> bits) return false;
-    while (mask && !(mask & 1))
-        mask >>= 1;
-    int run = 0;
-    for (; mask & 1; mask >>= 1)
-        ++run;
-    return mask == 0 && run <= 8;
-}
+// The bit field layouts, red, green and blue, that SDL 1.2 and SDL 2 both read alike: 5-6-5 and
+// 5-5-5 at 16 bits, 8-8-8 at 32, in either order. SDL 2 refuses any other, and SDL 1.2 widens
+// most others to colours past 255, which its blitters take for table indexes.
+constexpr Uint32 LAYOUTS[][4] = {
+    {16, 0xf800, 0x07e0, 0x001f},       {16, 0x001f, 0x07e0, 0xf800},
+    {16, 0x7c00, 0x03e0, 0x001f},       {16, 0x001f, 0x03e0, 0x7c00},
+    {32, 0xff0000, 0xff00, 0xff},       {32, 0xff, 0xff00, 0xff0000},
+    {32, 0xff000000, 0xff0000, 0xff00}, {32, 0xff00, 0xff0000, 0xff000000},
+};
 
-// What SDL refuses or misreads in the pixels of a picture whose header holds: masks it cannot widen
-// to colours, and under a palette shorter than the bits can index, a pixel past its end.
+// What SDL refuses or misreads in a picture whose header holds: masks of a layout it does not know,
+// and under a palette shorter than the bits can index, a pixel past its end.
 const char* pixelProblem(const Uint8* data, Uint32 pixels, long long width, long long height,
                          int bits, bool bitFields, Uint32 colours) {
-    for (int i = 0; bitFields && i < 3; ++i)
-        if (!channelMask(le32(data + AFTER_INFO + 4 * i), bits))
-            return reason("a colour mask of %#llx, not one run of up to 8 of the %lld bits",
-                          le32(data + AFTER_INFO + 4 * i), bits);
+    const Uint8* masks = data + AFTER_INFO;
+    if (bitFields &&
+        std::none_of(std::begin(LAYOUTS), std::end(LAYOUTS), [&](const Uint32* layout) {
+            return layout[0] == Uint32(bits) && le32(masks) == layout[1] &&
+                   le32(masks + 4) == layout[2] && le32(masks + 8) == layout[3];
+        }))
+        return reason("colour masks %#llx, %#llx and %#llx, not a layout of %lld bits SDL knows",
+                      le32(masks), le32(masks + 4), le32(masks + 8), bits);
     if (bits > 8 || colours == 0 || colours >= 1u << bits) return nullptr;
     const long long rowBytes = (width * bits + 31) / 32 * 4;
     for (long long y = 0; y < height; ++y)
