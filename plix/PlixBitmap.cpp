@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -47,23 +46,25 @@ constexpr Uint32 LAYOUTS[][4] = {
     {32, 0xff000000, 0xff0000, 0xff00}, {32, 0xff00, 0xff0000, 0xff000000},
 };
 
-// What SDL refuses or misreads in a picture whose header holds: masks of a layout it does not know,
-// and under a palette shorter than the bits can index, a pixel past its end.
-const char* pixelProblem(const Uint8* data, Uint32 pixels, long long width, long long height,
-                         int bits, bool bitFields, Uint32 colours) {
-    const Uint8* masks = data + AFTER_INFO;
-    if (bitFields &&
-        std::none_of(std::begin(LAYOUTS), std::end(LAYOUTS), [&](const Uint32* layout) {
-            return layout[0] == Uint32(bits) && le32(masks) == layout[1] &&
-                   le32(masks + 4) == layout[2] && le32(masks + 8) == layout[3];
-        }))
-        return reason("colour masks %#llx, %#llx and %#llx, not a layout of %lld bits SDL knows",
-                      le32(masks), le32(masks + 4), le32(masks + 8), bits);
+// SDL 2 also reads an alpha mask after them in a header of 56 bytes or more; SDL 1.2 ignores it.
+const char* maskProblem(const Uint8* masks, Uint32 headerSize, int bits) {
+    const Uint32 alpha = headerSize >= 56 ? le32(masks + 12) : 0;
+    for (const Uint32* layout : LAYOUTS)
+        if (layout[0] == Uint32(bits) && le32(masks) == layout[1] && le32(masks + 4) == layout[2] &&
+            le32(masks + 8) == layout[3] && alpha == 0)
+            return nullptr;
+    return reason("masks %#llx, %#llx and %#llx (alpha %#llx), not a layout of %lld bits SDL knows",
+                  le32(masks), le32(masks + 4), le32(masks + 8), alpha, bits);
+}
+
+// Under a palette shorter than the bits can index, a pixel past its end, which SDL refuses.
+const char* paletteProblem(const Uint8* pixels, long long width, long long height, int bits,
+                           Uint32 colours) {
     if (bits > 8 || colours == 0 || colours >= 1u << bits) return nullptr;
     const long long rowBytes = (width * bits + 31) / 32 * 4;
     for (long long y = 0; y < height; ++y)
         for (long long x = 0, at = 0; x < width; ++x, at += bits) {
-            const Uint8 byte = data[pixels + y * rowBytes + at / 8];
+            const Uint8 byte = pixels[y * rowBytes + at / 8];
             const Uint32 colour = byte >> (8 - bits - at % 8) & ((1u << bits) - 1);
             if (colour >= colours)
                 return reason("a pixel of colour %lld, past the %lld of the palette", colour,
@@ -136,9 +137,9 @@ const char* bmpProblem(const Uint8* data, size_t size, PlixBmpShape& shape) {
     const long long rowBytes = (width * bits + 31) / 32 * 4;
     if (pixels + rowBytes * height > (long long)size)
         return "the pixels run past the end of the file";
-
-    if (const char* problem = pixelProblem(data, pixels, width, height, bits, bitFields, colours))
-        return problem;
+    const char* problem = bitFields ? maskProblem(data + AFTER_INFO, headerSize, bits)
+                                    : paletteProblem(data + pixels, width, height, bits, colours);
+    if (problem) return problem;
 
     shape.width = int(width);
     shape.height = int(height);
