@@ -4,6 +4,7 @@
 // Usage: fuzz_seeds OUT RESOURCE_DIR GOLDEN_DIR
 #include "support/HostileFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -77,17 +78,13 @@ void simulator(const fs::path& out, const fs::path& golden) {
         if (entry.path().extension() == ".in")
             put(out / "fuzz_sim_input", entry.path().filename(), readAll(entry.path()));
     put(out / "fuzz_sim_input", "headerless.in", "# keys alone\n-\nz\r\nzxudlr \n\nud\n");
-    const std::vector<std::vector<std::string>> lines = {
-        {"--level", "3", "--seed=9", "--games", "2", "--check"},
-        {"--all-levels", "--input=bot", "--max-frames", "600"},
-        {"--input", "x.in", "--from-title", "--trace=t.txt", "--pace", "16"},
-        {"--record", "r.in", "--input", "random", "--level=50"},
-        {"--help"}};
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::string joined;
-        for (const std::string& word : lines[i])
-            joined += (joined.empty() ? "" : std::string(1, '\0')) + word;
-        put(out / "fuzz_sim_options", "line-" + std::to_string(i), joined);
+    // Command lines with their arguments apart at "|", as the target takes them apart at NUL.
+    int n = 0;
+    for (std::string line : {"--level|3|--seed=9|--games|2|--check", "--all-levels|--input=bot",
+                             "--input|x.in|--from-title|--trace=t.txt|--pace|16|--max-frames|600",
+                             "--record|r.in|--input|random|--level=50", "--help"}) {
+        std::replace(line.begin(), line.end(), '|', '\0');
+        put(out / "fuzz_sim_options", "line-" + std::to_string(n++), line);
     }
 }
 
