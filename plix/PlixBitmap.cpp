@@ -30,6 +30,43 @@ const char* reason(const char* format, long long a, long long b = 0, long long c
     return text;
 }
 
+// The bit field layouts, red, green and blue, that SDL 1.2 and SDL 2 both read alike: 5-6-5 and
+// 5-5-5 at 16 bits, 8-8-8 at 32, in either order. SDL 2 refuses any other, and SDL 1.2 widens
+// most others to colours past 255, which its blitters take for table indexes.
+constexpr Uint32 LAYOUTS[][4] = {
+    {16, 0xf800, 0x07e0, 0x001f},       {16, 0x001f, 0x07e0, 0xf800},
+    {16, 0x7c00, 0x03e0, 0x001f},       {16, 0x001f, 0x03e0, 0x7c00},
+    {32, 0xff0000, 0xff00, 0xff},       {32, 0xff, 0xff00, 0xff0000},
+    {32, 0xff000000, 0xff0000, 0xff00}, {32, 0xff00, 0xff0000, 0xff000000},
+};
+
+// SDL 2 also reads an alpha mask after them in a header of 56 bytes or more; SDL 1.2 ignores it.
+const char* maskProblem(const Uint8* masks, Uint32 headerSize, int bits) {
+    const Uint32 alpha = headerSize >= 56 ? le32(masks + 12) : 0;
+    for (const Uint32* layout : LAYOUTS)
+        if (layout[0] == Uint32(bits) && le32(masks) == layout[1] && le32(masks + 4) == layout[2] &&
+            le32(masks + 8) == layout[3] && alpha == 0)
+            return nullptr;
+    return reason("masks %#llx, %#llx and %#llx (alpha %#llx), not a layout of %lld bits SDL knows",
+                  le32(masks), le32(masks + 4), le32(masks + 8), alpha, bits);
+}
+
+// Under a palette shorter than the bits can index, a pixel past its end, which SDL refuses.
+const char* paletteProblem(const Uint8* pixels, long long width, long long height, int bits,
+                           Uint32 colours) {
+    if (bits > 8 || colours == 0 || colours >= 1u << bits) return nullptr;
+    const long long rowBytes = (width * bits + 31) / 32 * 4;
+    for (long long y = 0; y < height; ++y)
+        for (long long x = 0, at = 0; x < width; ++x, at += bits) {
+            const Uint8 byte = pixels[y * rowBytes + at / 8];
+            const Uint32 colour = byte >> (8 - bits - at % 8) & ((1u << bits) - 1);
+            if (colour >= colours)
+                return reason("a pixel of colour %lld, past the %lld of the palette", colour,
+                              colours);
+        }
+    return nullptr;
+}
+
 bool knownHeader(Uint32 size) {
     // Windows' 40, 52 and 56-byte variants, its V4 and V5 headers, and OS/2's first. OS/2's 64-byte
     // header gives compression numbers other meanings and is left out.
@@ -94,6 +131,9 @@ const char* bmpProblem(const Uint8* data, size_t size, PlixBmpShape& shape) {
     const long long rowBytes = (width * bits + 31) / 32 * 4;
     if (pixels + rowBytes * height > (long long)size)
         return "the pixels run past the end of the file";
+    const char* problem = bitFields ? maskProblem(data + AFTER_INFO, headerSize, bits)
+                                    : paletteProblem(data + pixels, width, height, bits, colours);
+    if (problem) return problem;
 
     shape.width = int(width);
     shape.height = int(height);

@@ -55,10 +55,14 @@ const char* wavProblem(const Uint8* data, size_t size, PlixWavShape* shape) {
     for (size_t at = RIFF_HEADER; at + CHUNK_HEADER <= size;) {
         const Uint8* chunk = data + at;
         const Uint32 length = le32(chunk + 4);
+        // SDL 1.2 fails to read a chunk of no bytes.
+        if (length == 0) return "an empty chunk up to the data";
         if (is(chunk, "data")) {
             if (!format) return "no fmt chunk before the data";
             if (length > size - at - CHUNK_HEADER)
                 return "the data chunk runs past the end of the file";
+            // SDL keeps only whole sample frames.
+            if (length < le16(format + 12)) return "the data chunk holds no whole sample frame";
             const Uint32 riffLength = le32(data + 4);
             if (riffLength < at + CHUNK_HEADER + length - 8)
                 return "the RIFF chunk ends before the data does";

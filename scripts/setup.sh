@@ -15,7 +15,7 @@ web=""
 # libsdl1.2-compat is sdl12-compat's runtime library alone, beside classic SDL 1.2: the test command
 # runs the game on both. Its -dev and shim packages, which would make it the default, stay out.
 PACKAGES=(
-  build-essential cmake pkg-config git clang-format
+  build-essential cmake pkg-config git clang-format clang libclang-rt-dev
   libsdl1.2-dev libsdl-mixer1.2-dev libogg-dev libvorbis-dev libpng-dev
   libsdl1.2-compat
   libgtest-dev libbenchmark-dev

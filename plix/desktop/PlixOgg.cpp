@@ -20,6 +20,10 @@ constexpr long FEED = 1 << 16; // bytes handed to the page reader at a time
 constexpr int MAX_STREAMS = 64;
 constexpr size_t PAGE_HEADER = 27;
 
+Uint32 le32(const Uint8* p) {
+    return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16 | Uint32(p[3]) << 24;
+}
+
 // The Ogg page checksum: CRC-32, polynomial 0x04c11db7, not reflected, over the page with its
 // checksum field taken as zero.
 struct CrcTable {
@@ -55,9 +59,7 @@ bool pageAt(const Uint8* data, size_t size, size_t offset) {
     for (size_t i = 0; i < segments; ++i)
         length += page[PAGE_HEADER + i];
     if (size - offset < length) return false;
-    const Uint32 stored =
-        Uint32(page[22]) | Uint32(page[23]) << 8 | Uint32(page[24]) << 16 | Uint32(page[25]) << 24;
-    return pageCrc(page, length) == stored;
+    return pageCrc(page, length) == le32(page + 22);
 }
 
 // The first offset in [from, to) where a page starts, or to.
@@ -99,11 +101,9 @@ void readIdentification(const ogg_packet& packet, Stream& s, int index, Finding&
         note(f, index, "is not Vorbis");
         return;
     }
-    const Uint32 version =
-        Uint32(p[7]) | Uint32(p[8]) << 8 | Uint32(p[9]) << 16 | Uint32(p[10]) << 24;
+    const Uint32 version = le32(p + 7);
     const int channels = p[11];
-    const long rate =
-        long(Uint32(p[12]) | Uint32(p[13]) << 8 | Uint32(p[14]) << 16 | Uint32(p[15]) << 24);
+    const long rate = long(le32(p + 12));
     const int small = p[28] & 0x0f;
     const int large = p[28] >> 4;
     char text[160];
@@ -129,6 +129,27 @@ void readIdentification(const ogg_packet& packet, Stream& s, int index, Finding&
     note(f, index, text);
 }
 
+// Whether the comment header after its 7-byte start holds what the decoder reads: a vendor string
+// and a count of comments, each behind its length and inside the packet, then the framing bit. A
+// chained stream's comment the decoder refuses leaves it holding memory it never frees.
+bool commentsWhole(const Uint8* p, size_t size) {
+    size_t at = 7;
+    auto skipString = [&] {
+        if (size - at < 4) return false;
+        const Uint32 length = le32(p + at);
+        at += 4;
+        if (length > size - at) return false;
+        at += length;
+        return true;
+    };
+    if (!skipString() || size - at < 4) return false;
+    const Uint32 count = le32(p + at);
+    at += 4;
+    for (Uint32 i = 0; i < count; ++i)
+        if (!skipString()) return false;
+    return at < size && (p[at] & 1);
+}
+
 void readHeader(const ogg_packet& packet, Stream& s, int index, Finding& f) {
     if (s.headers == 0) {
         readIdentification(packet, s, index, f);
@@ -136,6 +157,8 @@ void readHeader(const ogg_packet& packet, Stream& s, int index, Finding& f) {
         if (packet.bytes < 7 || packet.packet[0] != 3 ||
             std::memcmp(packet.packet + 1, "vorbis", 6) != 0)
             note(f, index, "has no comment header after its identification");
+        else if (!commentsWhole(packet.packet, size_t(packet.bytes)))
+            note(f, index, "has a comment header the decoder cannot read");
     } else if (const char* problem =
                    vorbisSetupProblem(packet.packet, size_t(packet.bytes), s.channels)) {
         char text[160];

@@ -150,6 +150,12 @@ const char* Setup::codebook(int index) {
         bits.skip(values * valueBits);
     }
     if (bits.over) return said("codebook %ld runs past the end of the header", index);
+    // The decoder builds a book's tables only from a whole prefix code, or from the one 1-bit word
+    // of a book of one. Once it failed to, a later start of the decoder takes the book as built,
+    // with no dimensions, and the residue decoder divides by them.
+    const bool lone = used == 1 && kraft == uint64_t(1) << (MAX_LENGTH - 1);
+    if (kraft < uint64_t(1) << MAX_LENGTH && !lone)
+        return said("codebook %ld has codeword lengths that leave its code unfilled", index);
     books[index] = {entries, dimensions, lookup};
     return nullptr;
 }

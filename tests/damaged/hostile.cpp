@@ -1,21 +1,13 @@
-// hostile: makes hostile copies of the game's resources, and runs a seeded random-flip pass over
-// each format in which everything the checks take must load, play and decode without a fault.
+// hostile: makes hostile copies of the game's resources, each breaking one property of its format.
 // Usage: hostile make HOW IN OUT     one hostile copy of IN (HOW: see MAKERS)
-//        hostile flip SEED COUNT DIR  COUNT flipped copies of each file kind under DIR (resource/)
-#include "plix/Plix.h"
-#include "plix/PlixMedia.h"
-#include "plix/desktop/PlixVorbis.h"
 #include "support/HostileFiles.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <vorbis/vorbisfile.h>
 
 using namespace hostile;
 
@@ -105,176 +97,10 @@ int make(const char* how, const char* in, const char* out) {
     return 2;
 }
 
-// --- the flip pass -----------------------------------------------------------------------------
-
-uint64_t state = 0;
-uint32_t draw() {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    return uint32_t(state >> 33);
-}
-
-// Up to four bytes changed in the first `span` bytes of the file.
-std::string flipped(const std::string& bytes, size_t from, size_t span) {
-    std::string s = bytes;
-    const int n = 1 + int(draw() % 4);
-    for (int i = 0; i < n; ++i) {
-        const size_t at = from + draw() % std::min(span, s.size() - from);
-        // Half the time a single bit, else any byte: small numbers and wild ones both.
-        s[at] = draw() % 2 ? char(s[at] ^ (1 << draw() % 8)) : char(draw());
-    }
-    return s;
-}
-
-struct Memory {
-    const std::string* bytes;
-    size_t at;
-};
-size_t memoryRead(void* to, size_t size, size_t count, void* source) {
-    auto* m = static_cast<Memory*>(source);
-    const size_t n = std::min(size * count, m->bytes->size() - m->at);
-    std::memcpy(to, m->bytes->data() + m->at, n);
-    m->at += n;
-    return n / size;
-}
-int memorySeek(void* source, ogg_int64_t offset, int whence) {
-    auto* m = static_cast<Memory*>(source);
-    const long long to = whence == SEEK_SET   ? offset
-                         : whence == SEEK_CUR ? (long long)m->at + offset
-                                              : (long long)m->bytes->size() + offset;
-    if (to < 0 || to > (long long)m->bytes->size()) return -1;
-    m->at = size_t(to);
-    return 0;
-}
-long memoryTell(void* source) {
-    return long(static_cast<Memory*>(source)->at);
-}
-
-// The whole stream decoded, as the mixer's thread would: a fault ends the pass with the process.
-void decodeAll(const std::string& ogg) {
-    Memory m{&ogg, 0};
-    OggVorbis_File vf;
-    const ov_callbacks callbacks = {memoryRead, memorySeek, nullptr, memoryTell};
-    if (ov_open_callbacks(&m, &vf, nullptr, 0, callbacks) != 0) return;
-    char pcm[4096];
-    int link = 0;
-    for (long n; (n = ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &link)) != 0;)
-        if (n == OV_EINVAL || n == OV_EBADLINK) break;
-    ov_clear(&vf);
-}
-
-// Whether SDL reads the rate, channels, sample size and the very samples the check read.
-bool sameSound(const std::string& wav, const PlixWavShape& shape) {
-    SDL_AudioSpec spec;
-    Uint8* samples = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wav.data(), int(wav.size())), 1, &spec, &samples,
-                        &length))
-        return false;
-    const size_t frame = size_t(shape.channels * shape.bits / 8);
-    const bool same = spec.freq == shape.rate && spec.channels == shape.channels &&
-                      spec.format == (shape.bits == 8 ? AUDIO_U8 : AUDIO_S16LSB) &&
-                      length == shape.dataLength / frame * frame &&
-                      std::memcmp(samples, wav.data() + shape.dataAt, length) == 0;
-    SDL_FreeWAV(samples);
-    if (!same) std::fprintf(stderr, "hostile: SDL reads another sound than the check did\n");
-    return same;
-}
-
-struct Tally {
-    int refused = 0, taken = 0, failed = 0, guarded = 0;
-};
-
-// The Ogg of the game cut to its first pages, so that hundreds decode in seconds.
-std::string shortMusic(const std::string& ogg) {
-    return withSetup(ogg, "", 24);
-}
-
-int flip(uint64_t seed, int count, const std::string& dir) {
-    state = seed;
-    SDL_Surface* screen =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xff0000, 0xff00, 0xff, 0);
-    const std::string pictures[] = {readAll(dir + "/image/zorvane.bmp"),
-                                    readAll(dir + "/font/65.bmp"), readAll(dir + "/plix.bmp")};
-    const std::string effects[] = {readAll(dir + "/sound/kreel.wav"),
-                                   readAll(dir + "/sound/kin.wav")};
-    const std::string music = shortMusic(readAll(dir + "/sound/bgm.ogg"));
-    Tally bmp, wav, ogg;
-    for (int i = 0; i < count; ++i) {
-        // Pictures: the headers, and a little of what follows them.
-        const std::string& picture = pictures[i % 3];
-        const std::string b = flipped(picture, 0, 80);
-        std::ofstream("flip.bmp", std::ios::binary) << b;
-        const char* problem = nullptr;
-        if (SDL_Surface* s = loadCheckedBMP("flip.bmp", problem)) {
-            ++bmp.taken;
-            SDL_Rect at = {0, 0, 0, 0};
-            SDL_BlitSurface(s, nullptr, screen, &at);
-            SDL_FreeSurface(s);
-        } else if (problem && std::strncmp(problem, "SDL made", 8) == 0) {
-            std::fprintf(stderr, "hostile: only the second guard saw: %s\n", problem);
-            ++bmp.guarded;
-        } else if (problem) {
-            ++bmp.refused;
-        } else {
-            ++bmp.failed; // SDL refused what the check took: its own words are the message
-        }
-
-        // Effects: what the check takes is read by SDL as the check read it, and converted.
-        const std::string w = flipped(effects[i % 2], 0, 64);
-        PlixWavShape shape;
-        if (wavProblem(reinterpret_cast<const Uint8*>(w.data()), w.size(), &shape)) {
-            ++wav.refused;
-        } else if (!sameSound(w, shape)) {
-            ++wav.failed;
-        } else if (Mix_Chunk* chunk =
-                       Mix_LoadWAV_RW(SDL_RWFromConstMem(w.data(), int(w.size())), 1)) {
-            ++wav.taken;
-            Mix_FreeChunk(chunk);
-        } else {
-            ++wav.failed;
-        }
-
-        // Music: the setup header and the pages around it, checksums made right again.
-        std::vector<Page> ps = pages(music);
-        const std::string second = ps[1].header + ps[1].body;
-        const std::string changed = flipped(second, 20, second.size() - 20);
-        ps[1].header = changed.substr(0, 27 + uint8_t(changed[26]));
-        ps[1].body = changed.substr(ps[1].header.size());
-        std::string o = join(ps);
-        if (oggProblem(reinterpret_cast<const uint8_t*>(o.data()), o.size())) {
-            ++ogg.refused;
-        } else {
-            ++ogg.taken;
-            decodeAll(o);
-        }
-    }
-    std::printf(
-        "flips: bmp %d refused, %d taken, %d left to SDL; wav %d refused, %d taken, %d left "
-        "to SDL; ogg %d refused, %d taken and decoded\n",
-        bmp.refused, bmp.taken, bmp.failed, wav.refused, wav.taken, wav.failed, ogg.refused,
-        ogg.taken);
-    // A WAV the check takes must load as it was read, and a picture the header check takes must
-    // come out as promised: anything else means a check and SDL read a file apart.
-    return wav.failed == 0 && bmp.guarded == 0 ? 0 : 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "make") == 0) return make(argv[2], argv[3], argv[4]);
-    if (argc == 5 && std::strcmp(argv[1], "flip") == 0) {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0 ||
-            Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
-            std::fprintf(stderr, "hostile: no SDL: %s\n", SDL_GetError());
-            return 2;
-        }
-        const int status = flip(std::strtoull(argv[2], nullptr, 10), std::atoi(argv[3]), argv[4]);
-        Mix_CloseAudio();
-        SDL_Quit();
-        return status;
-    }
-    std::cerr << "usage: hostile make HOW IN OUT | hostile flip SEED COUNT DIR\n";
+    std::cerr << "usage: hostile make HOW IN OUT\n";
     return 2;
 }

@@ -361,9 +361,14 @@ TEST_F(HeadersTest, VorbisSetupHeadersAreTakenOnlyWhenEveryPartIsThereAndInRange
         {"an incomplete book", setup([](SetupHeader& s) {
              s.books[0].entries = 2, s.books[0].lengths = {2, 2};
          }),
+         "codebook 0 has codeword lengths that leave its code unfilled"},
+        {"codewords of 32 bits", setup([](SetupHeader& s) {
+             // One word of each length from 1 to 31 bits and two of 32: a whole code.
+             std::vector<uint32_t> runs(31, 1);
+             runs.push_back(2);
+             s.books[0] = Codebook{1, 33, {}, true, 1, runs};
+         }),
          none},
-        {"codewords of 32 bits",
-         setup([](SetupHeader& s) { s.books[0] = Codebook{1, 2, {}, true, 32, {2}}; }), none},
         {"a list-valued book", setup([](SetupHeader& s) { s.books[1].lookup = 2; }), none},
         {"classes that fill the class book", setup([](SetupHeader& s) {
              s.books[0] = Codebook{2, 4, {2, 2, 2, 2}, false, 1, {}, 0};
