@@ -5,18 +5,19 @@
 #
 #   bash scripts/fuzz.sh TARGET SECONDS
 #
-# TARGET: fuzz_bmp, fuzz_wav, fuzz_ogg, fuzz_sim_input or fuzz_sim_options. Exits 1 after a finding.
+# TARGET: one of tests/fuzz/fuzz_*.cpp (fuzz_bmp, fuzz_wav, fuzz_ogg, fuzz_replay, ...). Exits 1 after
+# a finding.
 # With LD_LIBRARY_PATH=/usr/lib/<arch>/sdl12-compat the pictures and sounds load through SDL 2.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 usage() {
-  echo "usage: bash scripts/fuzz.sh fuzz_bmp|fuzz_wav|fuzz_ogg|fuzz_sim_input|fuzz_sim_options SECONDS" >&2
+  echo "usage: bash scripts/fuzz.sh TARGET SECONDS, TARGET one of: $(cd "$root/tests/fuzz" && ls fuzz_*.cpp | grep -v fuzz_seeds | sed 's/\.cpp$//' | tr '\n' ' ')" >&2
   exit 2
 }
 [ $# -eq 2 ] || usage
 target="$1"
 seconds="$2"
-case "$target" in fuzz_bmp | fuzz_wav | fuzz_ogg | fuzz_sim_input | fuzz_sim_options) ;; *) usage ;; esac
+[ -f "$root/tests/fuzz/$target.cpp" ] && [[ "$target" == fuzz_* ]] && [ "$target" != fuzz_seeds ] || usage
 [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || usage
 
 build="$root/build/fuzz"

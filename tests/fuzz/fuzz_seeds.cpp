@@ -2,6 +2,7 @@
 // ones cut short, so that each run stays quick), files the hostile builder makes, the golden input
 // scripts and a few command lines of the simulator.
 // Usage: fuzz_seeds OUT RESOURCE_DIR GOLDEN_DIR
+#include "sim/SimReplay.h"
 #include "support/HostileFiles.h"
 
 #include <algorithm>
@@ -88,6 +89,27 @@ void simulator(const fs::path& out, const fs::path& golden) {
     }
 }
 
+// Replays of every outcome, a long run among short ones, and two records in one file.
+void replays(const fs::path& out) {
+    ReplayGame g;
+    g.level = 17;
+    g.seed = 0x0123456789abcdefULL;
+    g.volley = 9;
+    g.shotWait = 2;
+    g.outcome = REPLAY_OVER;
+    g.score = 4200;
+    g.time = 380;
+    for (int i = 0; i < 400; ++i)
+        g.keys.push_back(static_cast<uint8_t>(i % 7 == 0 ? i % 64 : 0));
+    g.keys.insert(g.keys.end(), 300, 1);
+    put(out, "over.zvr", encodeReplay(g));
+    ReplayGame clear = g;
+    clear.outcome = REPLAY_CLEAR;
+    clear.keys.resize(20);
+    clear.time = 3;
+    put(out, "two.zvr", encodeReplay(g) + encodeReplay(clear));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -100,5 +122,6 @@ int main(int argc, char** argv) {
     sounds(out / "fuzz_wav", argv[2]);
     music(out / "fuzz_ogg", argv[2]);
     simulator(out, argv[3]);
+    replays(out / "fuzz_replay");
     return 0;
 }

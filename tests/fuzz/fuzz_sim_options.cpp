@@ -1,29 +1,16 @@
 // fuzz_sim_options: the simulator's option reader on any command line (arguments split at NUL
 // bytes); what it takes, spelled out again in other words, must read the same.
 #include "FuzzSupport.h"
+#include "sim/SimOptions.h"
 
-// Every header the program includes comes first, so that the renaming below touches it alone.
-#include "plix/Plix.h"
-#include "sim/SimFiles.h"
-#include "sim/SimGame.h"
-#include "sim/SimInput.h"
-
-#include <cerrno>
 #include <cstdint>
-#include <iostream>
-#include <memory>
-#include <sstream>
+#include <string>
 #include <tuple>
-#include <unistd.h>
-
-// The reader is the program's own and private to it: the program is compiled in, its entry renamed.
-#define main zorvaneSimMain
-#include "sim/main.cpp"
-#undef main
+#include <vector>
 
 namespace {
 
-Args readArguments(std::vector<std::string> words) {
+SimArgs readArguments(std::vector<std::string> words) {
     std::vector<char*> argv = {const_cast<char*>("zorvane-sim")};
     for (std::string& w : words)
         argv.push_back(w.data());
