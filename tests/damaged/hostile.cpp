@@ -1,106 +1,94 @@
-// hostile: makes hostile copies of the game's resources, each breaking one property of its format.
-// Usage: hostile make HOW IN OUT     one hostile copy of IN (HOW: see MAKERS)
-#include "support/HostileFiles.h"
+// hostile: a damaged or hostile copy of a game resource, each breaking one property of its format.
+// Usage: hostile make HOW IN OUT
+#include "support/MediaFiles.h"
+#include "support/TestSupport.h"
 
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
-#include <string>
 
-using namespace hostile;
+using namespace mediafiles;
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+using Maker = std::function<std::string(std::string)>;
+
+// Little-endian fields written over the file's own bytes.
+Maker at(size_t offset, uint64_t value, int bytes, size_t offset2 = 0, uint64_t value2 = 0) {
+    return [=](std::string f) {
+        f.replace(offset, size_t(bytes), le(value, bytes));
+        return offset2 ? f.replace(offset2, 4, le(value2, 4)) : f;
+    };
 }
 
 // A WAV that shows a checker which pads chunks to even lengths the file's own sound fmt and a data
 // chunk to the end, and shows SDL 1.2, which pads nothing, `hidden` inside that data: the odd LIST
 // puts SDL one byte early, where the pad byte and the next chunk spell a LIST whose length ('!',
 // 33) carries SDL over the real fmt to the hidden one.
-std::string hiddenFormat(const std::string& wav, const std::string& hidden) {
-    const size_t fmtAt = wav.find("fmt ");
-    const size_t dataAt = wav.find("data");
-    const std::string soundFormat = wav.substr(fmtAt, 24);
-    const std::string samples = wav.substr(dataAt + 8);
-    const std::string inside = hidden + "data" + le(samples.size(), 4) + samples;
-    return riff("LIST" + le(3, 4) + "abc" + "L" + "IST!" + le(0, 4) + soundFormat + "data" +
-                le(inside.size(), 4) + inside);
+Maker hiding(const std::string& hidden) {
+    return [hidden](const std::string& wav) {
+        const std::string samples = wav.substr(wav.find("data") + 8);
+        const std::string inside = hidden + "data" + le(samples.size(), 4) + samples;
+        return riff("LIST" + le(3, 4) + "abcLIST!" + le(0, 4) + wav.substr(wav.find("fmt "), 24) +
+                    "data" + le(inside.size(), 4) + inside);
+    };
 }
 
-std::string setHeader(std::string bmp, size_t at, uint64_t value, int bytes) {
-    const std::string v = le(value, bytes);
-    bmp.replace(at, size_t(bytes), v);
-    return bmp;
-}
-
-// Each way to make a hostile copy, and what it breaks.
-const std::pair<const char*, std::function<std::string(const std::string&)>> MAKERS[] = {
-    // a depth the blitter reads past its pixels with
-    {"bmp-bits-4097", [](const std::string& b) { return setHeader(b, 28, 4097, 2); }},
-    // a depth the format does not have
-    {"bmp-bits-12", [](const std::string& b) { return setHeader(b, 28, 12, 2); }},
-    // a top-down height whose sign cannot be taken off
-    {"bmp-height-min", [](const std::string& b) { return setHeader(b, 22, 0x80000000u, 4); }},
+// Each way to make a copy, and what it breaks.
+const std::pair<const char*, Maker> MAKERS[] = {
+    {"bmp-palette", at(28, 8, 2, 46, 0x7fffffff)},    // 8 bits, 2^31 colours
+    {"bmp-dimensions", at(18, 30000, 4, 22, 30000)},  // 30000 x 30000
+    {"bmp-offset", at(10, 0xfffffff0, 4)},            // pixels 4 GB into the file
+    {"bmp-bits-4097", at(28, 4097, 2)},               // a depth the blitter reads past its pixels with
+    {"bmp-bits-12", at(28, 12, 2)},                   // a depth the format does not have
+    {"bmp-height-min", at(22, 0x80000000u, 4)},       // a top-down height without a sign to take off
     // 8-bit pixels with a palette after a V4 header, which SDL 1.2 reads from inside the header
     {"bmp-palette-v4",
-     [](const std::string&) {
+     [](std::string) {
          Bmp b;
-         b.headerSize = 108;
-         b.bits = 8;
+         b.headerSize = 108, b.bits = 8;
          return b.bytes();
      }},
-    // SDL 1.2 would see a rate of 0 Hz, and crash building its converter
-    {"wav-hidden-rate-0", [](const std::string& w) { return hiddenFormat(w, fmt(1, 1, 0, 16)); }},
-    // SDL 1.2 would see IMA ADPCM, and divide by zero
-    {"wav-hidden-adpcm",
-     [](const std::string& w) { return hiddenFormat(w, fmt(0x11, 1, 22050, 0, 0)); }},
-    // SDL 1.2 would see no channel
-    {"wav-hidden-channels-0",
-     [](const std::string& w) { return hiddenFormat(w, fmt(1, 0, 22050, 16, 2)); }},
+    {"wav-length", at(40, 0xfffffff0, 4)},            // a data chunk of 4 GB
+    {"wav-format", at(34, 32767, 2)},                 // 32767-bit samples
+    {"wav-adpcm", at(20, 2, 2)},
+    {"wav-channels", at(22, 3, 2)},
+    {"wav-rate-0", at(24, 0, 4)},                     // SDL crashes on these rates
+    {"wav-rate-45", at(24, 45, 4)},
+    {"wav-rate-100M", at(24, 100000000, 4)},
+    {"wav-hidden-rate-0", hiding(fmt(1, 1, 0, 16))},  // SDL 1.2 would crash building its converter
+    {"wav-hidden-adpcm", hiding(fmt(0x11, 1, 22050, 0, 0))}, // and divide by zero
+    {"wav-hidden-channels-0", hiding(fmt(1, 0, 22050, 16, 2))},
     // a fmt of two bytes, which SDL 1.2 reads sixteen of
-    {"wav-fmt-2-bytes",
-     [](const std::string& w) {
-         const size_t data = w.find("data");
-         return riff(chunk("fmt ", std::string("\1\0", 2)) + w.substr(data));
-     }},
+    {"wav-fmt-2-bytes", [](std::string w) { return riff(chunk("fmt ", std::string("\1\0", 2)) + w.substr(w.find("data"))); }},
+    {"ogg-rate-20", [](std::string o) { return bend(o, 2, 20); }}, // SDL_mixer's thread crashes
+    {"ogg-rate-50M", [](std::string o) { return bend(o, 2, 50000000); }},
+    // a good stream, then that, with serial numbers of its own to count as a second stream
+    {"ogg-chained", [](std::string o) { return o + bend(o, 2, 20, 0x5a5a5a5a); }},
     // a residue whose vectors run past its partitions: the decoder would write past them
     {"ogg-setup-residue",
-     [](const std::string& o) {
+     [](std::string o) {
          SetupHeader s;
          s.channels = 2;
          s.residues[0].partition = 3;
          return withSetup(o, s.bytes(), pages(o).size());
      }},
-    // a whole page inside another's body, for a seeking reader to find
-    {"ogg-hidden-page",
-     [](const std::string& o) {
-         std::vector<Page> ps = pages(o);
-         const std::string inner = pageOf({"x"}, 2, 77, 0, 0).bytes();
-         ps[5].body.replace(100, inner.size(), inner);
-         return join(ps);
-     }},
 };
-
-int make(const char* how, const char* in, const char* out) {
-    const std::string original = readAll(in);
-    for (const auto& [name, maker] : MAKERS) {
-        if (std::strcmp(name, how) != 0) continue;
-        std::ofstream(out, std::ios::binary) << maker(original);
-        return original.empty() ? 1 : 0;
-    }
-    std::cerr << "hostile: no way to make \"" << how << "\"\n";
-    return 2;
-}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], "make") == 0) return make(argv[2], argv[3], argv[4]);
-    std::cerr << "usage: hostile make HOW IN OUT\n";
+    if (argc != 5 || std::strcmp(argv[1], "make") != 0) {
+        std::cerr << "usage: hostile make HOW IN OUT\n";
+        return 2;
+    }
+    const std::string original = testsupport::readFile(argv[3]);
+    for (const auto& [name, maker] : MAKERS)
+        if (std::strcmp(name, argv[2]) == 0) {
+            std::ofstream(argv[4], std::ios::binary) << maker(original);
+            return original.empty() ? 1 : 0;
+        }
+    std::cerr << "hostile: no way to make \"" << argv[2] << "\"\n";
     return 2;
 }

@@ -1,6 +1,7 @@
 // The program entry's ways out: every kind of quit gives status 0 and the quit's line, every kind
 // of exception status 1 and its message, on standard output and as the last line of run.log.
 #include "plix/Plix.h"
+#include "support/SdlSpy.h"
 #include "support/TestSupport.h"
 
 #include <SDL/SDL.h>
@@ -22,29 +23,18 @@
 int zorvaneMain(int argc, char** argv);
 
 namespace {
-// What the first frame does instead of, or on its way to, showing the picture.
-std::function<void()> firstFrame;
-int frames = 0;
+
 // A way out must end the run within a few frames; a run still going after this many never ends.
 constexpr int FRAMES_AT_MOST = 300;
 constexpr int NEVER_ENDED = 98;
-} // namespace
 
-// The test is linked with SDL_Flip wrapped: the first flip of the run ends it the case's way.
-extern "C" {
-int __real_SDL_Flip(SDL_Surface* screen);
-int __wrap_SDL_Flip(SDL_Surface* screen) {
-    if (++frames > FRAMES_AT_MOST) std::_Exit(NEVER_ENDED);
-    if (firstFrame) {
-        auto once = std::move(firstFrame);
-        firstFrame = nullptr;
-        once();
-    }
-    return __real_SDL_Flip(screen);
+// In the first flip of the run, `end` ends it its way.
+void endInTheFirstFrame(std::function<void()> end) {
+    sdlspy::beforeFlip = [end, frames = 0]() mutable {
+        if (++frames > FRAMES_AT_MOST) std::_Exit(NEVER_ENDED);
+        if (frames == 1) end();
+    };
 }
-}
-
-namespace {
 
 struct Way {
     const char* name;
@@ -84,7 +74,7 @@ class EntryTest : public ::testing::Test {
             {
                 if (chdir(dir.c_str()) != 0 || !std::freopen("stdout.txt", "w", stdout))
                     std::_Exit(99);
-                firstFrame = way.end;
+                endInTheFirstFrame(way.end);
                 std::exit(zorvaneMain(1, argv));
             },
             ::testing::ExitedWithCode(way.status), "");

@@ -1,9 +1,10 @@
 // Title screen: the level keys with their wait and limits, the level line, the joystick's stand-in.
-#include "../plix/MediaFiles.h"
 #include "flow/Input.h"
 #include "flow/Title.h"
 #include "objects/World.h"
 #include "plix/Plix.h"
+#include "support/FakeStick.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -15,10 +16,7 @@ namespace {
 
 // One title frame as the loop runs it: the snapshot of the frame before, then the step.
 void frame(const std::vector<int>& held) {
-    releaseAllKeys();
-    for (int key : held)
-        setKey(key, true);
-    snapshot();
+    hold(held);
     titleStep();
 }
 
@@ -71,22 +69,20 @@ TEST_F(TitleTest, DirectionsAddUpBeforeTheLimitsOfZeroAndFifty) {
 }
 
 TEST_F(TitleTest, LevelLineShowsTheValueFromBeforeThisFramesChange) {
-    SDL_Surface* s = plixMedia.screen;
-    auto screen = [s] { return std::string(static_cast<const char*>(s->pixels), s->pitch * s->h); };
     level = 7;
     levelKeyWait = 1;
     frame({});
-    std::string seven = screen();
+    std::string seven = picture();
     frame({PLIX_KEY_UP});
     ASSERT_EQ(level, 8);
-    EXPECT_EQ(screen(), seven) << "the change shows from the next frame on";
+    EXPECT_EQ(picture(), seven) << "the change shows from the next frame on";
     frame({});
-    EXPECT_NE(screen(), seven) << "the font draws no digits";
+    EXPECT_NE(picture(), seven) << "the font draws no digits";
 }
 
 TEST_F(TitleTest, ButtonsAndStickStandInForTheKeys) {
     frame({});
-    mediafiles::FakeStick stick;
+    FakeStick stick;
     plixMedia.joyButtonNow = {true, true};
     plixMedia.joyButtonBefore = {true, false};
     EXPECT_TRUE(inputZ() && !inputZPushed() && inputXPushed()) << "z is button 0, x button 1";

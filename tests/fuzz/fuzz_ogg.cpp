@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 #include "plix/PlixMedia.h"
 #include "plix/desktop/PlixVorbis.h"
-#include "support/OggBend.h"
+#include "support/MediaFiles.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -23,7 +23,8 @@ void rightChecksums(uint8_t* data, size_t size) {
             length += data[at + 27 + i];
         if (length > size - at) continue;
         std::memset(data + at + 22, 0, 4);
-        const uint32_t crc = oggbend::pageCrc(data + at, length);
+        const uint32_t crc =
+            mediafiles::pageCrc(std::string(reinterpret_cast<char*>(data + at), length));
         for (int i = 0; i < 4; ++i)
             data[at + 22 + i] = uint8_t(crc >> (8 * i));
         at += length - 1;

@@ -1,9 +1,9 @@
 // fuzz_seeds: the fuzz targets' first inputs, written to OUT/<target>/: the game's own files (long
-// ones cut short, so that each run stays quick), files the hostile builder makes, the golden input
-// scripts and a few command lines of the simulator.
-// Usage: fuzz_seeds OUT RESOURCE_DIR GOLDEN_DIR
+// ones cut short, so that each run stays quick), files the tests' media builder makes, the golden
+// input scripts and a few command lines of the simulator. Usage: fuzz_seeds OUT RESOURCE_DIR
+// GOLDEN_DIR
 #include "sim/SimReplay.h"
-#include "support/HostileFiles.h"
+#include "support/MediaFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -12,7 +12,7 @@
 #include <iterator>
 
 namespace fs = std::filesystem;
-using namespace hostile;
+using namespace mediafiles;
 
 namespace {
 
@@ -64,7 +64,7 @@ void music(const fs::path& out, const fs::path& resources) {
     const std::string bgm = readAll(resources / "sound" / "bgm.ogg");
     const std::string cut = withSetup(bgm, "", 5);
     put(out, "bgm-cut.ogg", cut);
-    put(out, "chain.ogg", cut + oggbend::bend(cut, 2, 22050, 0x5a5a));
+    put(out, "chain.ogg", cut + bend(cut, 2, 22050, 0x5a5a));
     for (int type : {0, 1, 2}) {
         SetupHeader s;
         s.channels = 2;

@@ -1,8 +1,8 @@
 // Player: steering and clamps, the volley fan, capture boxes and charge, hits and pick-ups.
-#include "PlaySupport.h"
+#include "support/FightSupport.h"
 
 static void moveWith(std::initializer_list<int> held) {
-    keys(held);
+    testsupport::hold(held);
     player->move();
 }
 

@@ -1,5 +1,5 @@
 // fireBullet: the level's speed-up or slower twin, and the enemies' own fire that ignores it.
-#include "PlaySupport.h"
+#include "support/FightSupport.h"
 
 TEST_F(PlayTest, FireBulletSpeedsUpOrAddsATwinByLevel) {
     const Bullet* t = bulletManager->getTokens();

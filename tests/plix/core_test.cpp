@@ -1,6 +1,7 @@
 // Media core and input: the frame wait, quit requests, a failed screenshot, the input snapshot.
-#include "MediaFiles.h"
 #include "plix/Plix.h"
+#include "support/FakeStick.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -10,8 +11,6 @@
 #include <vector>
 
 using namespace testsupport;
-using mediafiles::messageOf;
-using mediafiles::row;
 
 namespace {
 
@@ -23,7 +22,7 @@ class CoreTest : public ::testing::Test {
     void SetUp() override {
         if (!plixMedia.initialized) {
             // No resource/ here: without icon and font directory, start-up must still succeed.
-            ASSERT_EQ(chdir(mediafiles::scratchDir("core").c_str()), 0);
+            ASSERT_EQ(chdir(scratchDir("core").c_str()), 0);
             Plix_init("core", 320, 480, false);
         }
         releaseAllKeys();
@@ -137,7 +136,7 @@ TEST_F(CoreTest, JoystickQuestionsNeedAnOpenStickBeyondTheStrictThreshold) {
                      Plix_joyButtonPushed(i))
             << i;
 
-    mediafiles::FakeStick stick;
+    FakeStick stick;
     const int t = JOY_AXIS_THRESHOLD;
     // Horizontal and vertical axis, and the directions held in the order up, down, right, left.
     const std::tuple<int, int, const char*> cases[] = {
@@ -162,7 +161,7 @@ TEST_F(CoreTest, JoystickQuestionsNeedAnOpenStickBeyondTheStrictThreshold) {
 }
 
 TEST_F(CoreTest, SnapshotCopiesNowIntoBeforeForEveryButtonAndBothAxes) {
-    mediafiles::FakeStick stick(3);
+    FakeStick stick(3);
     const int far = 32767;
     // Per frame: buttons 0-2 held, the stick (x, y); then what the questions answer: buttons as
     // P pushed / D down / - up, and the directions up, down, right, left the same way.

@@ -1,7 +1,7 @@
 // The last word of a crash: each fatal signal, raised by a real fault on a thread of its own,
 // leaves its one line on standard output and at the end of run.log, and still kills the process.
-#include "MediaFiles.h"
 #include "plix/desktop/PlixCrash.h"
+#include "support/TestSupport.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -40,7 +40,7 @@ volatile int zero = 0;
 volatile int seven = 7; // both unknown to the compiler, so a real division is made
 
 TEST(CrashTest, EveryFatalSignalOnAnyThreadLeavesOneLineAndKillsWithThatSignal) {
-    const std::string scratch = mediafiles::scratchDir("crash");
+    const std::string scratch = testsupport::scratchDir("crash");
     const struct {
         int signal;
         const char* line;

@@ -1,6 +1,11 @@
 // Images and rectangles to the pixel: the fill rule, the three colour-key rules, source rectangles.
-#include "MediaFiles.h"
 #include "plix/Plix.h"
+#include "plix/PlixMedia.h"
+#include "support/MediaFiles.h"
+#include "support/TestSupport.h"
+
+#include <algorithm>
+#include <fstream>
 
 #include <cstring>
 #include <functional>
@@ -11,11 +16,7 @@
 
 namespace {
 
-// The colours of the test pictures, and the letter each shows as.
-const std::map<Uint32, char> LETTERS = {
-    {0x202020, '.'}, {0xff00ff, 'M'}, {0xff0000, 'R'}, {0x00ff00, 'G'},
-    {0x0000ff, 'B'}, {0xffffff, 'W'}, {0x000000, 'K'}, {0x010203, 'c'},
-};
+using testsupport::letters;
 
 class DrawTest : public ::testing::Test {
   protected:
@@ -24,7 +25,7 @@ class DrawTest : public ::testing::Test {
 
     void SetUp() override {
         if (!plixMedia.initialized) {
-            ASSERT_EQ(chdir(mediafiles::scratchDir("draw").c_str()), 0);
+            ASSERT_EQ(chdir(testsupport::scratchDir("draw").c_str()), 0);
             Plix_init("draw", 320, 480, false);
         }
         // The dummy driver's screen is 8-bit on classic SDL and 32-bit on sdl12-compat; on a 32-bit
@@ -39,29 +40,10 @@ class DrawTest : public ::testing::Test {
         SDL_FreeSurface(canvas);
     }
 
-    static Uint32 pixel(int x, int y) {
-        const SDL_Surface* s = plixMedia.screen;
-        return static_cast<const Uint32*>(s->pixels)[y * s->pitch / 4 + x] & 0xffffff;
-    }
-    // Rows y to y + h - 1 of columns x to x + w - 1 as letters, rows separated by '|'.
-    static std::string area(int x, int y, int w, int h) {
-        std::string out;
-        for (int row = y; row < y + h; ++row) {
-            if (row > y) out += '|';
-            for (int col = x; col < x + w; ++col) {
-                auto found = LETTERS.find(pixel(col, row));
-                out += found == LETTERS.end() ? '?' : found->second;
-            }
-        }
-        return out;
-    }
     // How many pixels of the whole screen are not the clear grey.
     static int painted() {
-        int n = 0;
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 320; ++x)
-                n += pixel(x, y) != 0x202020;
-        return n;
+        const std::string all = letters(0, 0, 320, 480);
+        return int(all.size() - std::count(all.begin(), all.end(), '.') - 479);
     }
 };
 
@@ -80,13 +62,13 @@ TEST_F(DrawTest, FillsTheRectangleExactlyAndOnlyBothSizesZeroMeanToTheFarEdges) 
                      ", " + std::to_string(h));
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
         Plix_fillRect(x, y, w, h, 1, 2, 3);
-        EXPECT_EQ(area(8, 8, 6, 4), shows);
+        EXPECT_EQ(letters(8, 8, 6, 4), shows);
         EXPECT_EQ(painted(), count);
     }
     // Red, green and blue land in their own channels.
     Plix_fillRect(0, 0, 0, 0, 200, 100, 50);
-    EXPECT_EQ(pixel(0, 0), 0xc86432u);
-    EXPECT_EQ(pixel(319, 479), 0xc86432u);
+    const std::string all = testsupport::picture();
+    EXPECT_EQ(all.substr(0, 3) + all.substr(all.size() - 4, 3), "\x32\x64\xc8\x32\x64\xc8");
 }
 
 // An 8-bit surface whose palette runs from dark to bright, or from bright to dark when reversed, so
@@ -153,30 +135,12 @@ TEST_F(DrawTest, APalettizedScreenGetsTheColourSdlMapsWhateverChangedBefore) {
     SDL_FreeSurface(third);
 }
 
-// A 4 x 2 picture: magenta top-left, a black pixel, red, green, blue and white.
-//   M R K G
-//   B M W R
+// A 4 x 2 picture of 8 or 24 bits, magenta top-left.
 bool writePicture(const std::string& path, int depth) {
-    SDL_Surface* s = depth == 8
-                         ? SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 8, 0, 0, 0, 0)
-                         : SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 2, 24, 0xff0000, 0xff00, 0xff, 0);
-    if (!s) return false;
-    const Uint32 rgb[2][4] = {{0xff00ff, 0xff0000, 0x000000, 0x00ff00},
-                              {0x0000ff, 0xff00ff, 0xffffff, 0xff0000}};
-    if (depth == 8) {
-        SDL_Color palette[6] = {{255, 0, 255, 0}, {255, 0, 0, 0}, {0, 0, 0, 0},
-                                {0, 255, 0, 0},   {0, 0, 255, 0}, {255, 255, 255, 0}};
-        SDL_SetColors(s, palette, 0, 6);
-    }
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) {
-            SDL_Rect r = {Sint16(x), Sint16(y), 1, 1};
-            Uint32 c = rgb[y][x];
-            SDL_FillRect(s, &r, SDL_MapRGB(s->format, c >> 16, (c >> 8) & 0xff, c & 0xff));
-        }
-    bool ok = SDL_SaveBMP(s, path.c_str()) == 0;
-    SDL_FreeSurface(s);
-    return ok;
+    mediafiles::Bmp b;
+    b.bits = uint16_t(depth);
+    b.rows = {"MRKG", "BMWR"};
+    return bool(std::ofstream(path, std::ios::binary) << b.bytes());
 }
 
 TEST_F(DrawTest, ColourKeysTopLeftGivenOrNoneAndSourceRectangles) {
@@ -202,12 +166,12 @@ TEST_F(DrawTest, ColourKeysTopLeftGivenOrNoneAndSourceRectangles) {
         Plix_loadBMP(key, "picture" + std::to_string(depth) + ".bmp", red, green, blue);
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
         Plix_draw(key.c_str(), 10, 20, sx, sy, sw, sh);
-        EXPECT_EQ(area(9, 20, 6, 2), shows);
+        EXPECT_EQ(letters(9, 20, 6, 2), shows);
     }
     // The visible right-hand part of a picture that starts left of the screen.
     Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
     Plix_draw("picture 5", -2, 0, 0, 0, 0, 0);
-    EXPECT_EQ(area(0, 0, 3, 2), "KG.|WR.");
+    EXPECT_EQ(letters(0, 0, 3, 2), "KG.|WR.");
     EXPECT_EQ(painted(), 4);
 }
 

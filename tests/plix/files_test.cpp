@@ -1,7 +1,8 @@
 // Files of the layer: resources that are no files or hostile ones, and links to write through.
-#include "MediaFiles.h"
 #include "plix/Plix.h"
-#include "support/HostileFiles.h"
+#include "plix/PlixMedia.h"
+#include "support/MediaFiles.h"
+#include "support/TestSupport.h"
 
 #include <climits>
 #include <fstream>
@@ -11,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-using mediafiles::messageOf;
+using testsupport::messageOf;
 
 namespace {
 
@@ -22,7 +23,7 @@ class FilesTest : public ::testing::Test {
     static void SetUpTestSuite() {
         std::ifstream in("resource/sound/bgm.ogg", std::ios::binary);
         sourceBgm.assign(std::istreambuf_iterator<char>(in), {});
-        ASSERT_EQ(chdir(mediafiles::scratchDir("files").c_str()), 0);
+        ASSERT_EQ(chdir(testsupport::scratchDir("files").c_str()), 0);
         Plix_init("files", 320, 480, false);
     }
     void TearDown() override { Plix_stopBgm(0); }
@@ -32,19 +33,18 @@ void write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-using hostile::fmt;
-using hostile::riff;
-const std::string SAMPLES = hostile::samples();
+using namespace mediafiles;
+const std::string SAMPLES = samples();
 
 TEST_F(FilesTest, ResourcesThatAreNoFilesOrHostileAreRefusedWithTheLoadersMessage) {
     ASSERT_EQ(mkfifo("fifo", 0644), 0);
     ASSERT_EQ(mkdir("folder", 0755), 0);
     write("rate0.wav", riff(fmt(1, 1, 0, 16) + SAMPLES));
     write("good.wav", riff(fmt(1, 1, 22050, 16) + SAMPLES));
-    write("slow.ogg", oggbend::bend(sourceBgm, 2, 20));
-    write("fast.ogg", oggbend::bend(sourceBgm, 2, 50000000));
-    write("chained.ogg", sourceBgm + oggbend::bend(sourceBgm, 2, 11, 0x5a5a5a5a));
-    write("chained-good.ogg", sourceBgm + oggbend::bend(sourceBgm, 2, 44100, 0x5a5a5a5a));
+    write("slow.ogg", bend(sourceBgm, 2, 20));
+    write("fast.ogg", bend(sourceBgm, 2, 50000000));
+    write("chained.ogg", sourceBgm + bend(sourceBgm, 2, 11, 0x5a5a5a5a));
+    write("chained-good.ogg", sourceBgm + bend(sourceBgm, 2, 44100, 0x5a5a5a5a));
     write("not-ogg.ogg", "not music at all");
     // Each call, and the message it must end with (nothing: it works).
     const std::tuple<std::function<void()>, std::string> cases[] = {

@@ -1,6 +1,10 @@
 // Bitmap font: which files become glyphs under which codes, and how the pen moves when drawing.
-#include "MediaFiles.h"
 #include "plix/Plix.h"
+#include "plix/PlixMedia.h"
+#include "support/MediaFiles.h"
+#include "support/TestSupport.h"
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 #include <set>
@@ -8,26 +12,32 @@
 #include <tuple>
 #include <unistd.h>
 
-using mediafiles::Rgb;
+using testsupport::letters;
 
 namespace {
 
 TEST(FontTest, FilesEndingInLowerCaseBmpBecomeGlyphsAndThePenSkipsWhatHasNone) {
-    ASSERT_EQ(chdir(mediafiles::scratchDir("font").c_str()), 0);
+    ASSERT_EQ(chdir(testsupport::scratchDir("font").c_str()), 0);
     ASSERT_EQ(mkdir("resource", 0755), 0);
     ASSERT_EQ(mkdir("resource/font", 0755), 0);
-    const Rgb white{255, 255, 255}, red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255};
     // Byte 200 and what it becomes as a signed char both have glyphs, yet may never be drawn.
-    const std::tuple<const char*, int, Rgb> files[] = {
-        {"66.bmp", 10, red},    {"+67.bmp", 6, blue}, {"32.bmp", 20, white}, {"200.bmp", 9, green},
-        {"-56.bmp", 9, green},  {"x.bmp", 3, green},  {"65.BMP", 30, green}, {"69.txt", 30, green},
-        {"70.bmpx", 30, green}, {"71bmp", 30, green},
-    };
-    for (const auto& [name, width, colour] : files)
-        ASSERT_TRUE(mediafiles::writeBmp(std::string("resource/font/") + name, width, 12, colour, 0,
-                                         colour));
-    // A is 10 wide, its last column black and so transparent.
-    ASSERT_TRUE(mediafiles::writeBmp("resource/font/65.bmp", 10, 12, white, 9, Rgb{0, 0, 0}));
+    // Each glyph 12 rows of this row; A is 10 wide, its last column black and so transparent.
+    const std::tuple<const char*, std::string> files[] = {{"66.bmp", "RRRRRRRRRR"},
+                                                          {"+67.bmp", "BBBBBB"},
+                                                          {"32.bmp", std::string(20, 'W')},
+                                                          {"200.bmp", "GGGGGGGGG"},
+                                                          {"-56.bmp", "GGGGGGGGG"},
+                                                          {"x.bmp", "GGG"},
+                                                          {"65.BMP", std::string(30, 'G')},
+                                                          {"69.txt", "GGG"},
+                                                          {"70.bmpx", "GGG"},
+                                                          {"71bmp", "GGG"},
+                                                          {"65.bmp", "WWWWWWWWWK"}};
+    for (const auto& [name, row] : files) {
+        mediafiles::Bmp glyph;
+        glyph.rows.assign(12, row);
+        std::ofstream(std::string("resource/font/") + name, std::ios::binary) << glyph.bytes();
+    }
     Plix_init("font", 320, 480, false);
     std::set<int> codes;
     for (const auto& entry : plixMedia.glyphs)
@@ -51,8 +61,8 @@ TEST(FontTest, FilesEndingInLowerCaseBmpBecomeGlyphsAndThePenSkipsWhatHasNone) {
     for (const auto& [text, alpha, expected] : texts) {
         Plix_fillRect(0, 0, 0, 0, 32, 32, 32);
         Plix_drawText(text, 20, 30, alpha);
-        EXPECT_EQ(mediafiles::row(20, 30, 40), expected) << text << " at alpha " << alpha;
-        EXPECT_EQ(mediafiles::row(20, 41, 40), expected) << "the glyphs' last row";
+        EXPECT_EQ(letters(20, 30, 40), expected) << text << " at alpha " << alpha;
+        EXPECT_EQ(letters(20, 41, 40), expected) << "the glyphs' last row";
     }
 }
 

@@ -1,6 +1,7 @@
 // Image and sound registries: every failure with its exact message, and the music's fades.
-#include "MediaFiles.h"
 #include "plix/Plix.h"
+#include "plix/PlixMedia.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -32,7 +33,7 @@ TEST_F(RegistryTest, FailuresThrowTheirExactMessagesAndRegisterNothing) {
         {[] { Plix_playWAV("destroy2", 0); }, "Plix_playWAV: Has exist key: destroy2", nullptr},
     };
     for (const auto& [call, message, fileSuffix] : cases) {
-        std::string thrown = mediafiles::messageOf(call);
+        std::string thrown = testsupport::messageOf(call);
         EXPECT_TRUE(!fileSuffix || *SDL_GetError()) << "SDL's reason is missing: " << thrown;
         EXPECT_EQ(thrown, fileSuffix ? message + SDL_GetError() + fileSuffix : message);
     }

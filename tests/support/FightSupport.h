@@ -1,4 +1,5 @@
-// Test helpers for the fight: a new game at a level and seed, the boss, pool views and headings.
+// Test helpers for the fight: a new game at a level and seed, the boss, pool views, headings, and
+// frames played with keys held.
 #pragma once
 
 #include "flow/GameMain.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace fight {
@@ -26,12 +28,6 @@ inline void newGame(int lvl, uint64_t seed = 1) {
     simInitMedia();
     simFreshStart(lvl, seed);
     startGame();
-}
-
-// A game with nothing in the enemy pool: minions are tested alone, without the boss's waves.
-inline void emptyField(int lvl, uint64_t seed = 1) {
-    newGame(lvl, seed);
-    enemyManager->clear();
 }
 
 inline Enemy& boss() {
@@ -50,21 +46,27 @@ inline double headingOf(const Token& t) {
     double a = std::atan2(-static_cast<double>(t.vy), static_cast<double>(t.vx)) * 180.0 / M_PI;
     return a < 0 ? a + 360 : a;
 }
-inline double speedOf(const Token& t) {
-    return std::hypot(t.vx, t.vy);
+
+// Frames of the game with exactly these keys held in each frame's snapshot.
+inline void frames(int n, std::initializer_list<int> held = {}) {
+    for (int i = 0; i < n; ++i) {
+        testsupport::hold(held);
+        gameMain->run();
+    }
 }
-inline double angleGap(double a, double b) { // the smaller way round, in degrees
-    double d = std::fmod(std::fabs(a - b), 360.0);
-    return d > 180 ? 360 - d : d;
+// Runs frames while the state stays; how many ran until it changed (or the limit).
+inline int framesIn(int state, int limit = 1000) {
+    int n = 0;
+    for (; gameMain->state == state && n < limit; ++n)
+        frames(1);
+    return n;
 }
 
-// Bullets and minions close to the ship vanish: a ship that survives anything.
-inline void clearAroundShip() {
-    for (Bullet& b : *bulletManager)
-        if (std::fabs(b.x - player->x) < 30 && std::fabs(b.y - player->y) < 30) b.exists = false;
-    for (Enemy& e : *enemyManager)
-        if (e.kind != 0 && std::fabs(e.x - player->x) < 40 && std::fabs(e.y - player->y) < 40)
-            e.exists = false;
-}
+// Each test begins a new game at level 0 with a fixed seed and no key held.
+struct PlayTest : ::testing::Test {
+    void SetUp() override { newGame(0, 20261206); }
+};
 
 } // namespace fight
+
+using namespace fight; // each test program is one file: the fight helpers read as its own

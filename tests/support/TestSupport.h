@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -17,10 +19,22 @@ void setKey(int key, bool down);
 void releaseAllKeys();
 // Takes one input snapshot the way the frame loop does, without waiting.
 void snapshot();
+// Exactly these keys are down in a new snapshot (a key 0 is SDL's "unknown", which nothing reads).
+void hold(const std::vector<int>& keys);
 
 // A fresh empty temporary directory, removed by the caller or left for inspection.
 std::string makeTempDir(const std::string& tag);
+// A fresh directory, removed with all in it when the program ends: one per program.
+std::string scratchDir(const std::string& tag);
 // Whole content of a file, or "" when it cannot be read.
 std::string readFile(const std::string& path);
+// The message of the exception that call throws, or "(nothing thrown)".
+std::string messageOf(const std::function<void()>& call);
+
+// The screen's pixels as they are, for comparing two pictures.
+std::string picture();
+// The screen's w x h area at (x, y) as letters of mediafiles::LETTERS ('?' any other colour), rows
+// separated by '|'.
+std::string letters(int x, int y, int w, int h = 1);
 
 } // namespace testsupport
