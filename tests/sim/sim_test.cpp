@@ -3,6 +3,7 @@
 #include "flow/Scene.h"
 #include "plix/Plix.h"
 #include "sim/SimFiles.h"
+#include "sim/SimOptions.h"
 #include "sim/SimWorld.h"
 #include "support/FightSupport.h"
 
@@ -14,6 +15,8 @@
 #include <sstream>
 #include <type_traits>
 #include <utility>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -47,67 +50,6 @@ TEST_F(SimTest, SeedAndLevelChangeTheGame) {
     const GameResult a = play(8, 1, bot, 1500);
     EXPECT_NE(a.hash, play(8, 2, bot, 1500).hash);
     EXPECT_NE(a.hash, play(9, 1, bot, 1500).hash);
-}
-
-TEST_F(SimTest, RecordedInputReplaysTheGameExactly) {
-    DodgeBot bot;
-    RecordedGame recorded;
-    const GameResult live = play(3, 17, bot, 0, &recorded);
-    ASSERT_EQ(static_cast<int>(recorded.keys.size()), live.frames);
-
-    // Through the file format, as zorvane-sim --record and --input do.
-    std::stringstream file;
-    writeInputFile(file, {recorded});
-    std::vector<RecordedGame> back = readInputFile(file);
-    ASSERT_EQ(back.size(), 1u);
-    EXPECT_EQ(back[0].level, 3);
-    EXPECT_EQ(back[0].seed, 17u);
-    Replay replay(&back[0]);
-    EXPECT_EQ(formatResult(live), formatResult(play(3, 17, replay)));
-
-    // The replayed keys really drive the game: one frame without the bot's keys changes it.
-    size_t busy = 0;
-    while (busy < back[0].keys.size() && back[0].keys[busy] == 0)
-        ++busy;
-    ASSERT_LT(busy, back[0].keys.size());
-    back[0].keys[busy] = back[0].keys[busy] ^ (SIM_KEY_LEFT | SIM_KEY_UP);
-    Replay changed(&back[0]);
-    EXPECT_NE(live.hash, play(3, 17, changed).hash);
-}
-
-TEST_F(SimTest, OutcomesFollowTheGameRules) {
-    DodgeBot bot;
-    RandomPlayer random;
-    bool sawClear = false, sawOver = false;
-    for (int lv : {0, 5, 25, 50}) {
-        for (InputSource* input :
-             {static_cast<InputSource*>(&bot), static_cast<InputSource*>(&random)}) {
-            const GameResult r = play(lv, 4, *input);
-            SCOPED_TRACE(formatResult(r));
-            ASSERT_NE(r.outcome, GameResult::CUT);
-            EXPECT_GE(r.score, 0);
-            // The ratio is gauge / 20 (gauge at most 199) plus item bonuses.
-            EXPECT_GE(r.maxRatio, 0);
-            // The boss leaves by itself after 3600 of its updates, one per frame of play.
-            EXPECT_LE(r.time, 3600);
-            if (r.outcome == GameResult::OVER) {
-                sawOver = true;
-                EXPECT_EQ(gameMain->state, GM_OVER);
-                EXPECT_FALSE(player->exists);
-                // The start frame, then the last hit's 60-frame flash, while time stands still.
-                EXPECT_GE(r.frames, r.time + 61);
-            } else {
-                sawClear = true;
-                EXPECT_EQ(gameMain->state, GM_CLEAR_WAIT);
-                for (const Enemy& e : *enemyManager)
-                    EXPECT_FALSE(e.exists && e.kind == 0);
-                // The start frame, then the white band opens for 112 frames before the wait.
-                EXPECT_GE(r.frames, r.time + 113);
-            }
-        }
-    }
-    EXPECT_TRUE(sawClear);
-    EXPECT_TRUE(sawOver);
 }
 
 // A change no encoding of the field can miss: a flag flipped, a number raised, a text's first byte.
@@ -277,12 +219,70 @@ TEST_F(SimTest, CheckModeStopsTheGameAtTheFirstBadFrame) {
     }
 }
 
+// The command line as read: the fields it sets, or the reader's words; raw bytes quoted.
+std::string optionsOf(std::vector<std::string> args) {
+    std::vector<char*> argv = {nullptr};
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    try {
+        const SimArgs a = readOptions(int(argv.size()), argv.data());
+        std::ostringstream s;
+        s << "level " << a.level << (a.allLevels ? " all" : "") << " seed " << a.seed
+          << (a.seedGiven ? "!" : "") << " games " << a.games << " input " << a.input << " frames "
+          << a.maxFrames << " pace " << a.pace << (a.check ? " check" : "")
+          << (a.fromTitle ? " title" : "") << (a.help ? " help" : "") << " " << a.record << ","
+          << a.trace << "," << a.verify << "," << a.shot << "@" << a.shotFrame;
+        return s.str();
+    } catch (const SimUsageError& e) {
+        return e.what();
+    }
+}
+
+TEST(SimOptions, EachOptionSetsItsFieldAndABadOneIsRefusedInWords) {
+    const std::string level = "--level wants a whole number from 0 to 50, not ";
+    const std::string games = "--games wants a whole number from 1 to 1000000, not ";
+    const std::string seed = "--seed wants a whole number from 0 to 9223372036854775807, not ";
+    const std::string title = "--from-title takes no --all-levels, --max-frames or --record";
+    // clang-format off
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "level 0 seed 1 games 1 input random frames 0 pace 0 ,,,@0"},
+        {{"--level", "50", "--seed=9223372036854775807", "--games", "1000000", "--check", "--pace", "1000"},
+         "level 50 seed 9223372036854775807! games 1000000 input random frames 0 pace 1000 check ,,,@0"},
+        {{"--all-levels", "--input", "bot", "--max-frames", "5", "--record", "r", "--trace=t"},
+         "level 0 all seed 1 games 1 input bot frames 5 pace 0 r,t,,@0"},
+        {{"--from-title", "--input", "s.in", "--seed", "0"}, "level 0 seed 0! games 1 input s.in frames 0 pace 0 title ,,,@0"},
+        {{"--verify", "v", "--check", "--trace", "t", "--shot", "9", "s.bmp"}, "level 0 seed 1 games 1 input random frames 0 pace 0 check ,t,v,s.bmp@9"},
+        {{"-h", "--speed"}, "level 0 seed 1 games 1 input random frames 0 pace 0 help ,,,@0"},
+        {{"--level", "51"}, level + "\"51\""}, {{"--level", "-1"}, level + "\"-1\""},
+        {{"--level", "\x1b[2J"}, level + "\"\\x1b[2J\""},
+        {{"--games", "3x"}, games + "\"3x\""}, {{"--games", "0"}, games + "\"0\""},
+        {{"--games", "1000001"}, games + "\"1000001\""},
+        {{"--seed", "-1"}, seed + "\"-1\""}, {{"--seed", "9223372036854775808"}, seed + "\"9223372036854775808\""},
+        {{"--max-frames", "0"}, "--max-frames wants a whole number from 1 to 100000, not \"0\""},
+        {{"--pace", "1001"}, "--pace wants a whole number from 0 to 1000, not \"1001\""},
+        {{"--level"}, "--level needs a value"}, {{"--check=0"}, "--check takes no value, not \"0\""},
+        {{"--all-levels=no"}, "--all-levels takes no value, not \"no\""},
+        {{"--help=1"}, "--help takes no value, not \"1\""},
+        {{"--speed", "2"}, "unknown option \"--speed\""}, {{"--sp\x01" "eed"}, "unknown option \"--sp\\x01eed\""},
+        {{"--\xffx"}, "unknown option \"--\\xffx\""},
+        {{"--level", "2", "--all-levels"}, "--level and --all-levels exclude each other"},
+        {{"--from-title"}, "--from-title plays a script: give it --input FILE"},
+        {{"--from-title", "--input", "bot"}, "--from-title plays a script: give it --input FILE"},
+        {{"--from-title", "--input", "s.in", "--all-levels"}, title},
+        {{"--from-title", "--input", "s.in", "--max-frames", "5"}, title},
+        {{"--from-title", "--input", "s.in", "--record", "r"}, title},
+        {{"--verify", "v", "--level", "2"}, "--verify plays its file's games: it takes only --check, --trace and --shot"},
+        {{"--watch", "v", "--check"}, "--watch shows its file's first game: it takes no other option"},
+    };
+    // clang-format on
+    for (const auto& [args, said] : cases)
+        EXPECT_EQ(optionsOf(args), said);
+}
+
 TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     for (int k = 0; k < 64; ++k)
         EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
-    EXPECT_EQ("-", formatKeys(0));
     EXPECT_EQ("zr", formatKeys(SIM_KEY_RIGHT | SIM_KEY_Z));
-
     auto error = [](const std::string& text) {
         std::istringstream in(text);
         try {
@@ -290,29 +290,36 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
         } catch (const SimInputError& e) {
             return std::string(e.what());
         }
-        return std::string("no error");
+        return std::string("taken");
     };
-    EXPECT_EQ("input line 3: unknown key 'q'", error("game 1 2\n-\nzq\n"));
-    EXPECT_EQ("input line 2: key 'z' given twice", error("# c\nzuz\n"));
-    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50",
-              error("game 51 2\nz\n"));
-    EXPECT_EQ("input line 1: expected \"game LEVEL SEED\" with LEVEL 0 to 50",
-              error("game 5\nz\n"));
-    EXPECT_EQ("input line 3: a game line after frames that belong to no game",
-              error("z\n-\ngame 1 1\n"));
-    EXPECT_EQ("input file holds no frames", error("# only a comment\n\n"));
-
-    EXPECT_EQ("input line 1: SEED wants a whole number from 0 to 9223372036854775807, not \"-1\"",
-              error("game 0 -1\nz\n"));
-    EXPECT_EQ("input line 2: longer than 256 bytes",
-              error("game 0 1\n" + std::string(257, 'z') + "\n"));
-    EXPECT_EQ("input line 2: longer than 256 bytes", error("-\n" + std::string(257, '#')));
-    EXPECT_EQ("input line 2: unknown key '\\x7f'", error("-\nz\x7f\n"));
-    EXPECT_EQ("no error", error("game 0 1\n" + std::string(256, '#') + "\nz"));
-
+    const std::string header = "expected \"game LEVEL SEED\" with LEVEL 0 to 50";
+    const std::string seed =
+        "input line 1: SEED wants a whole number from 0 to 9223372036854775807, not ";
+    const std::string hashes(256, '#');
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"game 0 1\n" + hashes + "\nz", "taken"}, {"game 50 9223372036854775807\nz\n", "taken"},
+        {"z\n-\nud\n", "taken"},
+        {"game 0 1\n#" + hashes + "\nz\n", "input line 2: longer than 256 bytes"},
+        {"-\n" + std::string(257, '#'), "input line 2: longer than 256 bytes"},
+        {std::string(5000, 'z'), "input line 1: longer than 256 bytes"},
+        {"game 0 -1\nz\n", seed + "\"-1\""}, {"game 0 9223372036854775808\nz\n", seed + "\"9223372036854775808\""},
+        {"game 0 7x\nz\n", seed + "\"7x\""},
+        {"game 51 2\nz\n", "input line 1: " + header}, {"game 5\nz\n", "input line 1: " + header},
+        {"game 1 2 3\nz\n", "input line 1: " + header},
+        {"game 1 2\n-\nzq\n", "input line 3: unknown key 'q'"}, {"# c\nzuz\n", "input line 2: key 'z' given twice"},
+        {"game 1 2\nz x\n", "input line 2: unknown key ' '"}, {"game 1 2\nz\0\n"s, "input line 2: unknown key '\\x00'"},
+        {"game 1 2\nz\xff\n", "input line 2: unknown key '\\xff'"}, {"-\nz\x7f\n", "input line 2: unknown key '\\x7f'"},
+        {"z\n-\ngame 1 1\n", "input line 3: a game line after frames that belong to no game"},
+        {"# only a comment\n\n", "input file holds no frames"},
+    };
+    // clang-format on
+    for (const auto& [text, said] : cases)
+        EXPECT_EQ(error(text), said) << text;
     std::istringstream mixed("# two games\ngame 4 9\nz\r\n-\n\ngame 0 1\nud\n");
     std::vector<RecordedGame> games = readInputFile(mixed);
     ASSERT_EQ(games.size(), 2u);
+    EXPECT_TRUE(games[0].level == 4 && games[0].seed == 9 && games[1].level == 0);
     EXPECT_EQ(games[0].keys, (std::vector<uint8_t>{SIM_KEY_Z, 0}));
     EXPECT_EQ(games[1].keys, (std::vector<uint8_t>{SIM_KEY_UP | SIM_KEY_DOWN}));
     Replay past(&games[1]);
