@@ -283,7 +283,7 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     for (int k = 0; k < 64; ++k)
         EXPECT_EQ(k, parseKeys(formatKeys(static_cast<uint8_t>(k))));
     EXPECT_EQ("zr", formatKeys(SIM_KEY_RIGHT | SIM_KEY_Z));
-    auto error = [](const std::string& text) {
+    auto error = [](const std::string& text) { // the reader's words, or "taken"
         std::istringstream in(text);
         try {
             readInputFile(in);
@@ -325,7 +325,6 @@ TEST(SimInputFile, KeysRoundTripAndBadLinesNameTheirLine) {
     Replay past(&games[1]);
     EXPECT_EQ(0, past.next(1)); // after the recording ends no key is held
 }
-
 // What reaches a terminal: printable ASCII and whole UTF-8 characters as they are, every other
 // byte as \xNN.
 TEST(SimQuoting, RawBytesAreQuotedAndWholeCharactersKept) {
