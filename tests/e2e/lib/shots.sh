@@ -95,13 +95,17 @@ e2e_shoot_until_change() {
 
 # e2e_sim_shot OUT FRAME ARGS...: the simulator's own picture of frame FRAME of what ARGS play (files
 # by full path), drawn on this display in the pixel format of the game's window. It runs in a folder
-# of its own, whose run.log is not the game's.
+# of its own, whose run.log is not the game's. SDL 2 (under sdl12-compat) gives its window the focus,
+# which goes back to the game's window after.
 e2e_sim_shot() {
-    local dir="$E2E_SCRATCH/sim" out="$1" frame="$2"
+    local dir="$E2E_SCRATCH/sim" out="$1" frame="$2" status
     shift 2
     mkdir -p "$dir" && ln -sfn "$E2E_RESOURCE" "$dir/resource"
     (cd "$dir" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$E2E_SIM" "$@" --shot "$frame" shot.bmp \
         >/dev/null) && mv "$dir/shot.bmp" "$out"
+    status=$?
+    [ -z "$E2E_WID" ] || e2e_game_gone || e2e_focus
+    return "$status"
 }
 
 # e2e_title LEVEL: prints the path of the simulator's picture of the title at LEVEL, made once.
