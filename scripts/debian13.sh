@@ -22,10 +22,7 @@ ready="$target/.zorvane-root-ready"
 say() { echo "debian13: $*" >&2; }
 
 fresh=""
-if [ "${1:-}" = "--fresh" ]; then
-    fresh=1
-    shift
-fi
+[ "${1:-}" != --fresh ] || { fresh=1 && shift; }
 case "${1:-}" in
 "") command=(env CI=true bash scripts/test.sh) ;;
 --unit-golden)
@@ -35,15 +32,8 @@ case "${1:-}" in
         cmake --build --preset tests -j "$(nproc)" &&
         cd build/tests && ctest --output-on-failure -j "$(nproc)" -L "unit|golden"')
     ;;
---)
-    shift
-    [ $# -gt 0 ] || { say "no command after --"; exit 2; }
-    command=("$@")
-    ;;
-*)
-    say "usage: $0 [--fresh] [--unit-golden | -- COMMAND...]"
-    exit 2
-    ;;
+--) shift && [ $# -gt 0 ] && command=("$@") || { say "no command after --" && exit 2; } ;;
+*) say "usage: $0 [--fresh] [--unit-golden | -- COMMAND...]" && exit 2 ;;
 esac
 
 [ "$(id -u)" -eq 0 ] || { say "needs root, for the chroot and its mounts (sudo $0 $*)"; exit 1; }
@@ -53,17 +43,11 @@ esac
 mounted_under() {
     awk -v t="$1" '$5 == t || index($5, t "/") == 1 {found = 1} END {exit !found}' /proc/self/mountinfo
 }
-remove_root() {
-    if mounted_under "$target"; then
-        say "something is still mounted under $target; not removing it"
-        exit 1
-    fi
-    rm -rf --one-file-system "$target"
-}
 
 if [ -n "$fresh" ] || [ ! -e "$ready" ]; then
     bash "$repo/scripts/setup.sh" --bootstrap
-    [ -e "$target" ] && remove_root
+    ! mounted_under "$target" || { say "something is still mounted under $target; not removing it" && exit 1; }
+    rm -rf --one-file-system "$target"
     mkdir -p "$cache"
     say "bootstrapping Debian 13 into $target"
     # apt, and certificates for https; run as root, the test command needs no sudo.
@@ -75,16 +59,12 @@ fi
 
 cp /etc/resolv.conf "$target/etc/resolv.conf"
 mkdir -p "$target/usr/local/share/ca-certificates"
-if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+! compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null ||
     cp /usr/local/share/ca-certificates/*.crt "$target/usr/local/share/ca-certificates/"
-fi
 
 clone="$target/root/zorvane"
 head="$(git -C "$repo" rev-parse HEAD)"
-if mounted_under "$clone"; then
-    say "something is still mounted under $clone"
-    exit 1
-fi
+! mounted_under "$clone" || { say "something is still mounted under $clone" && exit 1; }
 rm -rf --one-file-system "$clone"
 git clone --quiet --no-checkout "$repo" "$clone"
 git -C "$clone" checkout --quiet --detach "$head"
@@ -113,6 +93,5 @@ status=0
 unshare --mount --pid --fork --kill-child bash -c "$(declare -f inside); inside \"\$@\"" inside \
     "$target" "${command[@]}" </dev/null || status=$?
 elapsed=$(($(date +%s) - start))
-say "$(printf '%s took %d min %02d s in the Debian 13 root, status %d' "${command[*]}" \
-    $((elapsed / 60)) $((elapsed % 60)) "$status")"
+say "${command[*]} took $((elapsed / 60)) min $((elapsed % 60)) s in the Debian 13 root, status $status"
 exit "$status"

@@ -14,28 +14,25 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 runs=10 loops=2 label='e2e|install|valgrind' build="$root/build/tests"
+# The usage is the comment at the top.
+usage() { awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; }
 while [ $# -gt 0 ]; do
-    case "$1" in
-    --runs) runs="$2"; shift 2 ;;
-    --loops) loops="$2"; shift 2 ;;
-    --label) label="$2"; shift 2 ;;
-    --build) build="$(readlink -f "$2")"; shift 2 ;;
-    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "stress: unknown argument $1" >&2; exit 2 ;;
+    case "$1:${2:-}" in
+    -h:* | --help:*) usage && exit 0 ;;
+    --runs:[1-9]*) runs="$2" ;;
+    --loops:[0-9]*) loops="$2" ;;
+    --label:?*) label="$2" ;;
+    --build:?*) build="$(readlink -f "$2")" ;;
+    *) usage >&2 && exit 2 ;;
     esac
+    shift 2
 done
-[[ "$runs" =~ ^[1-9][0-9]*$ && "$loops" =~ ^[0-9]+$ ]] || { echo "stress: --runs and --loops take numbers" >&2; exit 2; }
+[[ "$runs$loops" =~ ^[0-9]+$ ]] || { usage >&2 && exit 2; }
 [ -f "$build/CTestTestfile.cmake" ] || { echo "stress: no build tree with tests at $build" >&2; exit 2; }
 mkdir -p "$build/stress"
 
 spinners=()
-stop_spinners() {
-    local pid
-    for pid in "${spinners[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${spinners[@]}"; do wait "$pid" 2>/dev/null || true; done
-    spinners=()
-}
-trap stop_spinners EXIT
+trap 'kill "${spinners[@]}" 2>/dev/null; wait' EXIT
 trap 'exit 1' INT TERM
 for ((i = 0; i < loops; i++)); do
     bash -c 'while :; do :; done' &
@@ -44,20 +41,18 @@ done
 
 clean=0 slowest=0
 for ((run = 1; run <= runs; run++)); do
-    log="$build/stress/run-$run.log"
-    start=$SECONDS
-    status=0
+    log="$build/stress/run-$run.log" start=$SECONDS status=0
     (cd "$build" && ctest -L "$label" --output-on-failure) >"$log" 2>&1 || status=$?
     took=$((SECONDS - start))
-    [ "$took" -gt "$slowest" ] && slowest=$took
-    summary="$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1)"
+    slowest=$((took > slowest ? took : slowest))
+    summary="$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1 || true)"
     failed="$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (.*/\1/p' "$log" | paste -sd ' ')"
     read -r load _ </proc/loadavg
     if [ "$status" -eq 0 ] && [ -n "$summary" ]; then
         clean=$((clean + 1))
-        echo "run $run/$runs: ${summary:-no summary}, ${took} s, load $load"
+        echo "run $run/$runs: $summary, $took s, load $load"
     else
-        echo "run $run/$runs: FAILED (${summary:-no summary}${failed:+; failed: $failed}), ${took} s, load $load; see $log"
+        echo "run $run/$runs: FAILED (${summary:-no summary}${failed:+; failed: $failed}), $took s, load $load; see $log"
     fi
 done
 echo "stress: $clean of $runs runs clean under $loops busy loops (labels $label); slowest run $slowest s"

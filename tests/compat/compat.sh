@@ -13,9 +13,7 @@
 set -uo pipefail
 build="$(cd "$1" && pwd)"
 repeat="${ZORVANE_COMPAT_REPEAT:-5}"
-passed=0
-failed=0
-
+passed=0 failed=0
 say() { echo "sdl12-compat: $*"; }
 finish() {
     echo "sdl12-compat checks: $passed passed, $failed failed"
@@ -30,8 +28,7 @@ loaded() {
     dir="$(mktemp -d)"
     ln -s "$build/resource" "$dir/resource"
     (cd "$dir" && SDL12COMPAT_DEBUG_LOGGING=1 "$@" 2>&1 >/dev/null </dev/null) |
-        sed -n 's/^INFO: \(sdl12-compat [0-9.]*\), .*talking to \(SDL2 [0-9.]*\).*/\1 over \2/p' |
-        head -n 1
+        sed -n 's/^INFO: \(sdl12-compat [0-9.]*\), .*talking to \(SDL2 [0-9.]*\).*/\1 over \2/p' | head -n 1
     rm -rf "$dir"
 }
 sim=("$build/sim/zorvane-sim" --level 0 --max-frames 1)
@@ -43,63 +40,38 @@ if [ -n "$own" ]; then
     passed=1
     finish
 fi
-
 library="$(dpkg -L libsdl1.2-compat 2>/dev/null | grep '/libSDL-1\.2\.so\.0$' | head -n 1)"
-if [ -z "$library" ]; then
-    say "libsdl1.2-compat is not installed (bash scripts/setup.sh installs it)"
-    failed=1
-    finish
-fi
+[ -n "$library" ] || { say "libsdl1.2-compat is not installed (bash scripts/setup.sh installs it)"; failed=1; finish; }
 export LD_LIBRARY_PATH="$(dirname "$library")${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 
 # The game (stopping at once for want of a display), the simulator and a test program each say so.
 for program in game sim test; do
     case $program in
-    game) version="$(loaded env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
-        SDL_AUDIODRIVER=dummy "$build/zorvane")" ;;
+    game) version="$(loaded env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$build/zorvane")" ;;
     sim) version="$(loaded "${sim[@]}")" ;;
     test) version="$(loaded "$build/tests/core_test" --gtest_filter=CoreTest.FailedScreenshotIsNoError)" ;;
     esac
-    if [ -z "$version" ]; then
-        say "FAIL: the $program did not load sdl12-compat from $(dirname "$library")"
-        failed=$((failed + 1))
-    else
-        passed=$((passed + 1))
-    fi
+    [ -n "$version" ] && passed=$((passed + 1)) && continue
+    say "FAIL: the $program did not load sdl12-compat from $(dirname "$library")"
+    failed=$((failed + 1))
 done
 [ "$failed" -eq 0 ] || finish
 say "$version, from $(dirname "$library")"
 
-# count LOG: adds what a ctest run whose output is LOG passed and failed.
-count() {
-    local line total bad
-    line="$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)"
-    if [ -z "$line" ]; then
-        failed=$((failed + 1))
-        return
-    fi
-    total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
-    bad="$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")"
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
-}
-
 skip='^(format|sim_cli|golden_bot|damaged_resources|valgrind_title)$|^Generator\.|^WholeGame\.|^SimTest\.OutcomesFollowTheGameRules$'
 once='^SimTest\.|^PlayTest\.ThousandsOfFrames|^CycleTest\.TitleGameClear|^EndRollTest\.'
-log="$build/compat-summary.log"
 cd "$build"
-: >"$log"
-runs=(
-    "-L unit -E $skip|$once --repeat until-fail:$repeat"
-    "-L unit -R $once -E $skip"
-    "-L golden|e2e -E $skip"
-)
-for run in "${runs[@]}"; do
+: >compat-summary.log
+for run in "-L unit -E $skip|$once --repeat until-fail:$repeat" "-L unit -R $once -E $skip" "-L golden|e2e -E $skip"; do
     read -ra options <<<"$run"
-    ctest --output-on-failure -j "$(nproc)" "${options[@]}" 2>&1 | tee "$log.part"
-    count "$log.part"
-    cat "$log.part" >>"$log"
+    ctest --output-on-failure -j "$(nproc)" "${options[@]}" 2>&1 | tee compat-run.log
+    cat compat-run.log >>compat-summary.log
+    # "N% tests passed, B tests failed out of T": T - B passed, B failed; no such line, one failure.
+    read -r bad total < <(sed -nE 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' compat-run.log | tail -n 1)
+    passed=$((passed + ${total:-0} - ${bad:-0}))
+    failed=$((failed + ${bad:-1}))
+    bad="" total=""
 done
-rm -f "$log.part"
+rm -f compat-run.log
 say "the tests that open audio ran $repeat times each"
 finish

@@ -12,123 +12,75 @@ sim="$(readlink -f "$1")"
 scratch="$(mktemp -d /tmp/zorvane-compose-XXXXXX)"
 trap 'rm -rf "$scratch"' EXIT
 
-# keys KEYS N: N frames holding KEYS ("-" for none).
-keys() { local i; for ((i = 0; i < $2; ++i)); do echo "$1"; done; }
+# keys KEYS N [KEYS N]...: N frames holding KEYS ("-" for none), then the next.
+keys() { local i; while [ $# -gt 0 ]; do for ((i = 0; i < $2; ++i)); do echo "$1"; done; shift 2; done; }
 # game INPUT LEVEL SEED [FRAMES]: the keys of a whole game (or its first FRAMES frames).
 game() {
     "$sim" --input "$1" --level "$2" --seed "$3" ${4:+--max-frames "$4"} --record "$scratch/rec.txt" >/dev/null
     grep -v -e '^#' -e '^game ' "$scratch/rec.txt"
 }
-write() { # name comment, keys on stdin
-    { echo "# $2"; cat; } >"$here/$1.in"
+write() { # name comment [seed], keys on stdin, from the title at level 0 with seed 1 unless given
+    { echo "# $2" && echo "game 0 ${3:-1}" && cat; } >"$here/$1.in"
     echo "$1: $(grep -vc -e '^#' -e '^game ' "$here/$1.in") frames"
 }
 
 {
-    echo "game 0 1"
-    keys - 5
-    keys d 3   # at 0 already: the level stays, the wait still starts
-    keys - 12
-    keys u 23  # changes in frames 1, 12 and 23: level 3
-    keys - 11
-    keys ud 11 # up and down cancel out
-    keys - 2
-    keys r 110 # five at a time up to the top, 50
-    keys u 12  # no further
-    keys - 11
-    keys l 1   # 45
-    keys - 11
-    keys dl 1  # both at once: 39
-    keys - 11
-    keys z 6   # the push starts the game; holding it on starts nothing more
+    keys - 5 d 3   # at 0 already: the level stays, the wait still starts
+    keys - 12 u 23 # changes in frames 1, 12 and 23: level 3
+    keys - 11 ud 11 # up and down cancel out
+    keys - 2 r 110 # five at a time up to the top, 50
+    keys u 12      # no further
+    keys - 11 l 1  # 45
+    keys - 11 dl 1 # both at once: 39
+    keys - 11 z 6  # the push starts the game; holding it on starts nothing more
     game random 39 1 300
 } | write choose-level "choose a level with the cursor keys, then z"
 
 {
-    echo "game 0 7"
-    keys u 12 # level 2
-    keys - 3
-    keys z 1
+    keys u 12 - 3 z 1 # level 2
     game random 2 7
-    keys - 30
-    keys z 1 # restart inside the game scene
+    keys - 30 z 1 # restart inside the game scene
     game bot 2 7 400
-} | write game-over "play to GAME OVER, then restart"
+} | write game-over "play to GAME OVER, then restart" 7
 
 {
-    echo "game 0 1"
-    keys - 3
-    keys z 1
-    game bot 0 1 # the bot bombs the boss down
-    keys - 10
-    keys z 1 # confirm the clear: the end roll
-    keys - 2800
-    keys z 1 # leave the END screen for the title
-    keys - 5
-    keys z 1 # a second game
+    keys - 3 z 1
+    game bot 0 1  # the bot bombs the boss down
+    keys - 10 z 1 # confirm the clear: the end roll
+    keys - 2800 z 1 # leave the END screen for the title
+    keys - 5 z 1  # a second game
     game bot 0 2 400
 } | write clear-by-bombs "play to a clear by bombs, through the whole end roll to END, back to the title and into a second game"
 
 {
-    echo "game 0 1"
-    keys u 23 # level 3
-    keys - 2
-    keys z 1
+    keys u 23 - 2 z 1 # level 3
     game bot 3 1
-    keys - 10
-    keys z 1
-    keys - 5
-    keys x 1 # cut the roll short
-    keys - 60
-    keys z 4 # leaves the END screen; held on, it starts no game
-    keys - 5
-    keys z 1
+    keys - 10 z 1 - 5 x 1 # cut the roll short
+    keys - 60 z 4 # leaves the END screen; held on, it starts no game
+    keys - 5 z 1
     game bot 3 2 300
 } | write clear-skip-roll "a clear by bombs, the end roll cut short with x, END, the title and a second game"
 
 {
-    echo "game 0 1"
-    keys r 12 # level 10
-    keys - 2
-    keys z 1
-    game bot 10 1 # survives into CRAZY MODE, then loses the ship
-    keys - 20
-    keys z 1
+    keys r 12 - 2 z 1 # level 10
+    game bot 10 1     # survives into CRAZY MODE, then loses the ship
+    keys - 20 z 1
     game bot 10 3 200
 } | write crazy-mode "reach CRAZY MODE, then a game over and a restart"
 
 {
-    echo "game 0 1"
-    keys - 3
-    keys u 12 # level 2, the second change after the 10-frame wait
-    keys - 11
-    keys d 12 # back to 0
-    keys - 2
-    keys z 1
-    game bot 0 1 # items, captures and bomb hits, CRAZY MODE and the clear by bombs
-    keys - 250 # the white band is over: the fade to black, then the colour noise
-    keys z 1
-    keys - 2800 # the whole end roll, then END
-    keys z 1
-    keys - 5
-    keys z 1
-    keys - 600 # hands off: the pods lost and the hit survived, then the ship lost: GAME OVER
-    keys z 1 # restart
+    keys - 3 u 12 # level 2, the second change after the 10-frame wait
+    keys - 11 d 12 - 2 z 1 # back to 0
+    game bot 0 1  # items, captures and bomb hits, CRAZY MODE and the clear by bombs
+    keys - 250 z 1 # the white band is over: the fade to black, then the colour noise
+    keys - 2800 z 1 # the whole end roll, then END
+    keys - 5 z 1
+    keys - 600 z 1 # hands off: the pods lost and the hit survived, then the ship lost: GAME OVER; restart
     keys - 30
 } | write every-phase "every timed phase of every screen: the title's wait, a game through its pauses, CRAZY MODE and the clear, the clear's white band, fade and colour noise, the whole end roll and END, the title, a game lost hands off after a survived hit, and its restart"
 
 {
-    echo "game 0 1"
-    keys r 90 # 45
-    keys - 11
-    keys u 23 # 48
-    keys - 2
-    keys z 1
+    keys r 90 - 11 u 23 - 2 z 1 # 45, then 48
     game bot 48 1 # the boss leaves by itself at 3600
-    keys - 10
-    keys z 1
-    keys x 1
-    keys - 60
-    keys z 1
-    keys - 20
+    keys - 10 z 1 x 1 - 60 z 1 - 20
 } | write clear-3600 "reach the clear at 3600, when the boss destroys itself"

@@ -20,73 +20,44 @@ SETS=(random bot cycles)
 
 die() { echo "golden: $*" >&2; exit 2; }
 
-# The set's lines from a simulator, in the golden file's order.
-run_set() { # sim set
-    local sim="$1" set="$2" script
+# game SIM SET N [ARGS...]: game N of a set on its own (the level, or the cycle's script), and its line.
+game() {
+    local sim="$1" set="$2" n="$3"
+    shift 3
     case "$set" in
-    random | bot) "$sim" --all-levels --input "$set" --seed 1 ;;
-    cycles)
-        for script in "$here"/*.in; do
-            printf '%s ' "$(basename "$script" .in)"
-            "$sim" --from-title --input "$script" || return 1
-        done
-        ;;
-    *) die "unknown set $set" ;;
+    cycles) printf '%s ' "$n" && "$sim" --from-title --input "$here/$n.in" "$@" ;;
+    *) "$sim" --level "$n" --input "$set" --seed 1 "$@" ;;
     esac
 }
 
-# Game N of a set on its own, with its text trace written to a file; prints its line.
-trace_game() { # sim set n file
-    local sim="$1" set="$2" n="$3" file="$4"
-    case "$set" in
-    random | bot) "$sim" --level "$n" --input "$set" --seed 1 --trace "$file" ;;
-    cycles) printf '%s ' "$n" && "$sim" --from-title --input "$here/$n.in" --trace "$file" ;;
+# run_set SIM SET: the set's lines, in the golden file's order.
+run_set() {
+    local script
+    case "$2" in
+    random | bot) "$1" --all-levels --input "$2" --seed 1 ;;
+    cycles) for script in "$here"/*.in; do game "$1" cycles "$(basename "$script" .in)" || return 1; done ;;
+    *) die "unknown set $2" ;;
     esac
 }
 
-# The golden line of game N.
-golden_line() { # set n
-    case "$1" in
-    cycles) grep "^$2 " "$here/$1.txt" ;;
-    *) sed -n "$(($2 + 1))p" "$here/$1.txt" ;;
-    esac
-}
-
-# What names game N in a golden line: the level, or the script.
-game_of() { # set line
-    case "$1" in
-    cycles) echo "${2%% *}" ;;
-    *) echo "$2" | sed -n 's/^level=\([0-9]*\) .*/\1/p' ;;
-    esac
-}
-
-reference_commit() {
-    git -C "$root" log -1 --format=%H -- tests/golden 2>/dev/null
-}
-
-# What the reference is, in words.
-reference_name() {
-    if [ -n "${ZORVANE_GOLDEN_REFERENCE:-}" ]; then
-        echo "the reference simulator $ZORVANE_GOLDEN_REFERENCE"
-    else
-        echo "the reference build (the simulator of $(reference_commit | cut -c1-12), the last commit to change tests/golden, built here)"
-    fi
-}
+golden_line() { if [ "$1" = cycles ]; then grep "^$2 " "$here/cycles.txt"; else sed -n "$(($2 + 1))p" "$here/$1.txt"; fi; }
+# game_of SET LINE: what names the game of a golden line, its level or its script.
+game_of() { if [ "$1" = cycles ]; then echo "${2%% *}"; else sed -n 's/^level=\([0-9]*\) .*/\1/p' <<<"$2"; fi; }
+# first_pair OLD NEW: the first two lines that differ, tab-separated.
+first_pair() { paste -d '\t' <(echo "$1") <(echo "$2") | awk -F'\t' '$1 != $2 { print; exit }'; }
+differing() { paste -d '\t' <(echo "$1") <(echo "$2") | awk -F'\t' '$1 != $2' | wc -l; }
+reference_commit() { git -C "$root" log -1 --format=%H -- tests/golden 2>/dev/null; }
 
 reference_sim() {
-    if [ -n "${ZORVANE_GOLDEN_REFERENCE:-}" ]; then
-        echo "$ZORVANE_GOLDEN_REFERENCE"
-        return 0
-    fi
+    [ -z "${ZORVANE_GOLDEN_REFERENCE:-}" ] || { echo "$ZORVANE_GOLDEN_REFERENCE"; return 0; }
     local commit cache src
-    commit="$(reference_commit)" || commit=""
+    commit="$(reference_commit)"
     [ -n "$commit" ] || { echo "golden: no commit has golden files yet, so there is no reference build" >&2; return 1; }
     cache="${ZORVANE_GOLDEN_CACHE:-$root/build/golden-reference}/$commit"
     if [ ! -x "$cache/build/sim/zorvane-sim" ]; then
         echo "golden: building the reference simulator of ${commit:0:12} in $cache" >&2
         src="$cache/src"
-        rm -rf "$cache" && mkdir -p "$src" || return 1
-        git -C "$root" archive "$commit" | tar -x -C "$src" || return 1
+        rm -rf "$cache" && mkdir -p "$src" && git -C "$root" archive "$commit" | tar -x -C "$src" || return 1
         { cmake -S "$src" -B "$cache/build" -DZORVANE_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
             cmake --build "$cache/build" --target zorvane-sim -j "$(nproc)"; } >"$cache/build.log" 2>&1 ||
             { echo "golden: the reference build failed; see $cache/build.log" >&2; return 1; }
@@ -119,9 +90,10 @@ diff_game() { # sim set n [full]
     local sim="$1" set="$2" n="$3" ref scratch reference_line
     ref="$(reference_sim)" || return 1
     scratch="$(mktemp -d /tmp/zorvane-golden-XXXXXX)"
-    reference_line="$(trace_game "$ref" "$set" "$n" "$scratch/reference.txt")"
-    trace_game "$sim" "$set" "$n" "$scratch/this.txt" >/dev/null
-    echo "  $set $n: this build compared with $(reference_name)"
+    reference_line="$(game "$ref" "$set" "$n" --trace "$scratch/reference.txt")"
+    game "$sim" "$set" "$n" --trace "$scratch/this.txt" >/dev/null
+    echo "  $set $n: this build compared with ${ZORVANE_GOLDEN_REFERENCE:+the reference simulator }${ZORVANE_GOLDEN_REFERENCE:-the reference build (the simulator of \
+$(reference_commit | cut -c1-12), the last commit to change tests/golden, built here)}"
     if [ -n "${rewriting:-}" ]; then
         : # the golden line is this build's own now
     elif [ "$reference_line" = "$(golden_line "$set" "$n")" ]; then
@@ -140,44 +112,44 @@ diff_game() { # sim set n [full]
 }
 
 check_set() { # sim set
-    local sim="$1" set="$2" expected="$here/$2.txt" actual bad n
-    [ -f "$expected" ] || die "no golden file $expected"
+    local sim="$1" set="$2" expected actual bad first n
+    [ -f "$here/$set.txt" ] || die "no golden file $here/$set.txt"
+    expected="$(cat "$here/$set.txt")"
     actual="$(run_set "$sim" "$set")" || { echo "FAIL $set: the simulator failed"; return 1; }
-    bad="$(paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2' | wc -l)"
+    bad="$(differing "$expected" "$actual")"
     if [ "$bad" -eq 0 ]; then
-        echo "ok   $set: $(wc -l <"$expected") lines agree"
-        checks=$((checks + $(wc -l <"$expected")))
+        echo "ok   $set: $(wc -l <"$here/$set.txt") lines agree"
+        checks=$((checks + $(wc -l <"$here/$set.txt")))
         return 0
     fi
-    echo "FAIL $set: $bad of $(wc -l <"$expected") lines differ"
-    paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2 { print "  - " $1; print "  + " $2; exit }'
-    n="$(game_of "$set" "$(paste -d '\t' "$expected" <(echo "$actual") | awk -F'\t' '$1 != $2 { print $1; exit }')")"
+    first="$(first_pair "$expected" "$actual")"
+    echo "FAIL $set: $bad of $(wc -l <"$here/$set.txt") lines differ"
+    echo "  - ${first%%$'\t'*}"
+    echo "  + ${first#*$'\t'}"
+    n="$(game_of "$set" "${first%%$'\t'*}")"
     [ "${ZORVANE_GOLDEN_QUICK:-0}" = 1 ] || [ -z "$n" ] || diff_game "$sim" "$set" "$n"
     return 1
 }
 
 # A game must not depend on the games played before it in the same process.
 check_alone() { # sim set
-    local sim="$1" set="$2" level line want status=0
+    local level line want status=0
     for level in 0 23 50; do
-        line="$("$sim" --level "$level" --input "$set" --seed 1)"
-        want="$(sed -n "$((level + 1))p" "$here/$set.txt")"
-        if [ "$line" != "$want" ]; then
-            echo "FAIL $set: level $level alone is not the game it is after the levels before it"
-            echo "  - $want"
-            echo "  + $line"
-            status=1
-        else
+        line="$(game "$1" "$2" "$level")"
+        want="$(golden_line "$2" "$level")"
+        if [ "$line" = "$want" ]; then
             checks=$((checks + 1))
+        else
+            printf 'FAIL %s: level %d alone is not the game it is after the levels before it\n  - %s\n  + %s\n' \
+                "$2" "$level" "$want" "$line"
+            status=1
         fi
     done
     return "$status"
 }
 
 # The rules version the sources play, which every replay names.
-rules_of_code() {
-    sed -n 's/^constexpr int RULES_VERSION = \([0-9]*\);.*/\1/p' "$root/sim/SimReplay.h"
-}
+rules_of_code() { sed -n 's/^constexpr int RULES_VERSION = \([0-9]*\);.*/\1/p' "$root/sim/SimReplay.h"; }
 
 mode="${1:-}"
 sim="$(readlink -f "${2:-}")"
@@ -194,11 +166,7 @@ check)
         status=1
     fi
     for set in "$@"; do
-        if check_set "$sim" "$set"; then
-            [ "$set" = cycles ] || check_alone "$sim" "$set" || status=1
-        else
-            status=1
-        fi
+        check_set "$sim" "$set" && { [ "$set" = cycles ] || check_alone "$sim" "$set"; } || status=1
     done
     # Each line that agrees, and each game that plays the same alone, is a check passed.
     echo "golden: checks: $checks passed"
@@ -219,13 +187,10 @@ rewrite)
     fi
     rules_of_code >"$here/RULES"
     for set in "${SETS[@]}"; do
-        old="$(cat "$here/$set.txt" 2>/dev/null)"
+        old="$(cat "$here/$set.txt" 2>/dev/null)" new="$(cat "$fresh/$set.txt")"
         mv "$fresh/$set.txt" "$here/$set.txt"
-        changed="$(paste -d '\t' <(echo "$old") "$here/$set.txt" | awk -F'\t' '$1 != $2' | wc -l)"
-        echo "$set: $changed line(s) rewritten"
-        [ "$changed" -eq 0 ] && continue
-        first="$(paste -d '\t' <(echo "$old") "$here/$set.txt" | awk -F'\t' '$1 != $2 { print $2; exit }')"
-        n="$(game_of "$set" "$first")"
+        echo "$set: $(differing "$old" "$new") line(s) rewritten"
+        n="$(game_of "$set" "$(first_pair "$old" "$new" | cut -f2)")"
         [ -z "$n" ] || diff_game "$sim" "$set" "$n" full
     done
     rm -rf "$fresh"

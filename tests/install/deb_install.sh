@@ -29,17 +29,11 @@ if grep -q -- '-dev$' <<<"$depends"; then fail "Depends names a -dev package: $(
 # /usr/share/games/zorvane.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort >"$tmp/files"
 {
-    echo "-rwxr-xr-x root/root ./usr/games/zorvane"
-    echo "-rwxr-xr-x root/root ./usr/lib/games/zorvane/zorvane"
-    echo "-rw-r--r-- root/root ./usr/share/applications/zorvane.desktop"
-    echo "-rw-r--r-- root/root ./usr/share/doc/zorvane/changelog.Debian.gz"
-    echo "-rw-r--r-- root/root ./usr/share/doc/zorvane/copyright"
-    echo "-rw-r--r-- root/root ./usr/share/lintian/overrides/zorvane"
-    echo "-rw-r--r-- root/root ./usr/share/man/man6/zorvane.6.gz"
-    echo "-rw-r--r-- root/root ./usr/share/metainfo/org.example.zorvane.metainfo.xml"
-    for size in 16 24 32 48 64 128 256; do
-        echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/zorvane.png"
-    done
+    printf -- '-rwxr-xr-x root/root ./usr/%s\n' games/zorvane lib/games/zorvane/zorvane
+    printf -- '-rw-r--r-- root/root ./usr/share/%s\n' applications/zorvane.desktop doc/zorvane/changelog.Debian.gz \
+        doc/zorvane/copyright lintian/overrides/zorvane man/man6/zorvane.6.gz \
+        metainfo/org.example.zorvane.metainfo.xml \
+        $(for n in 16 24 32 48 64 128 256; do echo "icons/hicolor/${n}x$n/apps/zorvane.png"; done)
     (cd "$src/resource" && find . -type f | sed 's|^\.|-rw-r--r-- root/root ./usr/share/games/zorvane/resource|')
 } | sort >"$tmp/expected"
 diff -u "$tmp/expected" "$tmp/files" || fail "file list differs (expected, got)"

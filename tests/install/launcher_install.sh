@@ -1,16 +1,16 @@
 # Installs into a prefix with a space and a dollar in its name and checks the layout, the menu entry, the
 # manual page and the AppStream metadata, and how the launcher answers for itself and picks, refuses or
 # prepares the per-user directory. The game is swapped for a stand-in that records where and how it was
-# started, so no window is needed. Arguments: the build and source directory.
+# started, so no window is needed (run_install.sh plays the real one). Arguments: the build and source
+# directory.
 source "$(dirname "$0")/lib.sh"
 build=$1 src=$2
 prefix="$tmp/pre fix\$1"
 install_into "$build" "$prefix"
-
+launcher="$prefix/games/zorvane"
 data="$prefix/share/games/zorvane/resource"
 bin="$prefix/lib/games/zorvane/zorvane"
-[ -x "$prefix/games/zorvane" ] || fail "launcher not installed executable"
-[ -x "$bin" ] || fail "game not installed executable"
+[ -x "$launcher" ] && [ -x "$bin" ] || fail "launcher or game not installed executable"
 expect_eq "programs in games/" "$(ls "$prefix/games")" zorvane
 expect_eq "installed data" "$(cd "$data" && find . -type f | sort)" "$(cd "$src/resource" && find . -type f | sort)"
 # Each icon size the theme looks for: a PNG with an alpha channel, clear in the corner, solid on the ship.
@@ -51,24 +51,33 @@ appstreamcli validate-tree --pedantic --no-net "$prefix" >"$tmp/appstream.log" 2
     { cat "$tmp/appstream.log"; fail "appstreamcli validate-tree"; }
 metainfo=$(echo "$prefix"/share/metainfo/*.metainfo.xml)
 expect_eq "newest release" "$(grep -m1 -o '<release version="[^"]*"' "$metainfo")" "<release version=\"$version\""
-launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
-expect_file "$prefix/share/applications/$launchable"
+expect_file "$prefix/share/applications/$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")"
 
 # The stand-in prints its working directory, the window class it was given and each argument on a line
-# of its own, writes its process id where STAND_IN_PID says, and ends with the status it is told (3
-# unless told).
+# of its own, and ends with the status it is told (3 unless told).
 mv "$bin" "$tmp/real-bin"
-printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\n%s\nexit ${STAND_IN_STATUS:-3}\n' \
-    '[ -z "$STAND_IN_PID" ] || echo $$ >"$STAND_IN_PID"' >"$bin"
+printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo "[$a]"; done\nexit ${STAND_IN_STATUS:-3}\n' >"$bin"
 chmod +x "$bin"
-launch() { (cd "$tmp/cwd" && "$@" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?; }
 mkdir "$tmp/cwd" "$tmp/home"
 export HOME="$tmp/home"
+# launch [ENV...] [-- ARGS...]: the launcher from $tmp/cwd with env's changes; sets status, out and err.
+launch() {
+    local env=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do env+=("$1") && shift; done
+    (cd "$tmp/cwd" && env "${env[@]}" "$launcher" "${@:2}" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?
+}
+# refused WHY [ENV...]: the launch fails before the game, says WHY and writes nothing elsewhere.
+refused() {
+    local why="$1"
+    shift
+    launch "$@"
+    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$why" "$tmp/err" || fail "not refused ($why): $status $(cat "$tmp/err")"
+}
 
 # XDG_DATA_HOME wins; arguments pass through untouched; the game's exit status, whatever it is, is the
 # launcher's.
 for code in 0 1 3; do
-    launch env XDG_DATA_HOME="$tmp/xdg" STAND_IN_STATUS=$code "$prefix/games/zorvane" wide "two words" ""
+    launch XDG_DATA_HOME="$tmp/xdg" STAND_IN_STATUS=$code -- wide "two words" ""
     expect_eq "status" "$status" $code
 done
 expect_eq "run" "$(cat "$tmp/out")" "$tmp/xdg/zorvane
@@ -77,34 +86,26 @@ zorvane
 [two words]
 []"
 expect_eq "link" "$(readlink -f "$tmp/xdg/zorvane/resource")" "$(readlink -f "$data")"
-# The game takes the launcher's place (exec): a signal sent to what was started, a window manager's
-# SIGTERM say, reaches the game itself.
-(cd "$tmp/cwd" && exec env XDG_DATA_HOME="$tmp/xdg" STAND_IN_PID="$tmp/game.pid" "$prefix/games/zorvane" \
-    >/dev/null 2>&1) &
-started=$!
-wait "$started" || true
-expect_eq "the game in the launcher's process" "$(cat "$tmp/game.pid")" "$started"
 
 # The launcher answers --help and --version itself, needing no per-user directory (nor HOME); every
 # other first word, and these anywhere else, go to the game.
-launch env -u HOME -u XDG_DATA_HOME "$prefix/games/zorvane" --version
+launch -u HOME -u XDG_DATA_HOME -- --version
 expect_eq "--version" "$status:$(cat "$tmp/out")" "0:zorvane $version"
-launch env -u HOME -u XDG_DATA_HOME "$prefix/games/zorvane" --help
-expect_eq "--help status" "$status" 0
-[[ $(head -1 "$tmp/out") == "Usage: zorvane "* ]] && grep -q "zorvane(6)" "$tmp/out" || fail "--help: $(cat "$tmp/out")"
+launch -u HOME -u XDG_DATA_HOME -- --help
+[ "$status" = 0 ] && [[ $(head -1 "$tmp/out") == "Usage: zorvane "* ]] && grep -q "zorvane(6)" "$tmp/out" ||
+    fail "--help: $status $(cat "$tmp/out")"
 for args in "-h" "--Version" "wide --help" "-- --version"; do
-    launch env XDG_DATA_HOME="$tmp/xdg" "$prefix/games/zorvane" $args
+    launch XDG_DATA_HOME="$tmp/xdg" -- $args
     expect_eq "passed on: $args" "$status:$(tail -n +3 "$tmp/out" | tr -d '[]' | paste -sd ' ')" "3:$args"
 done
 
 # Unset, empty and relative XDG_DATA_HOME all mean ~/.local/share.
 for xdg in "-u XDG_DATA_HOME" "XDG_DATA_HOME=" "XDG_DATA_HOME=rel/data"; do
-    launch env $xdg "$prefix/games/zorvane"
+    launch $xdg
     expect_eq "dir with $xdg" "$(head -1 "$tmp/out")" "$tmp/home/.local/share/zorvane"
 done
 [ ! -e "$tmp/cwd/rel" ] || fail "relative XDG_DATA_HOME used"
-launch env -u XDG_DATA_HOME -u HOME "$prefix/games/zorvane"
-[ "$status" = 1 ] && [ ! -s "$tmp/out" ] || fail "started without HOME or XDG_DATA_HOME"
+refused "neither XDG_DATA_HOME nor HOME" -u XDG_DATA_HOME -u HOME
 
 # Every path the launcher takes, with spaces in it and through links: its own (a link, a relative
 # link, a link to a link, the whole prefix behind a link, its name on PATH), XDG_DATA_HOME and HOME
@@ -113,7 +114,7 @@ launch env -u XDG_DATA_HOME -u HOME "$prefix/games/zorvane"
 sp="$tmp/with space"
 mkdir -p "$sp/bin" "$sp/home" "$sp/xdg" "$sp/cwd"
 ln -s "$prefix" "$sp/prefix link"
-ln -s "$prefix/games/zorvane" "$sp/bin/a link"
+ln -s "$launcher" "$sp/bin/a link"
 ln -s "../../pre fix\$1/games/zorvane" "$sp/bin/a relative link"
 ln -s "a relative link" "$sp/bin/a link to a link"
 ln -s "$sp/xdg" "$sp/xdg link"
@@ -137,82 +138,61 @@ a relative link, HOME with a space|$sp/bin/a relative link||$sp/home|$sp/home/.l
 a link to a link, HOME a link|$sp/bin/a link to a link||$sp/home link|$sp/home/.local/share/zorvane
 its name on PATH|a link to a link|$sp/xdg|$tmp/home|$sp/xdg/zorvane
 EOF
-user="$tmp/home/.local/share/zorvane"
-launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
 
 # The per-user directory must be the player's own directory: a link (even to the player's own directory),
 # a file, or another user's directory stops the launch with the reason, and nothing is made there.
 mkdir -p "$tmp/xdg-bad" "$tmp/elsewhere"
-refuse() { # refuse WHY: the launch fails before the game and says WHY
-    launch env XDG_DATA_HOME="$tmp/xdg-bad" "$prefix/games/zorvane"
-    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$1" "$tmp/err" || fail "not refused ($1): $status $(cat "$tmp/err")"
+bad="$tmp/xdg-bad/zorvane"
+refused_dir() { # WHY, with bad made what refuses it
+    refused "$1" XDG_DATA_HOME="$tmp/xdg-bad"
     expect_eq "nothing made elsewhere" "$(ls -A "$tmp/elsewhere")" ""
-    rm -rf "$tmp/xdg-bad/zorvane"
+    rm -rf "$bad"
 }
-ln -s "$tmp/elsewhere" "$tmp/xdg-bad/zorvane" && refuse "is a symbolic link"
-ln -s "$tmp/nowhere" "$tmp/xdg-bad/zorvane" && refuse "is a symbolic link"
-echo keep >"$tmp/xdg-bad/zorvane" && refuse "is not a directory"
-if [ "$(id -u)" = 0 ]; then
-    mkdir "$tmp/xdg-bad/zorvane" && chown nobody "$tmp/xdg-bad/zorvane" && refuse "belongs to another user"
-else
-    echo "not root: skipping the directory owned by another user"
-fi
-# Where the directory cannot be made at all, the launcher says so too.
-echo keep >"$tmp/xdg-file"
-launch env XDG_DATA_HOME="$tmp/xdg-file" "$prefix/games/zorvane"
-[ "$status" = 1 ] && grep -q "cannot make the directory" "$tmp/err" || fail "unmakeable directory: $(cat "$tmp/err")"
-# And where the data link cannot be made in a directory of the player's that they may not write to.
-# Root writes anywhere, so as root the launch runs as "nobody", in a directory that user owns.
+ln -s "$tmp/elsewhere" "$bad" && refused_dir "is a symbolic link"
+ln -s "$tmp/nowhere" "$bad" && refused_dir "is a symbolic link"
+echo keep >"$bad" && refused_dir "is not a directory"
+# Root writes anywhere: as root, the directories of another user, and of a player who may not write
+# in their own, are those of "nobody", who runs the launch.
 as_player=()
 if [ "$(id -u)" = 0 ]; then
-    if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
-        as_player=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
-        chmod 755 "$tmp"
-    else
-        as_player=(skip)
-    fi
+    mkdir "$bad" && chown nobody "$bad" && refused_dir "belongs to another user"
+    as_player=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
+    chmod 755 "$tmp"
 fi
-if [ "${as_player[*]}" = skip ]; then
-    echo "root without setpriv: skipping the directory its owner may not write to"
-else
-    mkdir -p "$tmp/xdg-ro/zorvane"
-    [ ${#as_player[@]} -eq 0 ] || chown nobody "$tmp/xdg-ro/zorvane"
-    chmod 555 "$tmp/xdg-ro/zorvane"
-    launch env XDG_DATA_HOME="$tmp/xdg-ro" "${as_player[@]}" "$prefix/games/zorvane"
-    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "cannot make the link" "$tmp/err" ||
-        fail "unwritable directory: $status $(cat "$tmp/err")"
-fi
+echo keep >"$tmp/xdg-file"
+refused "cannot make the directory" XDG_DATA_HOME="$tmp/xdg-file"
+mkdir -p "$tmp/xdg-ro/zorvane"
+[ ${#as_player[@]} -eq 0 ] || chown nobody "$tmp/xdg-ro/zorvane"
+chmod 555 "$tmp/xdg-ro/zorvane"
+refused "cannot make the link" XDG_DATA_HOME="$tmp/xdg-ro" "${as_player[@]}"
 
 # A stale link, or one into another install, is pointed at this install.
+user="$tmp/home/.local/share/zorvane"
 mkdir -p "$tmp/other/share/games/zorvane/resource"
 for old in "$tmp/gone" "$tmp/other/share/games/zorvane/resource"; do
     ln -sfn "$old" "$user/resource"
-    launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
+    launch -u XDG_DATA_HOME
     expect_eq "relink from $old" "$status:$(readlink -f "$user/resource")" "3:$(readlink -f "$data")"
 done
-
 # The player's own data, a directory there or a link to one elsewhere, is kept and used.
 mkdir "$tmp/my data"
 for own in dir link; do
     rm -r "$user/resource"
     if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/my data" "$user/resource"; fi
     touch "$user/resource/mine"
-    launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-    [ "$status" = 3 ] && [ -f "$user/resource/mine" ] || fail "own data $own not kept"
-    grep -q "using your own data" "$tmp/err" || fail "no notice about own data $own"
+    launch -u XDG_DATA_HOME
+    [ "$status" = 3 ] && [ -f "$user/resource/mine" ] && grep -q "using your own data" "$tmp/err" ||
+        fail "own data $own not kept, or no notice: $status $(cat "$tmp/err")"
 done
 # A plain file there stops the launch and is left untouched.
 rm "$user/resource" && echo keep >"$user/resource"
-launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-[ "$status" = 1 ] && [ ! -s "$tmp/out" ] || fail "started with a file in the way"
+refused "is in the way of the game data link" -u XDG_DATA_HOME
 expect_eq "file in the way" "$(cat "$user/resource")" keep
 
 # Data or game gone from the install: a message, not a game that fails to load.
 mv "$bin" "$tmp/bin-aside"
-launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-[ "$status" = 1 ] && grep -q "game program is missing" "$tmp/err" || fail "missing game not reported"
+refused "game program is missing" -u XDG_DATA_HOME
 mv "$tmp/bin-aside" "$bin"
 mv "$data" "$tmp/data-aside"
-launch env -u XDG_DATA_HOME "$prefix/games/zorvane"
-[ "$status" = 1 ] && grep -q "data is missing" "$tmp/err" || fail "missing data not reported"
+refused "data is missing" -u XDG_DATA_HOME
 echo "launcher checks passed"

@@ -1,41 +1,41 @@
-# Installs into a temporary prefix and plays the installed launcher under Xvfb: the title shows exactly
-# (F12 shot), the window's class matches the menu entry, Escape quits with status 0, and run.log and the shot
-# land in the per-user directory, first under XDG_DATA_HOME and then under $HOME/.local/share.
+# Installs into a temporary prefix and plays the installed launcher under Xvfb: the title as the
+# simulator draws it, the window's class that of the menu entry, run.log in the per-user directory
+# (under XDG_DATA_HOME, then $HOME/.local/share), Escape, and a SIGTERM sent to the launcher, which
+# the game quits on only if it took the launcher's process.
 # Arguments: the build and the source directory.
 source "$(dirname "$0")/../e2e/lib.sh"
-e2e_setup "$1/zorvane" "$2/resource"
+e2e_setup "$1/zorvane" "$2/resource" "$1/sim/zorvane-sim"
 prefix="$E2E_SCRATCH/prefix"
 cmake --install "$1" --prefix "$prefix" >"$E2E_SCRATCH/install.log" || exit 1
 e2e_start_xvfb
-mkdir "$E2E_SCRATCH/cwd" "$E2E_SCRATCH/home"
+E2E_BIN="$prefix/games/zorvane"
+E2E_CWD="$E2E_SCRATCH/cwd"
+mkdir "$E2E_CWD" "$E2E_SCRATCH/home"
 export HOME="$E2E_SCRATCH/home"
 
-# play USERDIR WIDTH ARGS...: starts the launcher from an unrelated directory, shoots the title, quits.
+# play USERDIR WIDTH HOW ARGS...: starts the launcher from an unrelated directory, shoots the title,
+# quits by HOW (Escape, or a signal sent to the launcher's process).
 play() {
-    E2E_WORK=$1
-    local width=$2 shot="$E2E_SCRATCH/title-$2.png"
-    shift 2
-    (cd "$E2E_SCRATCH/cwd" && exec env SDL_AUDIODRIVER=dummy "$prefix/games/zorvane" "$@" \
-        >"$E2E_SCRATCH/stdout.txt" 2>"$E2E_SCRATCH/stderr.txt") &
-    E2E_GAME_PID=$!
+    E2E_WORK="$1"
+    local width="$2" how="$3" shot="$E2E_SCRATCH/title-$2.bmp"
+    shift 3
+    # The game's output goes there, so it is made first; making it is the launcher's, which
+    # launcher_install.sh checks.
+    mkdir -p "$E2E_WORK"
+    e2e_start_game "$@"
     e2e_wait_window || exit 1
     e2e_expect "window class" 'WM_CLASS(STRING) = "zorvane", "zorvane"' "$(xprop -id "$E2E_WID" WM_CLASS)"
     e2e_focus
-    e2e_screenshot "$shot" || exit 1
-    e2e_quit_with Escape
-    e2e_expect "exit status" 0 "$E2E_STATUS"
-    e2e_expect "run.log" "dPlix system quit." "$(cat "$E2E_WORK/run.log")"
-    e2e_expect "standard output" "dPlix system quit." "$(cat "$E2E_SCRATCH/stdout.txt")"
+    e2e_screenshot "$shot" && e2e_expect_title "$shot" 0 "$width"
+    if [ "$how" = Escape ]; then e2e_quit_with Escape; else e2e_stop_with "$how"; fi
+    e2e_expect_quit "quit by $how"
     e2e_expect "resource link" "$(readlink -f "$prefix/share/games/zorvane/resource")" \
         "$(readlink -f "$E2E_WORK/resource")"
-    e2e_expect "nothing written where it was started" "" "$(ls -A "$E2E_SCRATCH/cwd")"
-    # The installed data's title, exact to the pixel, in the window's whole width.
-    e2e_expect "shot size" "$width 480" "$(e2e_size "$shot")"
-    e2e_expect_title "$shot" 0
+    e2e_expect "nothing written where it was started" "" "$(ls -A "$E2E_CWD")"
 }
 
-XDG_DATA_HOME="$E2E_SCRATCH/xdg" play "$E2E_SCRATCH/xdg/zorvane" 320
+XDG_DATA_HOME="$E2E_SCRATCH/xdg" play "$E2E_SCRATCH/xdg/zorvane" 320 Escape
 # Without XDG_DATA_HOME, and with an argument for the launcher to pass on: the wide window.
 unset XDG_DATA_HOME
-play "$HOME/.local/share/zorvane" 640 wide
+play "$HOME/.local/share/zorvane" 640 TERM wide
 e2e_finish

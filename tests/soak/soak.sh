@@ -16,8 +16,11 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/../damaged/lsan.supp:print_suppressions=0"
-failures=0
-passes=0
+failures=0 passes=0
+# verdict WHAT COMMAND...: a check passed when COMMAND succeeds, else the failure WHAT.
+verdict() {
+    if "${@:2}"; then passes=$((passes + 1)); else echo "FAIL: $1"; failures=$((failures + 1)); fi
+}
 # Says which build this is, so a run against an unsanitized simulator is not mistaken for the real soak.
 if ldd "$sim" 2>/dev/null | grep -q libasan; then
     echo "soak: $sim is a sanitizer build"
@@ -26,41 +29,27 @@ else
 fi
 
 for input in random bot; do
-    "$sim" --all-levels --seed "$seed" --input "$input" --check \
-        --record "$scratch/$input.rec" >"$scratch/$input.out" 2>"$scratch/$input.err"
+    out="$scratch/$input.out" err="$scratch/$input.err"
+    "$sim" --all-levels --seed "$seed" --input "$input" --check --record "$scratch/$input.rec" >"$out" 2>"$err"
     status=$?
-    lines="$(grep -c '^level=' "$scratch/$input.out")"
+    lines="$(grep -c '^level=' "$out")"
     echo "soak: $input input, seed $seed: status $status, $lines of 51 games"
-    if [ "$status" -ne 0 ] || [ "$lines" -ne 51 ]; then
-        echo "FAIL: $input: the run ended with status $status after $lines games"
-        [ "$status" -gt 128 ] && echo "      killed by signal $((status - 128))"
-        failures=$((failures + 1))
-    else
-        passes=$((passes + 1))
-    fi
-    if grep -Eq 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|Undefined|Leak)' "$scratch/$input.err"; then
-        echo "FAIL: $input: sanitizer report"
-        failures=$((failures + 1))
-    else
-        passes=$((passes + 1))
-    fi
-    if [ -s "$scratch/$input.err" ]; then
-        head -n 40 "$scratch/$input.err"
+    verdict "$input: the run ended with status $status$([ "$status" -le 128 ] || echo ", killed by signal $((status - 128))") after $lines games" \
+        test "$status" -eq 0 -a "$lines" -eq 51
+    verdict "$input: sanitizer report" \
+        eval '! grep -Eq "ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|Undefined|Leak)" "$err"'
+    if [ -s "$err" ]; then
+        head -n 40 "$err"
         # The games up to the failure, to replay them: zorvane-sim --input FILE
         cp "$scratch/$input.rec" "/tmp/zorvane-soak-$input-failed.zvr" 2>/dev/null &&
             echo "      its games are kept in /tmp/zorvane-soak-$input-failed.zvr"
     fi
     [ -z "$keep" ] || { mkdir -p "$keep" && cp "$scratch/$input.rec" "$keep/$input.zvr"; }
-    awk '{ split($3, o, "[=@]"); n[o[2]]++ } END { for (k in n) printf "      %s: %d\n", k, n[k] }' "$scratch/$input.out"
+    awk '{ split($3, o, "[=@]"); n[o[2]]++ } END { for (k in n) printf "      %s: %d\n", k, n[k] }' "$out"
     # At seed 1 these are the golden games: this build must play them as the trusted one did.
     golden="$here/../golden/$input.txt"
-    if [ "$seed" = 1 ] && ! cmp -s "$golden" "$scratch/$input.out"; then
-        echo "FAIL: $input: the lines differ from $golden, first at:"
-        diff "$golden" "$scratch/$input.out" | head -n 4 | sed 's/^/      /'
-        failures=$((failures + 1))
-    elif [ "$seed" = 1 ]; then
-        passes=$((passes + 1))
-    fi
+    [ "$seed" != 1 ] || verdict "$input: the lines differ from $golden, first at:
+$(diff "$golden" "$out" | head -n 4 | sed 's/^/      /')" cmp -s "$golden" "$out"
 done
 
 echo "soak: checks: $passes passed, $failures failed"

@@ -3,10 +3,12 @@
 
 # The exit status of a run that ends on a failure message (a damaged file, no SDL); a quit is always 0.
 E2E_FAIL_STATUS=1
+E2E_QUIT="dPlix system quit."
 E2E_BIN=""
 E2E_RESOURCE=""
 E2E_GAME_PID=""
-E2E_WORK=""      # the game's working directory: resource link, run.log, screenshot.bmp, stdout.txt
+E2E_WORK=""  # where the game runs: resource, run.log, screenshot.bmp, and its stdout.txt and stderr.txt
+E2E_CWD=""   # where it starts, when not there: a launcher goes there itself
 E2E_STATUS=""
 
 # e2e_make_workdir [NAME]: a fresh working directory with a `resource` link to the real tree; sets E2E_WORK.
@@ -23,10 +25,15 @@ e2e_copy_resources() {
     cp -rL "$E2E_RESOURCE" "$E2E_WORK/resource"
 }
 
-# e2e_start_game [ARGS...]: starts the game in E2E_WORK with dummy audio; stdout goes to E2E_WORK/stdout.txt.
+# e2e_start_game [NAME=VALUE | -u NAME]... [ARGS...]: starts E2E_BIN with dummy audio, the environment
+# changed as env(1) is told, and ARGS; no standard input.
 e2e_start_game() {
-    (cd "$E2E_WORK" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$E2E_BIN" "$@" \
-        >"$E2E_WORK/stdout.txt" 2>"$E2E_WORK/stderr.txt") &
+    local unset=() env=(SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}")
+    while [[ "${1:-}" =~ ^[A-Za-z_][A-Za-z0-9_]*= || "${1:-}" = -u ]]; do
+        if [ "$1" = -u ]; then unset+=(-u "$2") && shift 2; else env+=("$1") && shift; fi
+    done
+    (cd "${E2E_CWD:-$E2E_WORK}" && exec env "${unset[@]}" "${env[@]}" "$E2E_BIN" "$@" \
+        </dev/null >"$E2E_WORK/stdout.txt" 2>"$E2E_WORK/stderr.txt") &
     E2E_GAME_PID=$!
 }
 
@@ -37,38 +44,15 @@ e2e_wait_file() {
     return 1
 }
 
-# e2e_catches SIGNAL...: the game has a handler of its own for every one of the signals, so that
-# each now asks it to quit instead of ending it. The process must be the game by then, not the shell
-# that is about to become it, whose own handlers would count otherwise.
-e2e_catches() {
-    local mask sig bit
-    [ "$(readlink "/proc/$E2E_GAME_PID/exe" 2>/dev/null)" = "$E2E_BIN" ] || return 1
-    mask="$(awk '/^SigCgt:/ { print $2 }' "/proc/$E2E_GAME_PID/status" 2>/dev/null)"
-    [ -n "$mask" ] || return 1
-    for sig in "$@"; do
-        bit=$((1 << ($(kill -l "$sig") - 1)))
-        [ $((16#$mask & bit)) -ne 0 ] || return 1
-    done
-}
-
-# e2e_signal_when_caught SIGNAL [SECONDS]: sends SIGNAL to the game once it catches it; a failed
-# check, and nothing sent, when it does not in time or the game ends first.
-e2e_signal_when_caught() {
-    if e2e_poll "${2:-30}" e2e_catches "$1"; then
-        kill -s "$1" "$E2E_GAME_PID"
-        return 0
-    fi
-    e2e_fail "the game did not catch SIG$1 within ${2:-30} s"
-    return 1
+# e2e_stop_with SIGNAL [SECONDS]: once the game has emptied its run.log, when its audio device is open
+# and its handlers are in place, sends it SIGNAL; then waits for its end.
+e2e_stop_with() {
+    e2e_wait_file "$E2E_WORK/run.log" "${2:-30}" && kill -s "$1" "$E2E_GAME_PID" 2>/dev/null
+    e2e_wait_exit "${2:-30}"
 }
 
 # e2e_wait_exit [SECONDS]: waits for the game to end and sets E2E_STATUS; kills it and fails on timeout.
 e2e_wait_exit() {
-    if [ -z "$E2E_GAME_PID" ]; then
-        e2e_fail "no game to wait for"
-        E2E_STATUS="none"
-        return 1
-    fi
     if e2e_poll "${1:-10}" e2e_game_gone; then
         wait "$E2E_GAME_PID"
         E2E_STATUS=$?

@@ -19,7 +19,7 @@ e2e_wait_window() {
     E2E_WID=""
     e2e_poll "${1:-30}" e2e_window_or_end
     [ -n "$E2E_WID" ] && return 0
-    if [ -n "$E2E_GAME_PID" ] && e2e_game_gone; then
+    if e2e_game_gone; then
         e2e_fail "the game ended before its window appeared"
     else
         e2e_fail "no window captioned $E2E_CAPTION within ${1:-30} s"
@@ -27,12 +27,10 @@ e2e_wait_window() {
     return 1
 }
 
-e2e_window_or_end() { e2e_find_window || { [ -n "$E2E_GAME_PID" ] && e2e_game_gone; }; }
+e2e_window_or_end() { e2e_find_window || e2e_game_gone; }
 
 # e2e_window_size: prints "WIDTHxHEIGHT" of the game's window.
-e2e_window_size() {
-    xwininfo -id "$E2E_WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
-}
+e2e_window_size() { xwininfo -id "$E2E_WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # e2e_focus: keyboard focus to the game's window. Without a window manager focus follows the pointer,
 # so the pointer is parked inside the window as well.
@@ -41,19 +39,16 @@ e2e_focus() {
     xdotool windowfocus --sync "$E2E_WID"
 }
 
-# e2e_close_window: sends WM_DELETE_WINDOW, what a window manager's close button sends.
-e2e_close_window() {
-    e2e_build closewin -lX11 || return 1
-    "$E2E_SCRATCH/closewin" "$E2E_WID"
-}
-
 # e2e_build NAME LIBS...: compiles tests/e2e/NAME.c into the scratch area once.
 e2e_build() {
     local name="$1"
     shift
-    [ -x "$E2E_SCRATCH/$name" ] && return 0
-    cc -O1 -o "$E2E_SCRATCH/$name" "$E2E_DIR/$name.c" "$@" || { e2e_log "cannot build $name"; return 1; }
+    [ -x "$E2E_SCRATCH/$name" ] ||
+        cc -O1 -o "$E2E_SCRATCH/$name" "$E2E_DIR/$name.c" "$@" || { e2e_log "cannot build $name"; return 1; }
 }
+
+# e2e_close_window: sends WM_DELETE_WINDOW, what a window manager's close button sends.
+e2e_close_window() { e2e_build closewin -lX11 && "$E2E_SCRATCH/closewin" "$E2E_WID"; }
 
 # e2e_xkeys ARGS...: runs tests/e2e/xkeys.c (which says what ARGS mean) against the game's process;
 # its complaint, when it has one, is in $E2E_SCRATCH/xkeys.err.
@@ -66,15 +61,12 @@ e2e_xkeys() {
 # e2e_xkeys_said: what xkeys last complained of.
 e2e_xkeys_said() { sed 's/^xkeys: //' "$E2E_SCRATCH/xkeys.err"; }
 
-# e2e_tap KEY...: presses the keys together and lets them go once the game has seen them: a push,
-# which the game sees in one snapshot or a few, never in as many as a held key repeats in. The proof
-# is a screenshot taken with them (screenshot.bmp in the working directory is rewritten). A game that
+# e2e_tap KEY...: presses the keys together and lets them go once a screenshot shows the game saw
+# them: a push, seen in one snapshot or a few, never in as many as a held key repeats in. A game that
 # ends meanwhile (on Escape, say) has nothing more to show; its status tells the rest.
 e2e_tap() {
     e2e_xkeys -s "$E2E_WORK/screenshot.bmp" "$@" >/dev/null
-    case $? in
-    0 | 3) return 0 ;;
-    esac
+    case $? in 0 | 3) return 0 ;; esac
     e2e_fail "the game did not show it saw $*: $(e2e_xkeys_said)"
     return 1
 }
