@@ -51,7 +51,7 @@ gzipped() {
   done
   printf '%-22s %8d bytes gzipped\n' "$name" "$total"
 }
-gzipped "before the title" index.html shared.js page.js page.css zorvane.js zorvane.wasm zorvane.data
+gzipped "before the title" index.html shared.js replays.js page.js page.css zorvane.js zorvane.wasm zorvane.data
 gzipped "the watcher's own" watch.html watch.js zorvane-sim.js zorvane-sim.wasm zorvane-sim.data
 for f in $(cd "$build/web" && find resource -name '*.ogg'); do
   printf '%-22s %8d bytes, fetched while the title shows\n' "$f" "$(stat -c %s "$build/web/$f")"

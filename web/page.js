@@ -1,5 +1,5 @@
 // ZORVANE's page: the field at a crisp whole scale, keys only for the focused picture, the touch
-// controls, the loading bar, failures said in words, and the offline copy.
+// controls, the loading bar, failures said in words, the offline copy, and the games it records.
 "use strict";
 
 var zorvanePage = (function () {
@@ -200,6 +200,7 @@ var Module = {
     document.getElementById("loading").hidden = true;
     document.getElementById("status").textContent = "";
     document.getElementById("hint").hidden = false;
+    zorvaneReplays.follow(document.getElementById("replays"));
     keepOffline();
   },
   onRunLog: (line) => {
