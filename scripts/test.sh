@@ -96,7 +96,8 @@ cd "$tests"
 
 # Fourth stage: the browser build (its download size printed), played in headless Chromium and held
 # against the native game's own pictures, on an emulated phone, with a pad, hidden, offline, with
-# spoiled files, and the simulator's games there against the golden lines.
+# spoiled files, its replays against the native simulator's, and the simulator's games there against
+# the golden lines.
 web_missing=()
 command -v emcmake >/dev/null || web_missing+=("Emscripten")
 command -v chromium >/dev/null || web_missing+=("Chromium")
@@ -105,7 +106,7 @@ if [ ${#web_missing[@]} -eq 0 ]; then
     bash "$root/scripts/web.sh" --tests
     took web-build
     stage web bash "$root/tests/web/web_test.sh" "$tests/zorvane" "$root/resource" "$root/build/web/web" \
-        "$root/build/web/lab" "$root/tests/golden"
+        "$root/build/web/lab" "$tests/sim/zorvane-sim" "$root/tests/golden"
 else
     missing web "for want of ${web_missing[*]}"
 fi

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds ZORVANE for the browser: the page a player deploys in build/web/web (our page, zorvane.js,
-# .wasm and the preloaded .data), and on request the lab's programs and pages in build/web/lab.
+# .wasm and the preloaded .data, the replay watcher watch.html on zorvane-sim.js, .wasm and .data), and
+# on request the lab's programs and pages in build/web/lab.
 # Usage: bash scripts/web.sh [--bench] [--replay | --replay-all] [--tests] [--serve [PORT]]
 #   --bench   also builds the lab's frame benchmark and runs it in headless Chromium
-#   --replay  also builds the lab's simulator and holds nine of its games in headless Chromium against the golden lines
+#   --replay  also builds the lab's page for the simulator and holds seven of its games in headless Chromium against the golden lines
 #   --replay-all  the same with every one of the 109 golden lines
-#   --tests   builds what the browser tests need (the page and both lab programs) and runs none of
+#   --tests   builds what the browser tests need (the page and both lab pages) and runs none of
 #             them: tests/web/web_test.sh does
 #   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
 set -euo pipefail
@@ -37,15 +38,21 @@ bash "$root/scripts/setup.sh" --web
 # The browser's game is compiled with the same arithmetic as the desktop's.
 bash "$root/tests/maths/float_flags.sh" "$build/compile_commands.json" "$root"
 
-# What a visitor downloads before the title shows, compressed as a web server would send it, and the
-# music that follows while it shows.
-total=0
-for f in index.html page.js page.css zorvane.js zorvane.wasm zorvane.data; do
-  size=$(gzip -9c "$build/web/$f" | wc -c)
-  total=$((total + size))
-  printf '%-22s %8d bytes gzipped\n' "$f" "$size"
-done
-printf '%-22s %8d bytes gzipped\n' "before the title" "$total"
+# What a visitor downloads before the title shows, compressed as a web server would send it, what the
+# watcher adds to it, and the music that follows while the title shows.
+# gzipped NAME FILE...: each file's size, then their sum under NAME.
+gzipped() {
+  local name="$1" total=0 size f
+  shift
+  for f in "$@"; do
+    size=$(gzip -9c "$build/web/$f" | wc -c)
+    total=$((total + size))
+    printf '%-22s %8d bytes gzipped\n' "$f" "$size"
+  done
+  printf '%-22s %8d bytes gzipped\n' "$name" "$total"
+}
+gzipped "before the title" index.html shared.js replays.js page.js page.css zorvane.js zorvane.wasm zorvane.data
+gzipped "the watcher's own" watch.html watch.js zorvane-sim.js zorvane-sim.wasm zorvane-sim.data
 for f in $(cd "$build/web" && find resource -name '*.ogg'); do
   printf '%-22s %8d bytes, fetched while the title shows\n' "$f" "$(stat -c %s "$build/web/$f")"
 done

@@ -1,5 +1,5 @@
 // ZORVANE's page: the field at a crisp whole scale, keys only for the focused picture, the touch
-// controls, the loading bar, failures said in words, and the offline copy.
+// controls, the loading bar, failures said in words, the offline copy, and the games it records.
 "use strict";
 
 var zorvanePage = (function () {
@@ -21,13 +21,9 @@ var zorvanePage = (function () {
   const CONTROLS = 150;
   let failed = false;
 
-  // The largest whole number of device pixels per game pixel that fits, at least 1: every game pixel
-  // is then a square of whole device pixels, crisp on a phone's fractional pixel ratio too. The field
-  // is the canvas as the game sized it; the page shows no canvas before.
+  // The field is the canvas as the game sized it; the page shows no canvas before.
   function fit() {
     if (!canvas.hasAttribute("width")) return;
-    const field = { w: canvas.width, h: canvas.height };
-    const ratio = window.devicePixelRatio || 1;
     let room;
     if (document.fullscreenElement === stage) {
       room = { w: stage.clientWidth, h: stage.clientHeight };
@@ -38,10 +34,7 @@ var zorvanePage = (function () {
     } else {
       room = { w: window.innerWidth - 16, h: window.innerHeight - 16 };
     }
-    const scale = Math.max(1, Math.floor(Math.min(room.w * ratio / field.w, room.h * ratio / field.h)));
-    canvas.style.setProperty("--cw", field.w * scale / ratio);
-    canvas.style.setProperty("--ch", field.h * scale / ratio);
-    canvas.dataset.scale = scale;
+    showCrisp(canvas, room);
   }
   // Once the game has sized the canvas it has the keyboard, but on a touch screen.
   let sized = false;
@@ -176,13 +169,7 @@ var zorvanePage = (function () {
     publish();
   }
 
-  // The offline copy, made once the game runs: its download must not slow the title's.
-  function keepOffline() {
-    if (!("serviceWorker" in navigator) || !location.protocol.startsWith("http")) return;
-    navigator.serviceWorker.register("sw.js").catch((e) => console.warn(`no offline copy: ${e.message}`));
-  }
-
-  return { missing, fail, explain, releaseTouches, keepOffline, wide };
+  return { missing, fail, explain, releaseTouches, wide };
 })();
 
 var Module = {
@@ -213,7 +200,8 @@ var Module = {
     document.getElementById("loading").hidden = true;
     document.getElementById("status").textContent = "";
     document.getElementById("hint").hidden = false;
-    zorvanePage.keepOffline();
+    zorvaneReplays.follow(document.getElementById("replays"));
+    keepOffline();
   },
   onRunLog: (line) => {
     document.getElementById("runlog").textContent = line;

@@ -39,7 +39,8 @@ export function serve(dir, port = 0, hold = () => null) {
   const server = createServer(async (req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, "http://x").pathname));
     await hold(path);
-    let file = join(root, path === "/" ? "index.html" : path);
+    // A folder's page is its index.html, as on any web server.
+    let file = join(root, path.endsWith("/") ? join(path, "index.html") : path);
     if (!file.startsWith(root)) file = "";
     let st = null;
     try {

@@ -1,10 +1,11 @@
 # Every browser test: the page held against the native game (the same title and HUD pixels, shown
-# crisply), play, the framebuffer's pixels, phones, pads, hidden tabs, sound, loading, offline, and the
-# simulator's games against the golden lines.
-# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR LAB_DIR [GOLDEN_DIR]. ZORVANE is the native game;
-# WEB_DIR the page and LAB_DIR the lab built by scripts/web.sh --tests; GOLDEN_DIR (tests/golden) adds
-# the replays. The native shots come from a real window under Xvfb; the *_test.mjs play the page in
-# headless Chromium. Set E2E_KEEP=1 to keep the pictures (their folder is printed).
+# crisply), play, the framebuffer's pixels, phones, pads, hidden tabs, sound, loading, offline, the
+# page's replays against the desktop simulator's, and the simulator's games against the golden lines.
+# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR LAB_DIR ZORVANE_SIM [GOLDEN_DIR]. ZORVANE is the
+# native game and ZORVANE_SIM the native simulator; WEB_DIR the page and LAB_DIR the lab built by
+# scripts/web.sh --tests; GOLDEN_DIR (tests/golden) adds the golden lines. The native shots come from a
+# real window under Xvfb; the *_test.mjs play the page in headless Chromium. Set E2E_KEEP=1 to keep the
+# pictures (their folder is printed).
 # WEB_TESTS="web_test device_test", say, runs only those node tests.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -12,11 +13,13 @@ source "$here/../e2e/lib.sh"
 e2e_setup "$1" "$2"
 web_dir="$(readlink -f "$3")"
 lab_dir="$(readlink -f "$4")"
+sim="$(readlink -f "$5")"
 for tool in node compare identify; do
     command -v "$tool" >/dev/null || { e2e_log "missing tool: $tool"; exit 1; }
 done
 [ -f "$web_dir/zorvane.wasm" ] || { e2e_log "no web build in $3"; exit 1; }
 [ -f "$lab_dir/bench.wasm" ] || { e2e_log "no lab in $4"; exit 1; }
+[ -x "$sim" ] || { e2e_log "no native simulator at $5"; exit 1; }
 [ -d "$here/node_modules/puppeteer-core" ] || { e2e_log "no puppeteer-core: run npm ci in $here"; exit 1; }
 out="$E2E_SCRATCH/web"
 mkdir -p "$out"
@@ -56,7 +59,8 @@ browser_test paint_test "$lab_dir"
 browser_test device_test "$web_dir"
 browser_test sound_test "$web_dir"
 browser_test load_test "$web_dir"
-[ -n "${5:-}" ] && browser_test replay_test "$lab_dir" "$(readlink -f "$5")"
+browser_test replays_test "$web_dir" "$lab_dir" "$sim" "$E2E_RESOURCE"
+[ -n "${6:-}" ] && browser_test replay_test "$lab_dir" "$(readlink -f "$6")"
 e2e_log "browser: $BROWSER_PASSED passed, $BROWSER_FAILED failed"
 
 # differ A B [GEOMETRY]: how many pixels differ, over the whole pictures or the one crop of both.
