@@ -28,21 +28,6 @@ class TitleTest : public ::testing::Test {
     }
 };
 
-TEST_F(TitleTest, HeldUpChangesTheLevelOnceEveryElevenFramesAndTheWaitRunsDownAlone) {
-    std::string changes;
-    for (int f = 1; f <= 23; ++f) {
-        int before = level;
-        frame({PLIX_KEY_UP});
-        changes += level != before ? 'C' : '-';
-    }
-    EXPECT_EQ(changes, "C----------C----------C");
-    EXPECT_EQ(level, 3);
-    for (int f = 0; f < 10; ++f)
-        frame({});
-    frame({PLIX_KEY_DOWN});
-    EXPECT_EQ(level, 2) << "ten frames without keys end the wait";
-}
-
 TEST_F(TitleTest, DirectionsAddUpBeforeTheLimitsOfZeroAndFifty) {
     // Level before, keys held, level after.
     const std::tuple<int, std::vector<int>, int> cases[] = {

@@ -1,46 +1,9 @@
-// Player: steering and clamps, the volley fan, capture boxes and charge, hits and pick-ups.
+// Player: capture boxes, their tie rule, the gauge's ceiling and the charge.
 #include "support/FightSupport.h"
 
 static void moveWith(std::initializer_list<int> held) {
     testsupport::hold(held);
     player->move();
-}
-
-TEST_F(PlayTest, SteersAtFiveOrTwoDiagonalsIncludedWithinTheField) {
-    auto step = [](std::initializer_list<int> held, float dx, float dy) {
-        float x = player->x, y = player->y;
-        moveWith(held);
-        EXPECT_TRUE(std::fabs(x + dx - player->x) < 1e-4 && std::fabs(y + dy - player->y) < 1e-4)
-            << dx << ", " << dy;
-    };
-    const float d5 = 5 / std::sqrt(2.0f), d2 = 2 / std::sqrt(2.0f);
-    step({PLIX_KEY_RIGHT}, 5, 0);
-    step({PLIX_KEY_LEFT, PLIX_KEY_Z}, -2, 0);
-    step({PLIX_KEY_UP, PLIX_KEY_LEFT}, -d5, -d5);
-    step({PLIX_KEY_DOWN, PLIX_KEY_RIGHT, PLIX_KEY_Z}, d2, d2);
-    step({PLIX_KEY_LEFT, PLIX_KEY_UP, PLIX_KEY_RIGHT, PLIX_KEY_DOWN}, d5,
-         d5); // right wins over left, down over up
-    for (int i = 0; i < 150; ++i)
-        moveWith({PLIX_KEY_LEFT, PLIX_KEY_UP});
-    EXPECT_TRUE(player->x == 0 && player->y == 0);
-    player->x = 316, player->y = 476; // the 2 x 2 hit box keeps the centre within 318 x 478
-    moveWith({PLIX_KEY_RIGHT, PLIX_KEY_DOWN});
-    EXPECT_TRUE(player->x == 318 && player->y == 478);
-}
-
-TEST_F(PlayTest, VolleysEveryThirdFrameFanOutFiveDegreesMoreEachTime) {
-    player->hasPods = false;
-    for (int f = 0; f < 24; ++f) {
-        moveWith({PLIX_KEY_Z});
-        ASSERT_EQ(4 * (f / 3 + 1), shotManager->count()) << f;
-        const Shot* s = shotManager->getTokens() + 4 * (f / 3);
-        int k = (f / 3 + 1) % 8; // 5 to 35 degrees, then straight once
-        EXPECT_TRUE(s[0].x == player->x - 4 && s[1].x == player->x + 4 && s[2].x == player->x);
-        EXPECT_NEAR(90 - 5 * k, headingOf(s[2]), 1e-3) << f;
-        EXPECT_NEAR(90 + 5 * k, headingOf(s[3]), 1e-3) << f;
-    }
-    gameMain->start();
-    EXPECT_EQ(8, player->volley); // the fan carries over into the next game
 }
 
 TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
@@ -87,18 +50,4 @@ TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
     EXPECT_NEAR(120, headingOf(bombManager->getTokens()[0]), 1e-3);
     EXPECT_NEAR(60, headingOf(bombManager->getTokens()[1]), 1e-3);
     EXPECT_EQ(0, shotManager->count()); // with pods the button never shoots
-}
-
-TEST_F(PlayTest, HitsCostPodsThenShipAndPickUpsScoreOrRestore) {
-    gameMain->gauge = 47, gameMain->bonus = 1, player->charge = 200;
-    player->pickUp();
-    EXPECT_TRUE(player->charge == 240 && gameMain->score == 500 && gameMain->bonus == 2);
-    player->damage();
-    EXPECT_TRUE(player->exists && !player->hasPods && player->charge == 0);
-    EXPECT_TRUE(gameMain->gauge == 23 && gameMain->bonus == 1); // 47 / 2 in integers
-    player->pickUp();
-    EXPECT_TRUE(player->hasPods && player->charge == 120 && gameMain->bonus == 1);
-    player->damage();
-    player->damage();
-    EXPECT_TRUE(!player->exists && gameMain->bonus == 0); // the bonus never goes below 0
 }

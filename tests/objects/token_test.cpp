@@ -1,6 +1,5 @@
-// Token and TokenManager: the strict overlap, the off-screen edges, and the lowest free slot.
+// Token: the strict overlap and the off-screen edges.
 #include "objects/Token.h"
-#include "objects/TokenManager.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -26,18 +25,4 @@ TEST(Token, OverlapIsStrictAndSymmetricOutsideOnlyPastTheWholeBox) {
                  {100, 484, false},    {100, 484.01f, true}, {NAN, 100, false}};
     for (const Edge& e : edges)
         EXPECT_EQ(e.outside, box(e.x, e.y).isOutside()) << e.x << ", " << e.y;
-}
-
-TEST(TokenManager, HandsOutTheLowestFreeSlotNotTheLastFreed) {
-    TokenManager<Token> pool(5);
-    Token* t = pool.getTokens();
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(t + i, pool.getFreeToken()); // asking alone does not take it
-        EXPECT_EQ(t + i, pool.getFreeToken());
-        t[i] = box(0, 0);
-    }
-    EXPECT_EQ(nullptr, pool.getFreeToken());
-    t[1].exists = false;
-    t[3].exists = false;
-    EXPECT_TRUE(pool.getFreeToken() == t + 1 && pool.count() == 3);
 }

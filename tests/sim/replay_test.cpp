@@ -1,7 +1,6 @@
 // The replay file: what goes in comes out, and every damaged or hostile record is refused in words.
 #include "flow/GameMain.h"
 #include "flow/Scene.h"
-#include "objects/Random.h"
 #include "objects/World.h"
 #include "sim/SimPlayback.h"
 #include "sim/SimRecorder.h"
@@ -121,15 +120,6 @@ TEST(ReplayFile, ValuesOutOfRangeAreNamedWithTheirPlace) {
     damaged[45] = char(damaged[45] ^ 1);
     EXPECT_NE(refusal(damaged).find("the checksum does not match: the file is damaged"),
               std::string::npos);
-}
-
-TEST(ReplayFile, ASeedStandsForEveryStateOfTheGenerator) {
-    std::mt19937_64 states(11);
-    for (int i = 0; i < 1000; ++i) {
-        const uint64_t state = states();
-        randSeed(randSeedFor(state));
-        ASSERT_EQ(randState(), state);
-    }
 }
 
 // A program played from its title as a player would, the recorder watching: the games it keeps,
