@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the simulator for 64-bit ARM and holds its games, run under qemu, against every golden line.
+# Cross-builds the simulator for 64-bit ARM and holds its games, run under qemu, against every golden line
+# and against replays recorded on this machine.
 # Usage: bash scripts/aarch64.sh [--no-maths]
 #   --no-maths  skips the sweep of the game's own sin, cos and atan2 (tests/maths/trig_test.cpp)
 #
@@ -85,3 +86,17 @@ ZORVANE_GOLDEN_QUICK=1 bash "$root/tests/golden/golden.sh" check "$sim" random b
   ZORVANE_GOLDEN_REFERENCE=build/tests/sim/zorvane-sim bash tests/golden/golden.sh diff $sim SET N
   (SET and N, the level or the cycle's script, of the first line named above)"
 echo "aarch64: $(cat "$root"/tests/golden/{random,bot,cycles}.txt | wc -l) golden lines equal"
+
+# Replays recorded on this machine, verified under qemu: the sanitizer build's soak keeps every
+# level's games (scripts/test.sh makes them); without them, the tests build's simulator records some.
+replays=("$root"/build/sanitizer/replays/*.zvr)
+if [ ! -e "${replays[0]}" ]; then
+    host="$root/build/tests/sim/zorvane-sim"
+    [ -x "$host" ] || fail "no replays to verify: run scripts/test.sh, or build the tests preset, first"
+    mkdir -p "$build/replays"
+    (cd "$root/build/tests" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$host" --all-levels \
+        --input bot --record "$build/replays/bot.zvr" >/dev/null) || fail "recording the host's replays"
+    replays=("$build/replays/bot.zvr")
+fi
+bash "$root/tests/replays/verify.sh" "$sim" "${replays[@]}" || fail "replays recorded here play otherwise"
+echo "aarch64: the replays recorded on this machine hold under qemu"
