@@ -98,8 +98,8 @@ stage asan-golden bash "$root/tests/golden/golden.sh" check "$asan/sim/zorvane-s
 stage asan-replays bash "$root/tests/replays/hostile.sh" "$asan/sim/zorvane-sim"
 cd "$tests"
 stage damaged bash "$root/tests/damaged/damaged.sh" "$asan/zorvane" "$root/resource" \
-    "$tests/tests/damaged/sdl_error_probe" "$asan/sim/zorvane-sim" "$tests/tests/damaged/ogg_bend"
-stage hostile bash "$root/tests/damaged/hostile.sh" "$tests/tests/damaged/hostile" "$tests/zorvane" "$root/resource"
+    "$tests/tests/damaged/sdl_error_probe" "$asan/sim/zorvane-sim" "$tests/tests/damaged/hostile"
+stage hostile bash "$root/tests/damaged/hostile.sh" "$tests/zorvane" "$root/resource"
 
 # Third stage: the same golden lines from an optimised Release build and from one for this very CPU,
 # where the compiler may use every instruction it has (fused multiply-adds included, unless told not to).

@@ -3,8 +3,6 @@
 # set in the game itself. (Every fatal signal, raised on any thread, is plix/crash_test's.)
 # Usage: bash hostile.sh ZORVANE RESOURCE_DIR
 set -u
-# scripts/test.sh still passes the maker of hostile copies first, which this no longer needs.
-[ "$#" -eq 3 ] && shift
 GAME="$(readlink -f "$1")"
 RESOURCES="$(readlink -f "$2")"
 scratch="$(mktemp -d /tmp/zorvane-hostile-XXXXXX)"
