@@ -204,15 +204,23 @@ static unsigned char* shoot(long* size, int* pushes) {
     return data;
 }
 
+/* A usage, display or key error: status 2. */
+static void die(const char* what, const char* name) {
+    fprintf(stderr, "xkeys: %s%s\n", what, name);
+    exit(2);
+}
+
 static void usage(void) {
     fprintf(stderr, "usage: xkeys [-t MS] [-p PID] [-s SHOT [-d REF X Y W H] [-a N]] [KEY...]\n");
     exit(2);
 }
 
-int main(int argc, char** argv) {
-    long limit = 30000;
-    const char* ref = NULL;
-    int rect[4] = {0, 0, 0, 0}, after = 0;
+static long limit = 30000;
+static const char* ref;
+static int rect[4], after;
+
+/* The options into the globals above; returns the index of the first key. */
+static int readOptions(int argc, char** argv) {
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1]; ++i) {
         if (!strcmp(argv[i], "-t") && i + 1 < argc) {
@@ -232,43 +240,38 @@ int main(int argc, char** argv) {
         }
     }
     if ((!shotPath && !game) || ((ref || after) && !shotPath) || argc - i > MAX_KEYS) usage();
+    return i;
+}
 
+/* The display, its XTEST extension and the keys' codes; exits with status 2 on a failure. */
+static void openKeys(int count, char** names) {
     display = XOpenDisplay(NULL);
-    if (!display) {
-        fprintf(stderr, "xkeys: cannot open the display\n");
-        return 2;
-    }
+    if (!display) die("cannot open the display", "");
     int opcode, event, error;
-    if (!XQueryExtension(display, "XTEST", &opcode, &event, &error)) {
-        fprintf(stderr, "xkeys: the X server has no XTEST extension\n");
-        return 2;
-    }
-    for (; i < argc; ++i) {
-        KeySym sym = XStringToKeysym(argv[i]);
+    if (!XQueryExtension(display, "XTEST", &opcode, &event, &error))
+        die("the X server has no XTEST extension", "");
+    for (int i = 0; i < count; ++i) {
+        KeySym sym = XStringToKeysym(names[i]);
         KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
-        if (!code) {
-            fprintf(stderr, "xkeys: no key named %s\n", argv[i]);
-            return 2;
-        }
-        keyNames[keyCount] = argv[i];
+        if (!code) die("no key named ", names[i]);
+        keyNames[keyCount] = names[i];
         keys[keyCount++] = code;
     }
     f12 = XKeysymToKeycode(display, XStringToKeysym("F12"));
+}
 
-    long reference = 0;
-    unsigned char* refData = NULL;
-    if (ref && !(refData = readBmp(ref, &reference))) {
-        fprintf(stderr, "xkeys: %s is no finished BMP file\n", ref);
-        return 2;
-    }
+static int shots, pushes;
+static long held;
+static const char* seen = "nothing";
 
-    long start = nowMs(), held = 0;
+/* Holds the keys down until the game has shown what is waited for, or the deadline. */
+static int holdKeys(const unsigned char* refData, long reference) {
+    long start = nowMs();
     deadline = start + limit;
-    int shots = 0, pushes = 0, status = TIMED_OUT;
-    const char* seen = "nothing";
+    int status = TIMED_OUT;
     pressKeys();
     if (!shotPath) {
-        /* Asked once a round: an end seen once stays seen, whatever the process table says later. */
+        /* An end seen once stays seen, whatever the process table says later. */
         int ended = 0;
         while (nowMs() < deadline && !(ended = gameEnded()))
             sleepMs(2);
@@ -299,15 +302,25 @@ int main(int argc, char** argv) {
     }
     if (keysDown) held = nowMs() - start;
     releaseKeys();
+    return status;
+}
+
+int main(int argc, char** argv) {
+    int first = readOptions(argc, argv);
+    openKeys(argc - first, argv + first);
+    long reference = 0;
+    unsigned char* refData = NULL;
+    if (ref && !(refData = readBmp(ref, &reference))) die("no finished BMP file: ", ref);
+    int status = holdKeys(refData, reference);
     XCloseDisplay(display);
 
-    const char* first = keyCount ? keyNames[0] : "F12";
+    const char* name = keyCount ? keyNames[0] : "F12";
     if (status == WAITED) {
         printf("held %ld shots %d\n", held, shots);
     } else if (status == GAME_ENDED) {
-        fprintf(stderr, "xkeys: the game ended while %s was held (%d shots)\n", first, shots);
+        fprintf(stderr, "xkeys: the game ended while %s was held (%d shots)\n", name, shots);
     } else if (!shotPath) {
-        fprintf(stderr, "xkeys: the game still ran %ld ms after %s went down\n", limit, first);
+        fprintf(stderr, "xkeys: the game still ran %ld ms after %s went down\n", limit, name);
     } else if (shots == 0) {
         fprintf(stderr, "xkeys: no new %s within %ld ms of %d pushes of F12\n", shotPath, limit,
                 pushes);

@@ -1,4 +1,4 @@
-// Title screen: the level keys with their wait and limits, the level line, the joystick's stand-in.
+// Title screen: the level keys with their wait and limits, the joystick's stand-in.
 #include "flow/Input.h"
 #include "flow/Title.h"
 #include "objects/World.h"
@@ -51,18 +51,6 @@ TEST_F(TitleTest, DirectionsAddUpBeforeTheLimitsOfZeroAndFifty) {
         EXPECT_EQ(level, to) << "from " << from << " with " << held.size() << " keys";
         EXPECT_EQ(levelKeyWait, 10) << "a refused change still starts the wait";
     }
-}
-
-TEST_F(TitleTest, LevelLineShowsTheValueFromBeforeThisFramesChange) {
-    level = 7;
-    levelKeyWait = 1;
-    frame({});
-    std::string seven = picture();
-    frame({PLIX_KEY_UP});
-    ASSERT_EQ(level, 8);
-    EXPECT_EQ(picture(), seven) << "the change shows from the next frame on";
-    frame({});
-    EXPECT_NE(picture(), seven) << "the font draws no digits";
 }
 
 TEST_F(TitleTest, ButtonsAndStickStandInForTheKeys) {
