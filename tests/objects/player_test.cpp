@@ -51,3 +51,17 @@ TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
     EXPECT_NEAR(60, headingOf(bombManager->getTokens()[1]), 1e-3);
     EXPECT_EQ(0, shotManager->count()); // with pods the button never shoots
 }
+
+// The program's first game starts from the ship's own defaults, which the simulator's games, handed
+// their volley and shot wait, never use: a volley in the first frame, then every third, fanning out.
+TEST_F(PlayTest, AFreshShipFiresInItsFirstFrameThenEveryThird) {
+    player->hasPods = false;
+    std::string fired;
+    for (int f = 0; f < 7; ++f) {
+        const int before = shotManager->count();
+        moveWith({PLIX_KEY_Z});
+        fired += shotManager->count() > before ? 'F' : '-';
+    }
+    EXPECT_EQ(fired, "F--F--F");
+    EXPECT_NEAR(85, headingOf(shotManager->getTokens()[2]), 1e-3) << "the first fan is 5 degrees";
+}

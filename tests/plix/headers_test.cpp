@@ -15,11 +15,12 @@
 #include <unistd.h>
 
 using namespace mediafiles;
+using testsupport::bytesOf;
 using testsupport::messageOf;
+using testsupport::said;
+using testsupport::TAKEN;
 
 namespace {
-
-const std::string TAKEN = "(taken)";
 
 class HeadersTest : public ::testing::Test {
   protected:
@@ -29,12 +30,6 @@ class HeadersTest : public ::testing::Test {
     }
 };
 
-const Uint8* bytesOf(const std::string& s) {
-    return reinterpret_cast<const Uint8*>(s.data());
-}
-std::string said(const char* why) {
-    return why ? why : TAKEN;
-}
 std::string bmpSays(const std::string& bytes) {
     PlixBmpShape shape;
     return said(bmpProblem(bytesOf(bytes), bytes.size(), shape));

@@ -8,10 +8,12 @@
 #include <iterator>
 
 using namespace mediafiles;
+using testsupport::bytesOf;
+using testsupport::said;
+using testsupport::TAKEN;
 
 namespace {
 
-const std::string TAKEN = "(taken)";
 std::string bgm; // the game's own music, read before the test leaves the build directory
 
 class OggTest : public ::testing::Test {
@@ -21,13 +23,6 @@ class OggTest : public ::testing::Test {
         ASSERT_GT(bgm.size(), 10000u);
     }
 };
-
-const uint8_t* bytesOf(const std::string& s) {
-    return reinterpret_cast<const uint8_t*>(s.data());
-}
-std::string said(const char* why) {
-    return why ? why : TAKEN;
-}
 
 std::string setupSays(const SetupHeader& s) {
     const std::string bytes = s.bytes();

@@ -37,4 +37,13 @@ std::string picture();
 // separated by '|'.
 std::string letters(int x, int y, int w, int h = 1);
 
+// What a format check says of a file: its reason, or TAKEN.
+inline const std::string TAKEN = "(taken)";
+inline std::string said(const char* why) {
+    return why ? why : TAKEN;
+}
+inline const uint8_t* bytesOf(const std::string& s) {
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
+
 } // namespace testsupport
