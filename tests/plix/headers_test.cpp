@@ -15,10 +15,7 @@
 #include <unistd.h>
 
 using namespace mediafiles;
-using testsupport::bytesOf;
-using testsupport::messageOf;
-using testsupport::said;
-using testsupport::TAKEN;
+using namespace testsupport;
 
 namespace {
 

