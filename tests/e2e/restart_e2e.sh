@@ -35,7 +35,7 @@ still() {
 e2e_poll 90 still
 case $? in
 0) e2e_pass "the game stands still without input (look $looks)" ;;
-*) e2e_fail "the game did not stand still within 90 s ($looks looks)" && exit 1 ;;
+*) e2e_fail "the game did not stand still within 90 s ($looks looks)"; exit 1 ;;
 esac
 # The game over waits for z alone: x and steering change nothing.
 e2e_press_and_look "$E2E_SCRATCH/over-x.bmp" x Up &&
