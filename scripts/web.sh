@@ -57,14 +57,7 @@ for f in $(cd "$build/web" && find resource -name '*.ogg'); do
   printf '%-22s %8d bytes, fetched while the title shows\n' "$f" "$(stat -c %s "$build/web/$f")"
 done
 
-if [ -n "$bench" ]; then
-  (cd "$root/tests/web" && node bench.mjs "$build/web" "$build/lab")
-fi
-if [ -n "$replay" ]; then
-  all=()
-  [ "$replay" = all ] && all=(--all)
-  (cd "$root/tests/web" && node replay_test.mjs "$build/lab" "$root/tests/golden" "${all[@]}")
-fi
-if [ -n "$serve" ]; then
-  exec node "$root/web/serve.mjs" "$build/web" "$port"
-fi
+[ -z "$bench" ] || (cd "$root/tests/web" && node bench.mjs "$build/web" "$build/lab")
+[ -z "$replay" ] || (cd "$root/tests/web" && node replay_test.mjs "$build/lab" "$root/tests/golden" \
+    $([ "$replay" != all ] || echo --all))
+[ -z "$serve" ] || exec node "$root/web/serve.mjs" "$build/web" "$port"
