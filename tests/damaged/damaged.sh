@@ -76,7 +76,7 @@ start_in_window() {
         e2e_xkeys z >/dev/null || e2e_fail "$1: z held: $(e2e_xkeys_said)"
         return
     fi
-    local shot="$E2E_SCRATCH/$1.png"
+    local shot="$E2E_SCRATCH/$1.bmp"
     e2e_press_and_look "$shot" z &&
         e2e_expect "$1: the game has begun (the boss)" "0,255,0" "$(e2e_pixel "$shot" 160 70)"
     e2e_quit_with Escape

@@ -15,7 +15,8 @@ e2e_rgb() {
 
 # e2e_pixel IMAGE X Y: "R,G,B".
 e2e_pixel() {
-    e2e_rgb "$1" "$E2E_SCRATCH/pixel" "$2" "$3" && od -An -tu1 "$E2E_SCRATCH/pixel" | awk '{ print $1 "," $2 "," $3 }'
+    e2e_rgb "$1" "$E2E_SCRATCH/pixel" "$2" "$3" &&
+        od -An -tu1 "$E2E_SCRATCH/pixel" | awk '{ print $1 "," $2 "," $3 }'
 }
 
 # e2e_differ SHOT WANT: how many pixels of the two pictures differ, pictures of other sizes
@@ -45,16 +46,15 @@ e2e_expect_same() {
 # e2e_keep_shot OUT: the game's finished screenshot.bmp kept as OUT, and as a BMP beside it when OUT
 # is a PNG, for a later shot to be compared with.
 e2e_keep_shot() {
-    cp "$E2E_WORK/screenshot.bmp" "${1%.*}.bmp" && { [ "${1%.bmp}" != "$1" ] || e2e_im "${1%.*}.bmp" "PNG24:$1"; }
+    cp "$E2E_WORK/screenshot.bmp" "${1%.*}.bmp" &&
+        { [ "${1%.bmp}" != "$1" ] || e2e_im "${1%.*}.bmp" "PNG24:$1"; }
 }
 
 # e2e_shot OUT WHAT XKEYS_ARGS...: xkeys (which says what its arguments mean) with the game's
 # screenshot.bmp as its shot, kept as OUT; a failed check, WHAT and why, when no shot came.
 e2e_shot() {
-    local out="$1" what="$2"
-    shift 2
-    e2e_xkeys -s "$E2E_WORK/screenshot.bmp" "$@" >/dev/null && e2e_keep_shot "$out" ||
-        e2e_fail "$what: $(e2e_xkeys_said)"
+    e2e_xkeys -s "$E2E_WORK/screenshot.bmp" "${@:3}" >/dev/null && e2e_keep_shot "$1" ||
+        e2e_fail "$2: $(e2e_xkeys_said)"
 }
 
 # e2e_screenshot [-t SECONDS] OUT [KEY...]: F12, with the keys held down together with it (30 s at
@@ -97,7 +97,8 @@ e2e_sim_shot() {
 # e2e_title LEVEL: prints the path of the simulator's picture of the title at LEVEL, made once.
 e2e_title() {
     local want="$E2E_SCRATCH/title-$1.bmp"
-    [ -f "$want" ] || { printf 'game %d 1\n-\n' "$1" >"$want.in" && e2e_sim_shot "$want" 1 --from-title --input "$want.in"; }
+    [ -f "$want" ] || { printf 'game %d 1\n-\n' "$1" >"$want.in" &&
+        e2e_sim_shot "$want" 1 --from-title --input "$want.in"; }
     echo "$want"
 }
 
