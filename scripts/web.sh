@@ -13,10 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/web"
 targets=(zorvane-web-page)
-bench=""
-replay=""
-serve=""
-port=8080
+bench="" replay="" serve="" port=8080
 while [ $# -gt 0 ]; do
   case "$1" in
     --bench) bench=1; targets+=(zorvane-web-bench) ;;
