@@ -18,8 +18,8 @@ source "$here/../e2e/lib/checks.sh"
 "$probe" >"$scratch/truth.txt" && LD_PRELOAD="$liar" "$probe" >"$scratch/lies.txt" ||
     e2e_fail "the probe failed"
 same="$(paste -d '\t' "$scratch/truth.txt" "$scratch/lies.txt" | awk -F'\t' '$1 == $2 { print $1 }')"
-e2e_expect_true "the preloaded library lies in every function the probe calls (the same: ${same:-none})" \
-    test "$(wc -l <"$scratch/truth.txt")" -ge 40 -a -z "$same"
+e2e_expect_true "the probe calls 40 functions at least" test "$(wc -l <"$scratch/truth.txt")" -ge 40
+e2e_expect "the functions the preloaded library tells the truth in" "" "$same"
 
 # 2. The golden games, with only the simulator lied to (not the shell and tools that compare).
 printf '#!/bin/sh\nLD_PRELOAD="%s" exec "%s" "$@"\n' "$liar" "$sim" >"$scratch/lying-sim"
