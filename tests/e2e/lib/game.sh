@@ -63,10 +63,7 @@ e2e_wait_exit() {
 e2e_game_gone() { ! kill -0 "$E2E_GAME_PID" 2>/dev/null; }
 
 e2e_kill_game() {
-    if [ -n "$E2E_GAME_PID" ] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
-        kill "$E2E_GAME_PID" 2>/dev/null
-        wait "$E2E_GAME_PID" 2>/dev/null
-    fi
+    [ -z "$E2E_GAME_PID" ] || { kill "$E2E_GAME_PID" && wait "$E2E_GAME_PID"; } 2>/dev/null
     E2E_GAME_PID=""
 }
 
