@@ -114,20 +114,19 @@ $(reference_commit | cut -c1-12), the last commit to change tests/golden, built 
 }
 
 check_set() { # sim set
-    local sim="$1" set="$2" expected actual bad first n
+    local sim="$1" set="$2" expected actual bad first n lines
     [ -f "$here/$set.txt" ] || die "no golden file $here/$set.txt"
-    expected="$(cat "$here/$set.txt")"
+    expected="$(cat "$here/$set.txt")" lines="$(wc -l <"$here/$set.txt")"
     actual="$(run_set "$sim" "$set")" || { e2e_fail "$set: the simulator failed"; return; }
     bad="$(differing "$expected" "$actual")"
     # Each line that agrees is a check passed.
-    [ "$bad" -ne 0 ] ||
-        { e2e_pass "$set: all lines agree" && E2E_PASSES=$((E2E_PASSES + $(wc -l <<<"$expected") - 1)); return; }
+    [ "$bad" -ne 0 ] || { e2e_pass "$set: $lines lines agree" && E2E_PASSES=$((E2E_PASSES + lines - 1)); return; }
     first="$(first_pair "$expected" "$actual")"
     echo "  - ${first%%$'\t'*}"
     echo "  + ${first#*$'\t'}"
     n="$(game_of "$set" "${first%%$'\t'*}")"
     [ "${ZORVANE_GOLDEN_QUICK:-0}" = 1 ] || [ -z "$n" ] || diff_game "$sim" "$set" "$n"
-    e2e_fail "$set: $bad of $(wc -l <"$here/$set.txt") lines differ, the first as above"
+    e2e_fail "$set: $bad of $lines lines differ, the first as above"
 }
 
 # A game must not depend on the games played before it in the same process.

@@ -65,7 +65,8 @@ launch() { (cd "$tmp/cwd" && env "$@" >"$tmp/out" 2>"$tmp/err") && status=0 || s
 # refused WHY [ENV...]: the launcher, so started, fails before the game and says WHY.
 refused() {
     launch "${@:2}" "$launcher"
-    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$1" "$tmp/err" || fail "not refused ($1): $status $(cat "$tmp/err")"
+    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$1" "$tmp/err" ||
+        fail "not refused ($1): $status $(cat "$tmp/err")"
 }
 
 # XDG_DATA_HOME wins; arguments pass through untouched; the game's exit status, whatever it is, is the
