@@ -120,7 +120,8 @@ check_set() { # sim set
     actual="$(run_set "$sim" "$set")" || { e2e_fail "$set: the simulator failed"; return; }
     bad="$(differing "$expected" "$actual")"
     # Each line that agrees is a check passed.
-    [ "$bad" -ne 0 ] || { e2e_pass "$set: $lines lines agree" && E2E_PASSES=$((E2E_PASSES + lines - 1)); return; }
+    [ "$bad" -ne 0 ] ||
+        { e2e_pass "$set: $lines lines agree" && E2E_PASSES=$((E2E_PASSES + lines - 1)); return; }
     first="$(first_pair "$expected" "$actual")"
     echo "  - ${first%%$'\t'*}"
     echo "  + ${first#*$'\t'}"
