@@ -64,11 +64,8 @@ echo "aarch64: no fused multiply-add in the simulator"
 
 # golden.sh runs whatever SIM names; this one runs the arm64 simulator under qemu, headless.
 sim="$build/zorvane-sim-qemu"
-cat >"$sim" <<EOF
-#!/bin/sh
-# The arm64 simulator under qemu, on SDL's dummy drivers (written by scripts/aarch64.sh).
-SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$qemu" -L "$sysroot" "$build/sim/zorvane-sim" "\$@"
-EOF
+printf '#!/bin/sh\n# The arm64 simulator under qemu, on dummy drivers (by scripts/aarch64.sh).\n%s "$@"\n' \
+    "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec '$qemu' -L '$sysroot' '$build/sim/zorvane-sim'" >"$sim"
 chmod +x "$sim"
 
 if [ "$maths" = yes ]; then

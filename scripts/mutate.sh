@@ -192,8 +192,6 @@ line_of() { # file nth line
 }
 
 caught=0 missed=0 broken=0 gone=0 i=0
-: >"$scratch/missed.tsv"
-: >"$scratch/caught.tsv"
 while IFS=$'\t' read -r file nth kind old new; do
     i=$((i + 1))
     lineno="$(line_of "$file" "$nth" "$old")"
@@ -219,7 +217,6 @@ while IFS=$'\t' read -r file nth kind old new; do
         printf '%s\t%s\t%s\t%s\t%s\n' "$file" "$nth" "$kind" "$old" "$new" >>"$scratch/missed.tsv"
     else
         result=caught; caught=$((caught + 1))
-        printf '%s\t%s\t%s\t%s\t%s\n' "$file" "$nth" "$kind" "$old" "$new" >>"$scratch/caught.tsv"
     fi
     cp -p "$scratch/original" "$src/$file"
     touch "$src/$file"

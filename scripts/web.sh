@@ -13,10 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/web"
 targets=(zorvane-web-page)
-bench=""
-replay=""
-serve=""
-port=8080
+bench="" replay="" serve="" port=8080
 while [ $# -gt 0 ]; do
   case "$1" in
     --bench) bench=1; targets+=(zorvane-web-bench) ;;
@@ -57,14 +54,7 @@ for f in $(cd "$build/web" && find resource -name '*.ogg'); do
   printf '%-22s %8d bytes, fetched while the title shows\n' "$f" "$(stat -c %s "$build/web/$f")"
 done
 
-if [ -n "$bench" ]; then
-  (cd "$root/tests/web" && node bench.mjs "$build/web" "$build/lab")
-fi
-if [ -n "$replay" ]; then
-  all=()
-  [ "$replay" = all ] && all=(--all)
-  (cd "$root/tests/web" && node replay_test.mjs "$build/lab" "$root/tests/golden" "${all[@]}")
-fi
-if [ -n "$serve" ]; then
-  exec node "$root/web/serve.mjs" "$build/web" "$port"
-fi
+[ -z "$bench" ] || (cd "$root/tests/web" && node bench.mjs "$build/web" "$build/lab")
+[ -z "$replay" ] || (cd "$root/tests/web" && node replay_test.mjs "$build/lab" "$root/tests/golden" \
+    $([ "$replay" != all ] || echo --all))
+[ -z "$serve" ] || exec node "$root/web/serve.mjs" "$build/web" "$port"

@@ -19,7 +19,6 @@ e2e_start_xvfb
 # The scratch area must be reachable for the unreadable-file runs under another user.
 chmod 755 "$E2E_SCRATCH"
 
-QUIT="dPlix system quit."
 # The leak check reads the suppressions only when it finds a leak, and libX11's is found only in a
 # window: so the one run that needs them as "nobody" is the music case with the unreadable file. A
 # copy in the scratch area is readable by it wherever the source tree lies and whoever may enter it.
@@ -30,23 +29,17 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 # Running the unreadable-file case as root proves nothing, since root reads any file: run the game
 # and the probe as the unprivileged user "nobody" instead. Without a way to do that the case is skipped.
 AS_USER=()
-UNREADABLE_OK=1
 if [ "$(id -u)" -eq 0 ]; then
-    if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+    AS_USER=(SKIP)
+    ! command -v setpriv >/dev/null || ! id nobody >/dev/null 2>&1 ||
         AS_USER=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
-    else
-        UNREADABLE_OK=0
-    fi
 fi
 
 # garbage N: N bytes from a fixed seed, so a failure can be reproduced.
 garbage() {
-    local n="$1" i s="" byte
+    local i s=""
     RANDOM=7
-    for ((i = 0; i < n; i++)); do
-        printf -v byte '\\%03o' $((RANDOM % 256))
-        s+="$byte"
-    done
+    for ((i = 0; i < $1; i++)); do printf -v s '%s\\%03o' "$s" $((RANDOM % 256)); done
     printf '%b' "$s"
 }
 
@@ -62,20 +55,13 @@ damage() {
     directory) rm -f "$f" && mkdir "$f" && touch "$f/inside" ;;
     unreadable) chmod 000 "$f" ;;
     fifo) rm -f "$f" && mkfifo "$f" ;;
-    bmp-* | wav-* | ogg-* | hostile-*) "$HOSTILE" make "${2#hostile-}" "$f" "$f.bent" && mv "$f.bent" "$f" ;; # see hostile.cpp
-    *) e2e_log "unknown damage $2"; exit 1 ;;
+    *) "$HOSTILE" make "$2" "$f" "$f.bent" && mv "$f.bent" "$f" ;; # see hostile.cpp
     esac
 }
 
-# as_case_user CMD...: runs CMD in E2E_WORK, as "nobody" for the unreadable case.
-as_case_user() { (cd "$E2E_WORK" && exec "${CASE_USER[@]}" "$@"); }
-
-start_game() { # [dummy]
-    local video="${SDL_VIDEODRIVER:-}"
-    [ "${1:-}" = dummy ] && video=dummy
-    rm -f "$E2E_WORK/run.log"
-    (cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy ${video:+SDL_VIDEODRIVER=$video} \
-        "${CASE_USER[@]}" "$E2E_BIN" >"$E2E_WORK/stdout.txt" 2>"$E2E_WORK/stderr.txt") &
+start_game() { # [VIDEO_DRIVER]: the game in E2E_WORK, as "nobody" for the unreadable case
+    (cd "$E2E_WORK" && exec env SDL_AUDIODRIVER=dummy ${1:+SDL_VIDEODRIVER=$1} "${CASE_USER[@]}" "$E2E_BIN" \
+        >"$E2E_WORK/stdout.txt" 2>"$E2E_WORK/stderr.txt") &
     E2E_GAME_PID=$!
 }
 
@@ -86,30 +72,21 @@ start_in_window() {
     start_game
     e2e_wait_window || return
     e2e_focus
-    if [ "$2" != "$QUIT" ]; then
+    if [ "$2" != "$E2E_QUIT" ]; then
         e2e_xkeys z >/dev/null || e2e_fail "$1: z held: $(e2e_xkeys_said)"
         return
     fi
-    local shot="$E2E_SCRATCH/$1.png"
+    local shot="$E2E_SCRATCH/$1.bmp"
     e2e_press_and_look "$shot" z &&
         e2e_expect "$1: the game has begun (the boss)" "0,255,0" "$(e2e_pixel "$shot" 160 70)"
     e2e_quit_with Escape
 }
 
-# The icon cases need no key: a game on the dummy driver is stopped with SIGTERM, which SDL turns into
-# the same quit event as the window's close button. The signal goes once run.log has been emptied, when
-# SDL's handler is in place; the quit is then seen in the first frame.
-start_and_terminate() {
-    start_game dummy
-    e2e_wait_file "$E2E_WORK/run.log" && kill -TERM "$E2E_GAME_PID" 2>/dev/null
-}
-
 # no_sanitizer_report NAME: the game's stderr holds no word from AddressSanitizer, LeakSanitizer or
 # UBSan: neither a report nor one of their own failures ("LeakSanitizer has encountered a fatal error").
 no_sanitizer_report() {
-    if grep -Eq 'Sanitizer|runtime error:' "$E2E_WORK/stderr.txt"; then
+    ! grep -Eq 'Sanitizer|runtime error:' "$E2E_WORK/stderr.txt" ||
         e2e_fail "$1: the sanitizers spoke (the game's stderr follows at the end)"
-    fi
 }
 
 # the_simulator_agrees NAME EXPECTED STATUS: the simulator, on the same damaged tree, stops with the same
@@ -120,48 +97,81 @@ the_simulator_agrees() {
         "$SIM" --level 0 --max-frames 2 >"$E2E_WORK/sim-stdout.txt" 2>"$E2E_WORK/stderr.txt")
     got=$?
     e2e_expect "$name: the simulator's status" "$status" "$got"
-    [ "$expected" = "$QUIT" ] ||
-        e2e_expect "$name: the simulator's message" "zorvane-sim: $expected" "$(grep -v Sanitizer "$E2E_WORK/stderr.txt" | tail -n 1)"
+    [ "$expected" = "$E2E_QUIT" ] ||
+        e2e_expect "$name: the simulator's message" "zorvane-sim: $expected" \
+            "$(grep -v Sanitizer "$E2E_WORK/stderr.txt" | tail -n 1)"
     no_sanitizer_report "$name (simulator)"
 }
 
-# check CASE FILE HOW KIND PREFIX SUFFIX [OWN]: one damaged copy, one run of the game and one of the
-# simulator. KIND is the probe's loader (bmp, wav, music) or "icon" for the file whose loss is not an
-# error. OWN is the game's own reason, for a file it refuses before SDL sees it.
+# reason HOW KIND: what the game says itself, before SDL sees a file: a resource must be a regular file,
+# a WAV's header must describe PCM the mixer can play, and a picture or music must be one SDL can read
+# safely; SDL crashes on some it would not refuse. Nothing for a file left to SDL.
+reason() {
+    local rate="${1##*-rate-}"
+    rate="a rate of ${rate/M/000000} Hz, not 4000 to 192000"
+    case "$2:$1" in
+    *:directory | *:fifo) echo "not a regular file" ;;
+    wav:truncated | wav:wav-length) echo "the data chunk runs past the end of the file" ;;
+    wav:garbage | wav:empty) echo "not a RIFF WAVE file" ;;
+    wav:wav-format) echo "32767 bits a sample, not 8 or 16" ;;
+    wav:wav-adpcm) echo "format 2, not PCM" ;;
+    wav:wav-channels) echo "3 channels, not 1 or 2" ;;
+    wav:wav-rate-*) echo "$rate" ;;
+    wav:wav-hidden-*) echo "a chunk of odd length (3 bytes) before the data" ;;
+    wav:wav-fmt-2-bytes) echo "the fmt chunk is cut short" ;;
+    bmp:truncated | bmp:bmp-offset) echo "the pixels run past the end of the file" ;;
+    bmp:garbage | bmp:empty) echo "not a BMP file" ;;
+    bmp:bmp-palette) echo "2147483647 colours, more than 8 bits can tell apart" ;;
+    bmp:bmp-dimensions) echo "a width of 30000, not 1 to 2560" ;;
+    bmp:bmp-bits-*) echo "${1#bmp-bits-} bits a pixel, not 1, 4, 8, 16, 24 or 32" ;;
+    bmp:bmp-height-min) echo "a height of -2147483648, not 1 to 1920 (or -1 to -1920 from the top down)" ;;
+    bmp:bmp-palette-v4) echo "a palette after a header of 108 bytes" ;;
+    music:ogg-rate-*) echo "stream 1 of 1 has $rate" ;;
+    music:ogg-chained) echo "stream 2 of 2 has a rate of 20 Hz, not 4000 to 192000" ;;
+    music:ogg-setup-residue) echo "stream 1 of 1 has a setup header the decoder cannot use:" \
+        "residue 0 has partitions of 3, not whole vectors of codebook 1" ;;
+    esac
+}
+
+# check CASE FILE HOW: one damaged copy, one run of the game and one of the simulator. The file's
+# place tells its loader and the words around its failure; the icon is optional, so that any damage
+# to it leaves a window without an icon and a game that runs.
 check() {
-    local name="$1" file="$2" how="$3" kind="$4" prefix="$5" suffix="$6" own="${7:-}" said expected status
+    local name="$1" file="$2" how="$3" kind prefix suffix="" said expected status
+    case "$file" in
+    image/*) kind=bmp prefix="Plix_loadBMP: " ;;
+    font/*) kind=bmp prefix="loadFont: " ;;
+    sound/*.wav) kind=wav prefix="Plix_loadWAV: " suffix=" (resource/$file)" ;;
+    sound/*.ogg) kind=music prefix="Plix_playBgm: " ;;
+    *) kind=icon ;;
+    esac
     CASE_USER=()
     if [ "$how" = unreadable ]; then
-        if [ "$UNREADABLE_OK" -eq 0 ]; then
-            e2e_log "SKIP: $name: running as root without setpriv, so an unreadable file cannot be made"
-            return
-        fi
         CASE_USER=("${AS_USER[@]}")
+        [ "${AS_USER[*]}" != SKIP ] ||
+            { e2e_log "SKIP: $name: running as root without setpriv, no file is unreadable"; return; }
     fi
     e2e_make_workdir "$name"
     e2e_copy_resources
     damage "$file" "$how"
     chmod a+rwx "$E2E_WORK"
-    if [ "$kind" = icon ]; then
-        said=LOADED
-    elif [ -n "$own" ]; then
-        said="$own"
-    else
-        said="$(as_case_user "$PROBE" "$kind" "resource/$file")"
-    fi
+    said="$(reason "$how" "$kind")"
+    # The game's own reasons name the file after them, but for a sound, whose suffix names it.
+    [ -z "$said" ] || [ "$kind" = wav ] || said+=": resource/$file"
+    [ "$kind" != icon ] || said=LOADED
+    [ -n "$said" ] || said="$(cd "$E2E_WORK" && "${CASE_USER[@]}" "$PROBE" "$kind" "resource/$file")"
     if [ "$said" = LOADED ]; then
-        expected="$QUIT"
-        status=0
+        expected="$E2E_QUIT" status=0
     else
-        expected="$prefix$said$suffix"
-        status="$E2E_FAIL_STATUS"
+        expected="$prefix$said$suffix" status="$E2E_FAIL_STATUS"
     fi
     e2e_log "case $name: expecting [$expected]"
 
     if [ "$kind" = music ]; then
         start_in_window "$name" "$expected"
-    elif [ "$expected" = "$QUIT" ]; then
-        start_and_terminate
+    elif [ "$expected" = "$E2E_QUIT" ]; then
+        # The icon cases need no key: SIGTERM is the same quit event to SDL as the close button.
+        start_game dummy && e2e_stop_with TERM
     else
         start_game dummy # the failure comes before any window matters
     fi
@@ -173,77 +183,28 @@ check() {
     [ "$kind" = icon ] || the_simulator_agrees "$name" "$expected" "$status"
 }
 
-# What the game says itself, before SDL sees a file: a resource must be a regular file, and a WAV's
-# header must describe PCM the mixer can play; SDL crashes on some it would not refuse.
-NOT_A_FILE="not a regular file"
-wav_reason() {
-    case "$1" in
-    truncated | wav-length) echo "the data chunk runs past the end of the file" ;;
-    garbage | empty) echo "not a RIFF WAVE file" ;;
-    directory | fifo) echo "$NOT_A_FILE" ;;
-    wav-format) echo "32767 bits a sample, not 8 or 16" ;;
-    wav-adpcm) echo "format 2, not PCM" ;;
-    wav-channels) echo "3 channels, not 1 or 2" ;;
-    wav-rate-0) echo "a rate of 0 Hz, not 4000 to 192000" ;;
-    wav-rate-45) echo "a rate of 45 Hz, not 4000 to 192000" ;;
-    wav-rate-100M) echo "a rate of 100000000 Hz, not 4000 to 192000" ;;
-    esac
-}
-not_a_file() { case "$1" in directory | fifo) echo "$NOT_A_FILE: resource/$2" ;; esac; }
-# The game's own reason for a damaged picture: every one but the unreadable is refused before SDL.
-bmp_reason() {
-    case "$1" in
-    directory | fifo) echo "$NOT_A_FILE" ;;
-    truncated | bmp-offset) echo "the pixels run past the end of the file" ;;
-    garbage | empty) echo "not a BMP file" ;;
-    bmp-palette) echo "2147483647 colours, more than 8 bits can tell apart" ;;
-    bmp-dimensions) echo "a width of 30000, not 1 to 2560" ;;
-    *) return ;;
-    esac | sed "s|\$|: resource/$2|"
-}
-
 HOWS="truncated garbage empty directory fifo unreadable"
 for how in $HOWS bmp-palette bmp-dimensions bmp-offset; do
-    check "title-$how" image/zorvane.bmp "$how" bmp "Plix_loadBMP: " "" "$(bmp_reason "$how" image/zorvane.bmp)"
-    check "glyph-$how" font/65.bmp "$how" bmp "loadFont: " "" "$(bmp_reason "$how" font/65.bmp)"
+    check "title-$how" image/zorvane.bmp "$how"
+    check "glyph-$how" font/65.bmp "$how"
 done
 for key in kreel damage destroy1 kin; do
-    for how in $HOWS; do
-        check "$key-$how" "sound/$key.wav" "$how" wav "Plix_loadWAV: " " (resource/sound/$key.wav)" "$(wav_reason "$how")"
-    done
+    for how in $HOWS; do check "$key-$how" "sound/$key.wav" "$how"; done
 done
 for how in wav-length wav-format wav-adpcm wav-channels wav-rate-0 wav-rate-45 wav-rate-100M; do
-    check "kin-$how" sound/kin.wav "$how" wav "Plix_loadWAV: " " (resource/sound/kin.wav)" "$(wav_reason "$how")"
+    check "kin-$how" sound/kin.wav "$how"
 done
-for how in $HOWS truncated-late; do
-    check "bgm-$how" sound/bgm.ogg "$how" music "Plix_playBgm: " "" "$(not_a_file "$how" sound/bgm.ogg)"
+for how in $HOWS truncated-late ogg-rate-20 ogg-rate-50M ogg-chained ogg-setup-residue; do
+    check "bgm-$how" sound/bgm.ogg "$how"
 done
-RATE="not 4000 to 192000: resource/sound/bgm.ogg"
-check bgm-rate-20 sound/bgm.ogg ogg-rate-20 music "Plix_playBgm: " "" "stream 1 of 1 has a rate of 20 Hz, $RATE"
-check bgm-rate-50M sound/bgm.ogg ogg-rate-50M music "Plix_playBgm: " "" \
-    "stream 1 of 1 has a rate of 50000000 Hz, $RATE"
-check bgm-chained sound/bgm.ogg ogg-chained music "Plix_playBgm: " "" "stream 2 of 2 has a rate of 20 Hz, $RATE"
-# The icon is optional: any damage to it leaves a window without an icon and a game that runs.
-for how in $HOWS; do
-    check "icon-$how" plix.bmp "$how" icon "" ""
-done
+for how in $HOWS bmp-bits-4097; do check "icon-$how" plix.bmp "$how"; done
 # More hostile headers, each breaking one property; the issue's crashes among them.
-PICTURE_DEPTH="bits a pixel, not 1, 4, 8, 16, 24 or 32"
-check title-bits-4097 image/zorvane.bmp hostile-bmp-bits-4097 bmp "Plix_loadBMP: " "" \
-    "4097 $PICTURE_DEPTH: resource/image/zorvane.bmp"
-check title-height-min image/zorvane.bmp hostile-bmp-height-min bmp "Plix_loadBMP: " "" \
-    "a height of -2147483648, not 1 to 1920 (or -1 to -1920 from the top down): resource/image/zorvane.bmp"
-check glyph-bits-12 font/65.bmp hostile-bmp-bits-12 bmp "loadFont: " "" "12 $PICTURE_DEPTH: resource/font/65.bmp"
-check glyph-palette-v4 font/66.bmp hostile-bmp-palette-v4 bmp "loadFont: " "" \
-    "a palette after a header of 108 bytes: resource/font/66.bmp"
-check icon-bits-4097 plix.bmp hostile-bmp-bits-4097 icon "" ""
-ODD="a chunk of odd length (3 bytes) before the data"
-check kreel-hidden-rate-0 sound/kreel.wav hostile-wav-hidden-rate-0 wav "Plix_loadWAV: " " (resource/sound/kreel.wav)" "$ODD"
-check damage-hidden-adpcm sound/damage.wav hostile-wav-hidden-adpcm wav "Plix_loadWAV: " " (resource/sound/damage.wav)" "$ODD"
-check destroy1-hidden-channels-0 sound/destroy1.wav hostile-wav-hidden-channels-0 wav "Plix_loadWAV: " \
-    " (resource/sound/destroy1.wav)" "$ODD"
-check kin-fmt-2-bytes sound/kin.wav hostile-wav-fmt-2-bytes wav "Plix_loadWAV: " " (resource/sound/kin.wav)" \
-    "the fmt chunk is cut short"
-check bgm-setup-residue sound/bgm.ogg hostile-ogg-setup-residue music "Plix_playBgm: " "" \
-    "stream 1 of 1 has a setup header the decoder cannot use: residue 0 has partitions of 3, not whole vectors of codebook 1: resource/sound/bgm.ogg"
+check title-bits-4097 image/zorvane.bmp bmp-bits-4097
+check title-height-min image/zorvane.bmp bmp-height-min
+check glyph-bits-12 font/65.bmp bmp-bits-12
+check glyph-palette-v4 font/66.bmp bmp-palette-v4
+check kreel-hidden-rate-0 sound/kreel.wav wav-hidden-rate-0
+check damage-hidden-adpcm sound/damage.wav wav-hidden-adpcm
+check destroy1-hidden-channels-0 sound/destroy1.wav wav-hidden-channels-0
+check kin-fmt-2-bytes sound/kin.wav wav-fmt-2-bytes
 e2e_finish

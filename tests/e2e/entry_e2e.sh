@@ -10,26 +10,21 @@ e2e_setup "$1" "$2"
 export SDL_VIDEODRIVER=dummy
 EARLIER="line of an earlier run"
 
-# missing NAME MESSAGE-PATTERN FILE...: the game on a copied tree without the files stops with a
-# message matching the glob pattern, which is run.log's only line, and writes nothing else.
-missing() {
-    local name="$1" pattern="$2" out
-    shift 2
-    e2e_make_workdir "$name"
-    e2e_copy_resources
-    echo "$EARLIER" >"$E2E_WORK/run.log"
-    (cd "$E2E_WORK/resource" && rm "$@")
-    e2e_start_game
-    e2e_wait_exit 30
-    out="$(e2e_last_line "$E2E_WORK/stdout.txt")"
-    e2e_expect "$name: exit status" "$E2E_FAIL_STATUS" "$E2E_STATUS"
-    e2e_expect_true "$name: message [$out]" eval '[[ "$out" == $pattern ]]'
-    e2e_expect "$name: run.log" "$out" "$(cat "$E2E_WORK/run.log")"
-    e2e_expect "$name: nothing else written" "resource run.log stderr.txt stdout.txt" "$(ls "$E2E_WORK" | paste -sd ' ')"
-}
-# The sounds load first, in the table's order.
-missing first-of-the-table "Plix_loadWAV: ?* (resource/sound/kreel.wav)" sound/kreel.wav image/zorvane.bmp
-missing title "Plix_loadBMP: ?*" image/zorvane.bmp
+# The sounds load first, in the table's order: without the first sound and the title picture the
+# game stops on the sound, its message run.log's only line, and writes nothing else.
+e2e_make_workdir first-of-the-table
+e2e_copy_resources
+echo "$EARLIER" >"$E2E_WORK/run.log"
+rm "$E2E_WORK/resource/sound/kreel.wav" "$E2E_WORK/resource/image/zorvane.bmp"
+e2e_start_game
+e2e_wait_exit 30
+out="$(e2e_last_line "$E2E_WORK/stdout.txt")"
+e2e_expect "first of the table: exit status" "$E2E_FAIL_STATUS" "$E2E_STATUS"
+e2e_expect_true "first of the table: message [$out]" \
+    eval '[[ "$out" == "Plix_loadWAV: "?*" (resource/sound/kreel.wav)" ]]'
+e2e_expect "first of the table: run.log" "$out" "$(cat "$E2E_WORK/run.log")"
+e2e_expect "first of the table: nothing else written" "resource run.log stderr.txt stdout.txt" \
+    "$(ls "$E2E_WORK" | paste -sd ' ')"
 
 # SDL itself cannot start: the message goes after the previous run's lines, which stay.
 e2e_make_workdir no-sdl

@@ -32,11 +32,8 @@ still() {
         e2e_xkeys -s "$E2E_WORK/screenshot.bmp" >/dev/null && cmp -s "$over" "$E2E_WORK/screenshot.bmp" || return 1
     done
 }
-e2e_poll 90 still
-case $? in
-0) e2e_pass "the game stands still without input (look $looks)" ;;
-*) e2e_fail "the game did not stand still within 90 s ($looks looks)" && exit 1 ;;
-esac
+e2e_poll 90 still && e2e_pass "the game stands still without input (look $looks)" ||
+    { e2e_fail "the game did not stand still within 90 s ($looks looks)"; exit 1; }
 # The game over waits for z alone: x and steering change nothing.
 e2e_press_and_look "$E2E_SCRATCH/over-x.bmp" x Up &&
     e2e_expect_same "still the same after x and Up" "$E2E_SCRATCH/over-x.bmp" "$over"

@@ -23,7 +23,7 @@ e2e_poll 30 said '^watch: level=12 claimed outcome=cut@600 ' || e2e_fail "no ope
 
 for key in space period; do
     before="$(paused_at)"
-    e2e_tap "$key"
+    e2e_screenshot "$E2E_SCRATCH/pushed.bmp" "$key"
     e2e_poll 30 moved_from "$before" || e2e_fail "$key: still at [$before]: $(cat "$E2E_WORK/stdout.txt")"
     frame="$(paused_at)"
     [ "$key" = space ] || e2e_expect "a step goes one frame on" "$((before + 1))" "$frame"
@@ -34,7 +34,7 @@ for key in space period; do
             "$E2E_SCRATCH/shown-$key.bmp" "$E2E_SCRATCH/want-$key.bmp"
 done
 
-e2e_tap End
+e2e_screenshot "$E2E_SCRATCH/pushed.bmp" End
 e2e_poll 60 said '^watch: ended cut@600 score=[0-9]* time=[0-9]*: as claimed$' ||
     e2e_fail "End should play the rest as claimed: $(tail -n 2 "$E2E_WORK/stdout.txt")"
 e2e_quit_with Escape

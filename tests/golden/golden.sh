@@ -17,6 +17,8 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 SETS=(random bot cycles)
+E2E_TAG=golden
+source "$here/../e2e/lib/checks.sh"
 
 die() { echo "golden: $*" >&2; exit 2; }
 
@@ -112,40 +114,29 @@ $(reference_commit | cut -c1-12), the last commit to change tests/golden, built 
 }
 
 check_set() { # sim set
-    local sim="$1" set="$2" expected actual bad first n
+    local sim="$1" set="$2" expected actual bad first n lines
     [ -f "$here/$set.txt" ] || die "no golden file $here/$set.txt"
-    expected="$(cat "$here/$set.txt")"
-    actual="$(run_set "$sim" "$set")" || { echo "FAIL $set: the simulator failed"; return 1; }
+    expected="$(cat "$here/$set.txt")" lines="$(wc -l <"$here/$set.txt")"
+    actual="$(run_set "$sim" "$set")" || { e2e_fail "$set: the simulator failed"; return; }
     bad="$(differing "$expected" "$actual")"
-    if [ "$bad" -eq 0 ]; then
-        echo "ok   $set: $(wc -l <"$here/$set.txt") lines agree"
-        checks=$((checks + $(wc -l <"$here/$set.txt")))
-        return 0
-    fi
+    # Each line that agrees is a check passed.
+    [ "$bad" -ne 0 ] ||
+        { e2e_pass "$set: $lines lines agree" && E2E_PASSES=$((E2E_PASSES + lines - 1)); return; }
     first="$(first_pair "$expected" "$actual")"
-    echo "FAIL $set: $bad of $(wc -l <"$here/$set.txt") lines differ"
     echo "  - ${first%%$'\t'*}"
     echo "  + ${first#*$'\t'}"
     n="$(game_of "$set" "${first%%$'\t'*}")"
     [ "${ZORVANE_GOLDEN_QUICK:-0}" = 1 ] || [ -z "$n" ] || diff_game "$sim" "$set" "$n"
-    return 1
+    e2e_fail "$set: $bad of $lines lines differ, the first as above"
 }
 
 # A game must not depend on the games played before it in the same process.
 check_alone() { # sim set
-    local level line want status=0
+    local level
     for level in 0 23 50; do
-        line="$(game "$1" "$2" "$level")"
-        want="$(golden_line "$2" "$level")"
-        if [ "$line" = "$want" ]; then
-            checks=$((checks + 1))
-        else
-            printf 'FAIL %s: level %d alone is not the game it is after the levels before it\n  - %s\n  + %s\n' \
-                "$2" "$level" "$want" "$line"
-            status=1
-        fi
+        e2e_expect "$2: level $level alone, as after the levels before it" "$(golden_line "$2" "$level")" \
+            "$(game "$1" "$2" "$level")"
     done
-    return "$status"
 }
 
 # The rules version the sources play, which every replay names.
@@ -158,19 +149,12 @@ shift 2
 case "$mode" in
 check)
     [ $# -gt 0 ] || set -- "${SETS[@]}"
-    status=0 checks=0
-    if [ "$(rules_of_code)" = "$(cat "$here/RULES")" ]; then
-        checks=$((checks + 1))
-    else
-        echo "FAIL rules: the golden lines were written under rules version $(cat "$here/RULES"), the code plays $(rules_of_code)"
-        status=1
-    fi
+    e2e_expect "the rules version the golden lines were written under, the code's" "$(cat "$here/RULES")" \
+        "$(rules_of_code)"
     for set in "$@"; do
-        check_set "$sim" "$set" && { [ "$set" = cycles ] || check_alone "$sim" "$set"; } || status=1
+        check_set "$sim" "$set" && { [ "$set" = cycles ] || check_alone "$sim" "$set"; }
     done
-    # Each line that agrees, and each game that plays the same alone, is a check passed.
-    echo "golden: checks: $checks passed"
-    exit "$status"
+    e2e_finish
     ;;
 rewrite)
     rewriting=1

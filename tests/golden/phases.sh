@@ -21,17 +21,13 @@ awk '
     /^wav / { words = words " wav:" $2 }
     END { flush() }' "$trace" >"$trace.frames"
 
-failures=0
+E2E_TAG=phases
+source "$here/../e2e/lib/checks.sh"
 # expect WHAT MIN AWK-CONDITION: at least MIN frames meet the condition.
 expect() {
     local n
     n="$(awk "$3 { n++ } END { print n + 0 }" "$trace.frames")"
-    if [ "$n" -ge "$2" ]; then
-        echo "ok: $1 ($n frames)"
-    else
-        echo "FAIL: $1: $n frames, not $2 or more"
-        failures=$((failures + 1))
-    fi
+    e2e_expect_true "$1: $n frames, $2 or more" test "$n" -ge "$2"
 }
 grey='split($3, c, ",") && c[1] == c[2] && c[2] == c[3]'
 expect "the title's level keys, past the 10-frame wait" 1 '/LEVEL_:_2/'
@@ -49,5 +45,4 @@ expect "END after it" 20 '/ END/'
 expect "the title after the roll, then a game" 1 '$2 == 0 && $1 > 1000'
 expect "GAME OVER" 60 '/GAME_OVER/'
 expect "a restart: a fresh game's first TIME after GAME OVER" 1 '(over = over || /GAME_OVER/) && / TIME_:_0( |$)/'
-echo "phases: $failures failure(s)"
-[ "$failures" -eq 0 ]
+e2e_finish

@@ -60,24 +60,19 @@ printf '#!/bin/sh\npwd -P\necho "$SDL_VIDEO_X11_WMCLASS"\nfor a in "$@"; do echo
 chmod +x "$bin"
 mkdir "$tmp/cwd" "$tmp/home"
 export HOME="$tmp/home"
-# launch [ENV...] [-- ARGS...]: the launcher from $tmp/cwd with env's changes; sets status, out and err.
-launch() {
-    local env=()
-    while [ $# -gt 0 ] && [ "$1" != -- ]; do env+=("$1") && shift; done
-    (cd "$tmp/cwd" && env "${env[@]}" "$launcher" "${@:2}" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?
-}
-# refused WHY [ENV...]: the launch fails before the game, says WHY and writes nothing elsewhere.
+# launch ENV_ARGS...: env(1) with those from $tmp/cwd; sets status, out and err.
+launch() { (cd "$tmp/cwd" && env "$@" >"$tmp/out" 2>"$tmp/err") && status=0 || status=$?; }
+# refused WHY [ENV...]: the launcher, so started, fails before the game and says WHY.
 refused() {
-    local why="$1"
-    shift
-    launch "$@"
-    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$why" "$tmp/err" || fail "not refused ($why): $status $(cat "$tmp/err")"
+    launch "${@:2}" "$launcher"
+    [ "$status" = 1 ] && [ ! -s "$tmp/out" ] && grep -q "$1" "$tmp/err" ||
+        fail "not refused ($1): $status $(cat "$tmp/err")"
 }
 
 # XDG_DATA_HOME wins; arguments pass through untouched; the game's exit status, whatever it is, is the
 # launcher's.
 for code in 0 1 3; do
-    launch XDG_DATA_HOME="$tmp/xdg" STAND_IN_STATUS=$code -- wide "two words" ""
+    launch XDG_DATA_HOME="$tmp/xdg" STAND_IN_STATUS=$code "$launcher" wide "two words" ""
     expect_eq "status" "$status" $code
 done
 expect_eq "run" "$(cat "$tmp/out")" "$tmp/xdg/zorvane
@@ -89,19 +84,19 @@ expect_eq "link" "$(readlink -f "$tmp/xdg/zorvane/resource")" "$(readlink -f "$d
 
 # The launcher answers --help and --version itself, needing no per-user directory (nor HOME); every
 # other first word, and these anywhere else, go to the game.
-launch -u HOME -u XDG_DATA_HOME -- --version
+launch -u HOME -u XDG_DATA_HOME "$launcher" --version
 expect_eq "--version" "$status:$(cat "$tmp/out")" "0:zorvane $version"
-launch -u HOME -u XDG_DATA_HOME -- --help
+launch -u HOME -u XDG_DATA_HOME "$launcher" --help
 [ "$status" = 0 ] && [[ $(head -1 "$tmp/out") == "Usage: zorvane "* ]] && grep -q "zorvane(6)" "$tmp/out" ||
     fail "--help: $status $(cat "$tmp/out")"
 for args in "-h" "--Version" "wide --help" "-- --version"; do
-    launch XDG_DATA_HOME="$tmp/xdg" -- $args
+    launch XDG_DATA_HOME="$tmp/xdg" "$launcher" $args
     expect_eq "passed on: $args" "$status:$(tail -n +3 "$tmp/out" | tr -d '[]' | paste -sd ' ')" "3:$args"
 done
 
 # Unset, empty and relative XDG_DATA_HOME all mean ~/.local/share.
 for xdg in "-u XDG_DATA_HOME" "XDG_DATA_HOME=" "XDG_DATA_HOME=rel/data"; do
-    launch $xdg
+    launch $xdg "$launcher"
     expect_eq "dir with $xdg" "$(head -1 "$tmp/out")" "$tmp/home/.local/share/zorvane"
 done
 [ ! -e "$tmp/cwd/rel" ] || fail "relative XDG_DATA_HOME used"
@@ -171,7 +166,7 @@ user="$tmp/home/.local/share/zorvane"
 mkdir -p "$tmp/other/share/games/zorvane/resource"
 for old in "$tmp/gone" "$tmp/other/share/games/zorvane/resource"; do
     ln -sfn "$old" "$user/resource"
-    launch -u XDG_DATA_HOME
+    launch -u XDG_DATA_HOME "$launcher"
     expect_eq "relink from $old" "$status:$(readlink -f "$user/resource")" "3:$(readlink -f "$data")"
 done
 # The player's own data, a directory there or a link to one elsewhere, is kept and used.
@@ -180,7 +175,7 @@ for own in dir link; do
     rm -r "$user/resource"
     if [ $own = dir ]; then mkdir "$user/resource"; else ln -s "$tmp/my data" "$user/resource"; fi
     touch "$user/resource/mine"
-    launch -u XDG_DATA_HOME
+    launch -u XDG_DATA_HOME "$launcher"
     [ "$status" = 3 ] && [ -f "$user/resource/mine" ] && grep -q "using your own data" "$tmp/err" ||
         fail "own data $own not kept, or no notice: $status $(cat "$tmp/err")"
 done

@@ -4,19 +4,15 @@
 #
 #   libm_free.sh PROBE BINARY...     (PROBE: any program linked with libm, to find it by)
 set -uo pipefail
+E2E_TAG=libm_free
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib/checks.sh"
 probe="$1"
 shift
 libm="$(ldd "$probe" | awk '$1 ~ /^libm\.so/ { print $3 }')"
-[ -r "$libm" ] || { echo "FAIL libm_free: cannot find libm through $probe"; exit 1; }
-status=0
+[ -r "$libm" ] || { e2e_fail "cannot find libm through $probe"; exit 1; }
 for binary in "$@"; do
     used="$(comm -12 <(nm -D --defined-only "$libm" | awk '{ sub(/@.*/, "", $3); print $3 }' | sort -u) \
         <(nm -D --undefined-only "$binary" | awk '{ sub(/@.*/, "", $2); print $2 }' | sort -u))"
-    if [ -n "$used" ]; then
-        echo "FAIL libm_free: $(basename "$binary") calls the C library's maths: $(echo $used)"
-        status=1
-    else
-        echo "ok   libm_free: $(basename "$binary")"
-    fi
+    e2e_expect "$(basename "$binary") calls none of the C library's maths" "" "$(echo $used)"
 done
-exit "$status"
+e2e_finish

@@ -8,14 +8,15 @@ scratch="$(mktemp -d /tmp/zorvane-replays-XXXXXX)"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export LSAN_OPTIONS="suppressions=$here/../damaged/lsan.supp:print_suppressions=0"
 trap 'rm -rf "$scratch"' EXIT
-failures=0 checks=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+E2E_TAG="hostile replays"
+source "$here/../e2e/lib/checks.sh"
 
 # A sound replay: the random player's game over at level 10.
 good="$scratch/good.zvr"
-"$sim" --level 10 --seed 3 --input random --record "$good" >"$scratch/good.txt" || fail "recording failed"
-grep -q ' outcome=over@' "$scratch/good.txt" || fail "the sound game should end in a game over: $(cat "$scratch/good.txt")"
-"$sim" --verify "$good" >/dev/null || fail "the sound replay does not verify"
+"$sim" --level 10 --seed 3 --input random --record "$good" >"$scratch/good.txt" || e2e_fail "recording failed"
+grep -q ' outcome=over@' "$scratch/good.txt" ||
+    e2e_fail "the sound game should end in a game over: $(cat "$scratch/good.txt")"
+"$sim" --verify "$good" >/dev/null || e2e_fail "the sound replay does not verify"
 
 # byte OFFSET of the record as a number of SIZE bytes, little-endian.
 field() { od -An -t"u$3" -j "$2" -N "$3" "$1" | tr -d ' '; }
@@ -36,14 +37,12 @@ patched() { # name offset size value [sealed]
 }
 seal() { head -c -4 "$1" >"$1.body" && { cat "$1.body"; gzip -c "$1.body" | tail -c 8 | head -c 4; } >"$1"; }
 refused() { # name expected-text
-    local file="$scratch/$1.zvr" out status
-    out="$("$sim" --verify "$file" 2>&1 >"$scratch/$1.out")"
+    local out status
+    out="$("$sim" --verify "$scratch/$1.zvr" 2>&1 >"$scratch/$1.out")"
     status=$?
-    checks=$((checks + 1))
-    [ "$status" -eq 1 ] || fail "$1: status $status, not 1: $out"
-    case "$out" in *"$2"*) ;; *) fail "$1: expected \"$2\" in: $out" ;; esac
-    case "$out" in *Sanitizer* | *"runtime error"*) fail "$1: a sanitizer report: $out" ;; esac
-    grep -q ': holds$' "$scratch/$1.out" && fail "$1: a game was said to hold"
+    [ "$status" -eq 1 ] && [[ "$out" == *"$2"* && "$out" != *Sanitizer* && "$out" != *"runtime error"* ]] &&
+        ! grep -q ': holds$' "$scratch/$1.out" && e2e_pass "$1" ||
+        e2e_fail "$1: status $status, not 1; or no \"$2\", a sanitizer report or a game said to hold: $out"
 }
 
 frames="$(field "$good" 22 4)" score="$(field "$good" 26 4)" runs="$(field "$good" 34 4)"
@@ -76,5 +75,4 @@ printf '\0\0\0\0' >>"$scratch/past-end.zvr"
 seal "$scratch/past-end.zvr"
 refused past-end "input past the end of the game: it ended at frame $frames, the replay holds $((frames + 100))"
 
-[ "$failures" -eq 0 ] || { echo "hostile replays: $failures failure(s)"; exit 1; }
-echo "hostile replays: checks: $checks passed"
+e2e_finish

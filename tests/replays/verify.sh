@@ -4,18 +4,17 @@
 set -u
 sim="$1"
 shift
-checks=0 failures=0
+E2E_TAG=replays
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib/checks.sh"
 for file in "$@"; do
     out="$("$sim" --verify "$file" 2>&1)"
     status=$?
     games="$(grep -c ': holds$' <<<"$out")"
     if [ "$status" -eq 0 ] && [ "$games" -gt 0 ]; then
-        checks=$((checks + games))
+        e2e_pass "$file: all $games games hold"
+        E2E_PASSES=$((E2E_PASSES + games - 1)) # a check a game
     else
-        echo "FAIL: $file: status $status, $games games hold:"
-        grep -v ': holds$' <<<"$out" | head -n 4 | sed 's/^/  /'
-        failures=$((failures + 1))
+        e2e_fail "$file: status $status, $games games hold: $(grep -v ': holds$' <<<"$out" | head -n 4)"
     fi
 done
-[ "$failures" -eq 0 ] || exit 1
-echo "replays: checks: $checks passed"
+e2e_finish

@@ -4,15 +4,9 @@
 #   rooms.sh SOURCE_DIR COMPILE_COMMANDS
 set -euo pipefail
 src="$1" commands="$2"
-failed=0 checks=0
-check() { # what, offenders
-    checks=$((checks + 1))
-    if [ -n "$2" ]; then
-        echo "rooms: FAILED: $1:"
-        echo "$2" | sed 's/^/  /'
-        failed=1
-    fi
-}
+E2E_TAG=rooms
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib/checks.sh"
+check() { e2e_expect "$1" "" "$2" || true; } # what, offenders
 
 cd "$src"
 check "files outside plix/ that include an SDL header" \
@@ -51,5 +45,4 @@ for f in $(git ls-files -- 'tests/*.cpp' | xargs -r grep -lE '^\s*#\s*include\s*
 done
 check "tests that include SDL without linking it" "${untold%$'\n'}"
 
-[ "$failed" -eq 0 ] || exit 1
-echo "rooms: checks: $checks passed"
+e2e_finish

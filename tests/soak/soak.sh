@@ -16,11 +16,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/../damaged/lsan.supp:print_suppressions=0"
-failures=0 passes=0
-# verdict WHAT COMMAND...: a check passed when COMMAND succeeds, else the failure WHAT.
-verdict() {
-    if "${@:2}"; then passes=$((passes + 1)); else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
+E2E_TAG=soak
+source "$here/../e2e/lib/checks.sh"
 # Says which build this is, so a run against an unsanitized simulator is not mistaken for the real soak.
 if ldd "$sim" 2>/dev/null | grep -q libasan; then
     echo "soak: $sim is a sanitizer build"
@@ -34,9 +31,9 @@ for input in random bot; do
     status=$?
     lines="$(grep -c '^level=' "$out")"
     echo "soak: $input input, seed $seed: status $status, $lines of 51 games"
-    verdict "$input: the run ended with status $status$([ "$status" -le 128 ] || echo ", killed by signal $((status - 128))") after $lines games" \
-        test "$status" -eq 0 -a "$lines" -eq 51
-    verdict "$input: sanitizer report" \
+    e2e_expect "$input: status and games$([ "$status" -le 128 ] || echo ", signal $((status - 128))")" \
+        "0 51" "$status $lines"
+    e2e_expect_true "$input: no sanitizer report" \
         eval '! grep -Eq "ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: (Address|Undefined|Leak)" "$err"'
     if [ -s "$err" ]; then
         head -n 40 "$err"
@@ -48,9 +45,7 @@ for input in random bot; do
     awk '{ split($3, o, "[=@]"); n[o[2]]++ } END { for (k in n) printf "      %s: %d\n", k, n[k] }' "$out"
     # At seed 1 these are the golden games: this build must play them as the trusted one did.
     golden="$here/../golden/$input.txt"
-    [ "$seed" != 1 ] || verdict "$input: the lines differ from $golden, first at:
-$(diff "$golden" "$out" | head -n 4 | sed 's/^/      /')" cmp -s "$golden" "$out"
+    [ "$seed" != 1 ] || e2e_expect_true "$input: the golden lines" cmp -s "$golden" "$out" ||
+        diff "$golden" "$out" | head -n 4 | sed 's/^/      /'
 done
-
-echo "soak: checks: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+e2e_finish

@@ -12,13 +12,8 @@ trap 'rm -rf "$scratch"' EXIT
 # The disk driver writes a buffer of 1024 frames (46 ms at 22050 Hz) and then waits this long, so
 # the sound keeps pace with the game's 16 ms frames as it would on a sound card.
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$scratch/mix.raw" SDL_DISKAUDIODELAY=46 SDL_VIDEODRIVER=dummy \
-    "$sim" --input "$here/busy.in" --pace 16 --max-frames 600 >"$scratch/line.txt" 2>"$scratch/err.txt"
-status=$?
-if [ "$status" -ne 0 ]; then
-    echo "FAIL: the simulator ended with status $status"
-    cat "$scratch/err.txt"
-    exit 1
-fi
+    "$sim" --input "$here/busy.in" --pace 16 --max-frames 600 >"$scratch/line.txt" 2>"$scratch/err.txt" ||
+    { echo "FAIL: the simulator ended with status $?"; cat "$scratch/err.txt"; exit 1; }
 
 # Signed 16-bit little-endian stereo: every sample, both channels.
 od -An -v -t d2 -w2 --endian=little "$scratch/mix.raw" | awk -v lo="${MIXER_RMS_LOW:--24}" -v hi="${MIXER_RMS_HIGH:--14}" '

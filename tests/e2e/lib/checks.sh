@@ -1,8 +1,12 @@
-# e2e helpers: checks and their tally.
+# e2e helpers: checks and their tally, which any test script may source alone.
 # shellcheck shell=bash
+
+E2E_TAG="${E2E_TAG:-e2e}" # what the script's log lines begin with
+e2e_log() { echo "[$E2E_TAG] $*" >&2; }
 
 E2E_PASSES=0
 E2E_FAILURES=0
+E2E_WORK="${E2E_WORK:-}"
 E2E_FAILED_WORKS=() # working directories with a failed check, whose game output is shown at the end
 
 e2e_pass() {
@@ -10,13 +14,13 @@ e2e_pass() {
     E2E_PASSES=$((E2E_PASSES + 1))
 }
 
-# e2e_fail MESSAGE: a failed check of the run in E2E_WORK.
+# e2e_fail MESSAGE: a failed check of the run in E2E_WORK; status 1, as every check that fails.
 e2e_fail() {
     e2e_log "FAIL: $*"
     E2E_FAILURES=$((E2E_FAILURES + 1))
-    if [ -n "$E2E_WORK" ] && [[ " ${E2E_FAILED_WORKS[*]} " != *" $E2E_WORK "* ]]; then
+    [ -z "$E2E_WORK" ] || [[ " ${E2E_FAILED_WORKS[*]} " == *" $E2E_WORK "* ]] ||
         E2E_FAILED_WORKS+=("$E2E_WORK")
-    fi
+    return 1
 }
 
 # e2e_show_failed_output: the standard output and error of every run with a failed check, so that a

@@ -38,11 +38,7 @@ e2e_start_game() {
 }
 
 # e2e_wait_file FILE [SECONDS]: waits until FILE exists; a failed check when it does not in time.
-e2e_wait_file() {
-    e2e_poll "${2:-30}" test -e "$1" && return 0
-    e2e_fail "no $(basename "$1") within ${2:-30} s"
-    return 1
-}
+e2e_wait_file() { e2e_poll "${2:-30}" test -e "$1" || e2e_fail "no $(basename "$1") within ${2:-30} s"; }
 
 # e2e_stop_with SIGNAL [SECONDS]: once the game has emptied its run.log, when its audio device is open
 # and its handlers are in place, sends it SIGNAL; then waits for its end.
@@ -62,16 +58,12 @@ e2e_wait_exit() {
     e2e_kill_game
     E2E_STATUS="timeout"
     e2e_fail "game still running after ${1:-10} s"
-    return 1
 }
 
 e2e_game_gone() { ! kill -0 "$E2E_GAME_PID" 2>/dev/null; }
 
 e2e_kill_game() {
-    if [ -n "$E2E_GAME_PID" ] && kill -0 "$E2E_GAME_PID" 2>/dev/null; then
-        kill "$E2E_GAME_PID" 2>/dev/null
-        wait "$E2E_GAME_PID" 2>/dev/null
-    fi
+    [ -z "$E2E_GAME_PID" ] || { kill "$E2E_GAME_PID" && wait "$E2E_GAME_PID"; } 2>/dev/null
     E2E_GAME_PID=""
 }
 

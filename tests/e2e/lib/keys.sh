@@ -18,13 +18,9 @@ e2e_find_window() {
 e2e_wait_window() {
     E2E_WID=""
     e2e_poll "${1:-30}" e2e_window_or_end
-    [ -n "$E2E_WID" ] && return 0
-    if e2e_game_gone; then
-        e2e_fail "the game ended before its window appeared"
-    else
-        e2e_fail "no window captioned $E2E_CAPTION within ${1:-30} s"
-    fi
-    return 1
+    [ -z "$E2E_WID" ] || return 0
+    if e2e_game_gone; then e2e_fail "the game ended before its window appeared"
+    else e2e_fail "no window captioned $E2E_CAPTION within ${1:-30} s"; fi
 }
 
 e2e_window_or_end() { e2e_find_window || e2e_game_gone; }
@@ -60,16 +56,6 @@ e2e_xkeys() {
 
 # e2e_xkeys_said: what xkeys last complained of.
 e2e_xkeys_said() { sed 's/^xkeys: //' "$E2E_SCRATCH/xkeys.err"; }
-
-# e2e_tap KEY...: presses the keys together and lets them go once a screenshot shows the game saw
-# them: a push, seen in one snapshot or a few, never in as many as a held key repeats in. A game that
-# ends meanwhile (on Escape, say) has nothing more to show; its status tells the rest.
-e2e_tap() {
-    e2e_xkeys -s "$E2E_WORK/screenshot.bmp" "$@" >/dev/null
-    case $? in 0 | 3) return 0 ;; esac
-    e2e_fail "the game did not show it saw $*: $(e2e_xkeys_said)"
-    return 1
-}
 
 # e2e_quit_with KEY [SECONDS]: holds KEY until the game has ended, then waits for its status.
 e2e_quit_with() {

@@ -7,90 +7,76 @@ E2E_BG="32,32,32" # tests/web/web_test.sh's look at the title's clear
 E2E_SIM=""
 
 e2e_im() { if command -v magick >/dev/null; then magick "$@"; else convert "$@"; fi; }
-e2e_size() { e2e_im "$1" -format '%w %h' info:; }
 
-# e2e_rgb IMAGE OUT [X Y W H]: the pixels (of the rectangle) as raw 8-bit RGB, their size in OUT.size.
+# e2e_rgb IMAGE OUT [X Y]: the pixels (or the one at X, Y) as raw 8-bit RGB, their size in OUT.size.
 e2e_rgb() {
-    local crop=()
-    [ $# -lt 6 ] || crop=(-crop "${5}x${6}+${3}+${4}" +repage)
-    e2e_im "$1" "${crop[@]}" -alpha off -depth 8 -format '%wx%h' -write "info:$2.size" "rgb:$2"
+    e2e_im "$1" ${3:+-crop "1x1+$3+$4"} -alpha off -depth 8 -format '%wx%h' -write "info:$2.size" "rgb:$2"
 }
 
 # e2e_pixel IMAGE X Y: "R,G,B".
 e2e_pixel() {
-    e2e_rgb "$1" "$E2E_SCRATCH/pixel" "$2" "$3" 1 1 && od -An -tu1 "$E2E_SCRATCH/pixel" |
-        awk '{ print $1 "," $2 "," $3 }'
+    e2e_rgb "$1" "$E2E_SCRATCH/pixel" "$2" "$3" &&
+        od -An -tu1 "$E2E_SCRATCH/pixel" | awk '{ print $1 "," $2 "," $3 }'
 }
 
-# e2e_differ SHOT WANT [X Y W H]: how many pixels of the two pictures (or of the rectangle) differ,
-# pictures of other sizes everywhere; the first eight go to E2E_SCRATCH/differ-where.
+# e2e_differ SHOT WANT: how many pixels of the two pictures differ, pictures of other sizes
+# everywhere; the first eight go to E2E_SCRATCH/differ-where.
 e2e_differ() {
     local a="$E2E_SCRATCH/differ-a" b="$E2E_SCRATCH/differ-b"
-    e2e_rgb "$1" "$a" "${@:3}" && e2e_rgb "$2" "$b" "${@:3}" || { echo unreadable; return; }
+    e2e_rgb "$1" "$a" && e2e_rgb "$2" "$b" || { echo unreadable; return; }
     cmp -s "$a.size" "$b.size" || { echo "all (sizes $(cat "$a.size") and $(cat "$b.size"))"; return; }
-    cmp -l "$a" "$b" | awk -v w="$(cut -dx -f1 "$a.size")" -v x0="${3:-0}" -v y0="${4:-0}" \
-        -v where="$E2E_SCRATCH/differ-where" '!seen[p = int(($1 - 1) / 3)]++ && n++ < 8 {
-            print "  at " x0 + p % w "," y0 + int(p / w) > where } END { print n + 0 }'
+    cmp -l "$a" "$b" | awk -v w="$(cut -dx -f1 "$a.size")" -v where="$E2E_SCRATCH/differ-where" '
+        !seen[p = int(($1 - 1) / 3)]++ && n++ < 8 { print "  at " p % w "," int(p / w) > where }
+        END { print n + 0 }'
 }
 
-# e2e_expect_same DESCRIPTION SHOT WANT [X Y W H]: a failed check unless the pictures are the same
-# (in the rectangle); a failure names the first differing pixels and keeps both pictures in the
-# scratch area, which E2E_KEEP=1 keeps after the run.
+# e2e_expect_same DESCRIPTION SHOT WANT: a failed check unless the pictures are the same; a failure
+# names the first differing pixels and keeps both pictures in the scratch area, which E2E_KEEP=1
+# keeps after the run.
 e2e_expect_same() {
-    local what="$1" n kept
-    shift
+    local n kept="$E2E_SCRATCH/failed-$((E2E_FAILURES + 1))"
     rm -f "$E2E_SCRATCH/differ-where"
-    n="$(e2e_differ "$@")"
-    [ "$n" = 0 ] && { e2e_pass "$what"; return 0; }
-    e2e_fail "$what: $n pixels differ"
-    kept="$E2E_SCRATCH/failed-$E2E_FAILURES"
-    e2e_im "$1" "PNG24:$kept-shot.png" && e2e_im "$2" "PNG24:$kept-want.png"
+    n="$(e2e_differ "$2" "$3")"
+    [ "$n" != 0 ] || { e2e_pass "$1"; return; }
+    e2e_im "$2" "PNG24:$kept-shot.png" && e2e_im "$3" "PNG24:$kept-want.png"
     cat "$E2E_SCRATCH/differ-where" >&2 2>/dev/null
-    e2e_log "  pictures: $kept-shot.png, $kept-want.png"
-    return 1
+    e2e_fail "$1: $n pixels differ; the pictures: $kept-shot.png, $kept-want.png"
 }
 
 # e2e_keep_shot OUT: the game's finished screenshot.bmp kept as OUT, and as a BMP beside it when OUT
 # is a PNG, for a later shot to be compared with.
 e2e_keep_shot() {
-    cp "$E2E_WORK/screenshot.bmp" "${1%.*}.bmp" && { [ "${1%.bmp}" != "$1" ] || e2e_im "${1%.*}.bmp" "PNG24:$1"; }
+    cp "$E2E_WORK/screenshot.bmp" "${1%.*}.bmp" &&
+        { [ "${1%.bmp}" != "$1" ] || e2e_im "${1%.*}.bmp" "PNG24:$1"; }
 }
 
-# e2e_screenshot [-t SECONDS] OUT [KEY...]: F12, with the keys held down together with it, kept as OUT. The shot proves the keys were seen; what they do shows from
-# the next shot on. A failed check when no shot comes in time (30 s unless given).
+# e2e_shot OUT WHAT XKEYS_ARGS...: xkeys (which says what its arguments mean) with the game's
+# screenshot.bmp as its shot, kept as OUT; a failed check, WHAT and why, when no shot came.
+e2e_shot() {
+    e2e_xkeys -s "$E2E_WORK/screenshot.bmp" "${@:3}" >/dev/null && e2e_keep_shot "$1" ||
+        e2e_fail "$2: $(e2e_xkeys_said)"
+}
+
+# e2e_screenshot [-t SECONDS] OUT [KEY...]: F12, with the keys held down together with it (30 s at
+# most unless given). The shot proves the keys were seen; what they do shows from the next shot on.
 e2e_screenshot() {
     local seconds=30
-    [ "$1" != -t ] || { seconds="$2"; shift 2; }
-    local out="$1"
-    shift
-    e2e_xkeys -t $((seconds * 1000)) -s "$E2E_WORK/screenshot.bmp" "$@" >/dev/null && e2e_keep_shot "$out" &&
-        return 0
-    e2e_fail "screenshot${1:+ with $*}: $(e2e_xkeys_said)"
-    return 1
+    [ "$1" != -t ] || { seconds="$2" && shift 2; }
+    e2e_shot "$1" "screenshot${2:+ with ${*:2}}" -t $((seconds * 1000)) "${@:2}"
 }
 
 # e2e_press_and_look OUT KEY...: a push of the keys, down until the game has seen them, and OUT, a
 # screenshot of a frame after every frame that could still see them: it shows all that they did.
-e2e_press_and_look() {
-    local out="$1"
-    shift
-    e2e_xkeys -s "$E2E_WORK/screenshot.bmp" -a 2 "$@" >/dev/null && e2e_keep_shot "$out" && return 0
-    e2e_fail "$* pushed: $(e2e_xkeys_said)"
-    return 1
-}
+e2e_press_and_look() { e2e_shot "$1" "${*:2} pushed" -a 2 "${@:2}"; }
 
 # e2e_shoot_until_change [-t SECONDS] BEFORE OUT X Y W H [KEY...]: holds the keys down and takes
-# screenshots until the rectangle differs from BEFORE's (a shot kept as above), then lets go; OUT is that
-# shot. A failed check when the deadline (30 s unless given) passes or the game ends first.
+# screenshots until the rectangle differs from BEFORE's (a shot kept as above), then lets go; OUT is
+# that shot. A failed check when the deadline (30 s unless given) passes or the game ends first.
 e2e_shoot_until_change() {
     local seconds=30
-    [ "$1" != -t ] || { seconds="$2"; shift 2; }
-    local before="$1" out="$2" x="$3" y="$4" w="$5" h="$6"
-    shift 6
-    e2e_xkeys -t $((seconds * 1000)) -s "$E2E_WORK/screenshot.bmp" -d "${before%.*}.bmp" "$x" "$y" "$w" "$h" \
-        "$@" >/dev/null && e2e_keep_shot "$out" && return 0
-    e2e_fail "${*:-no key} held for a change at ($x, $y) ${w}x$h: $(e2e_xkeys_said)"
-    return 1
+    [ "$1" != -t ] || { seconds="$2" && shift 2; }
+    e2e_shot "$2" "${7:-no key} held for a change at ($3, $4) ${5}x$6" -t $((seconds * 1000)) \
+        -d "${1%.*}.bmp" "${@:3:4}" "${@:7}"
 }
 
 # e2e_sim_shot OUT FRAME ARGS...: the simulator's own picture of frame FRAME of what ARGS play (files
@@ -111,7 +97,8 @@ e2e_sim_shot() {
 # e2e_title LEVEL: prints the path of the simulator's picture of the title at LEVEL, made once.
 e2e_title() {
     local want="$E2E_SCRATCH/title-$1.bmp"
-    [ -f "$want" ] || { printf 'game %d 1\n-\n' "$1" >"$want.in" && e2e_sim_shot "$want" 1 --from-title --input "$want.in"; }
+    [ -f "$want" ] || { printf 'game %d 1\n-\n' "$1" >"$want.in" &&
+        e2e_sim_shot "$want" 1 --from-title --input "$want.in"; }
     echo "$want"
 }
 

@@ -4,13 +4,8 @@
 E2E_SCRATCH="" # everything the script creates lives below here
 E2E_XVFB_PID=""
 
-e2e_log() { echo "[e2e] $*" >&2; }
-
 # e2e_now_ms: the wall clock in milliseconds, without starting a process.
-e2e_now_ms() {
-    local us="${EPOCHREALTIME/[.,]/}"
-    echo $((10#$us / 1000))
-}
+e2e_now_ms() { echo $((10#${EPOCHREALTIME/[.,]/} / 1000)); }
 
 # e2e_poll SECONDS COMMAND...: runs COMMAND until it succeeds or SECONDS of wall time have passed
 # (status 1): a busy machine gets the same time, not fewer looks.
@@ -56,10 +51,7 @@ e2e_setup() {
 e2e_cleanup() {
     trap '' PIPE
     e2e_kill_game
-    if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
-        kill "$E2E_XVFB_PID" 2>/dev/null
-        wait "$E2E_XVFB_PID" 2>/dev/null
-    fi
+    [ -z "$E2E_XVFB_PID" ] || { kill "$E2E_XVFB_PID" && wait "$E2E_XVFB_PID"; } 2>/dev/null
     e2e_show_failed_output
     if [ -n "$E2E_SCRATCH" ] && [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_SCRATCH"; fi
 }
