@@ -1,30 +1,21 @@
 // The browser's benchmarks in headless Chromium: the frame benchmark page (bench.html) with the
 // framebuffer and with the emulation's canvas drawing, and the game page's pace and main-thread load.
-// Usage: node bench.mjs WEB_DIR LAB_DIR [FRAMES]: the page and the lab, as scripts/web.sh --bench builds
-// them. FRAMES (600 unless given) is how many frames of the title the pace is measured over.
-import { existsSync } from "node:fs";
-import { join } from "node:path";
+// Usage: node bench.mjs WEB_DIR LAB_DIR: the page and the lab side by side, as scripts/web.sh --bench
+// builds them.
+import { basename, dirname, resolve } from "node:path";
 import { PredefinedNetworkConditions } from "puppeteer-core";
-import { openChromium } from "./chromium.mjs";
-import { until, untilFrame } from "./page.mjs";
-import { serve } from "../../web/serve.mjs";
+import { openGame, until, untilFrame, withChromium } from "./page.mjs";
 
-const [webDir, labDir, frames] = process.argv.slice(2);
-const paceFrames = Number(frames || 600);
-if (!existsSync(join(labDir, "bench.wasm"))) {
-  console.error(`no benchmark in ${labDir}: build it with bash scripts/web.sh --bench`);
-  process.exit(1);
-}
-
+const [webDir, labDir] = process.argv.slice(2).map((d) => resolve(d));
+const PACE_FRAMES = 600; // of the title
 const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
 
-const { browser, url, close } = await openChromium(webDir);
-const lab = await serve(labDir);
-try {
+await withChromium(dirname(webDir), async ({ browser, url: root }) => {
+  const url = `${root}${basename(webDir)}/`;
   for (const [query, what] of [["", "framebuffer in wasm memory, one putImageData a frame"],
                                ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]]) {
     const page = await browser.newPage();
-    await page.goto(lab.url + "bench.html" + query);
+    await page.goto(`${root}${basename(labDir)}/bench.html${query}`);
     await until(page, "the benchmark's end", () => window.Module.benchDone, undefined, 600000);
     console.log(`--- ${what}`);
     console.log(await page.$eval("#out", (e) => e.textContent));
@@ -50,11 +41,9 @@ try {
   }
   console.log(`the title's first frame on a first visit: ${firstFrames.join(", ")}`);
 
-  // The game's pace: the time of every snapshot over paceFrames frames of the title, and the share of
+  // The game's pace: the time of every snapshot over PACE_FRAMES frames of the title, and the share of
   // that time the page's main thread was busy (Chromium's own TaskDuration).
-  const page = await browser.newPage();
-  await page.goto(url);
-  await untilFrame(page, 10, 60000);
+  const page = await openGame(browser, url);
   await page.evaluate(() => {
     window.stamps = [];
     let count = window.Module.plixSnapshots;
@@ -64,9 +53,9 @@ try {
     });
   });
   const before = await page.metrics();
-  await until(page, `${paceFrames} frames`, (n) => window.stamps.length > n, paceFrames, paceFrames * 100);
+  await until(page, `${PACE_FRAMES} frames`, (n) => window.stamps.length > n, PACE_FRAMES, PACE_FRAMES * 100);
   const after = await page.metrics();
-  const stamps = (await page.evaluate(() => window.stamps)).slice(0, paceFrames + 1);
+  const stamps = (await page.evaluate(() => window.stamps)).slice(0, PACE_FRAMES + 1);
   const gaps = stamps.slice(1).map((t, i) => t - stamps[i]).sort((a, b) => a - b);
   const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
   const rate = 1000 * gaps.length / (stamps[stamps.length - 1] - stamps[0]);
@@ -74,7 +63,4 @@ try {
   console.log(`pace over ${gaps.length} frames: ${rate.toFixed(2)} frames/s; frame time mean ${mean.toFixed(2)} ms, ` +
               `median ${percentile(gaps, 0.5).toFixed(2)} ms, p99 ${percentile(gaps, 0.99).toFixed(2)} ms, ` +
               `max ${gaps[gaps.length - 1].toFixed(2)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
-} finally {
-  lab.server.close();
-  await close();
-}
+});

@@ -1,12 +1,10 @@
 // The page for every player: a phone's touch controls (Pixel 5 emulation, real touch events through
 // the DevTools protocol), a gamepad that comes after load, and a hidden tab that stands still.
 // Usage: node device_test.mjs WEB_DIR. Prints "ok: ..." or "FAIL: ..." per check and exits 1 on a failure.
-import { KnownDevices } from "puppeteer-core";
-import { openChromium } from "./chromium.mjs";
-import { checker, collectErrors, frames, gameShown, press, release, shipAt, until, untilFrame } from "./page.mjs";
+import { animationFrames, centre, expect, expectNoErrors, frames, gameShown, group, openGame, runTest,
+         shipAt, startGame, tap, timeFrames, toucher, until } from "./page.mjs";
 
 const webDir = process.argv[2];
-const { expect, group, report } = checker();
 const SPEED_NORMAL = 5;
 const SPEED_SLOW = 2;
 
@@ -20,28 +18,16 @@ const logChanges = () => {
 };
 const lastAt = (page, type) => page.evaluate((t) => window.changes.filter((c) => c.type === t).pop()?.at, type);
 
-const centre = (page, selector) => page.$eval(selector, (e) => {
-  const r = e.getBoundingClientRect();
-  return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
-});
-
 // The moves a ship made between two positions, as a check.
 function expectMove(what, before, after, dx, dy) {
   expect(what, Boolean(before && after) && after.x - before.x === dx && after.y - before.y === dy,
          `from (${before?.x}, ${before?.y}) to (${after?.x}, ${after?.y}), expected a move of (${dx}, ${dy})`);
 }
 
-const { browser, url, close } = await openChromium(webDir);
-try {
+await runTest("devices", webDir, async ({ browser, url }) => {
   await group("a phone", async () => {
-    const page = await browser.newPage();
-    const errors = collectErrors(page);
-    await page.emulate(KnownDevices["Pixel 5"]);
-    await page.evaluateOnNewDocument(logChanges);
-    await page.goto(url);
-    await untilFrame(page, 10, 60000);
-    const cdp = await page.createCDPSession();
-    const touch = (type, points) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: points });
+    const page = await openGame(browser, url, { device: "Pixel 5", setup: logChanges });
+    const touch = await toucher(page);
 
     const layout = await page.evaluate(() => {
       const box = (id) => document.getElementById(id).getBoundingClientRect().toJSON();
@@ -101,66 +87,56 @@ try {
     held = to - from;
     expectMove(`two fingers, the stick right and Z held, for ${held} frames: ${SPEED_SLOW * held} px right at the slow speed`,
                before, await shipAt(page), SPEED_SLOW * held, 0);
-    expect("no errors on the phone's page", errors.length === 0, errors.join(" | "));
+    expectNoErrors("the phone's page", page);
     await page.close();
   });
 
   await group("a gamepad after load", async () => {
-    const page = await browser.newPage();
-    const errors = collectErrors(page);
     // The browser's list of pads, as the test sets it: empty at load.
-    await page.evaluateOnNewDocument(() => {
+    const page = await openGame(browser, url, { setup: () => {
       window.pads = [];
       navigator.getGamepads = () => window.pads;
-    });
-    await page.goto(url);
-    await untilFrame(page, 10, 60000);
-    const setPad = (axes, pressed) => page.evaluate((a, p) => {
-      window.pads = a ? [{ id: "test pad", index: 0, connected: true, axes: a, buttons: p.map((b) => ({ pressed: b, value: b ? 1 : 0 })) }] : [];
+    } });
+    // A pad with its stick at axes and its button 0 as given, or none; resolves to the snapshot count then.
+    const setPad = (axes, button0 = false) => page.evaluate((axes, b0) => {
+      const buttons = [b0, false, false, false].map((b) => ({ pressed: b, value: Number(b) }));
+      window.pads = axes ? [{ id: "test pad", index: 0, connected: true, axes, buttons }] : [];
       return window.Module.plixSnapshots;
-    }, axes, pressed);
-    const none = [false, false, false, false];
-    await setPad([0, 0], [true, false, false, false]);
+    }, axes, button0);
+    await setPad([0, 0], true);
     await until(page, "a game started by the pad's button 0", gameShown);
-    await setPad([0, 0], none);
+    await setPad([0, 0]);
     await frames(page, 2);
     expect("a pad plugged in after load starts a game with button 0", true);
 
     let before = await shipAt(page);
-    const from = await setPad([-1, 0], none);
+    const from = await setPad([-1, 0]);
     await frames(page, 5);
-    const to = await setPad([0, 0], none);
+    const to = await setPad([0, 0]);
     await frames(page, 2);
     expectMove(`its stick steers: left for ${to - from} frames`, before, await shipAt(page), -SPEED_NORMAL * (to - from), 0);
 
     // The pad held right goes away: its keys are let go, and the keyboard goes on.
     before = await shipAt(page);
-    const held = await setPad([1, 0], none);
+    const held = await setPad([1, 0]);
     await frames(page, 3);
-    const gone = await setPad(null, none);
+    const gone = await setPad(null);
     await frames(page, 3);
     const after = await shipAt(page);
     expectMove(`a pad that goes away lets go (${gone - held} frames right)`, before, after, SPEED_NORMAL * (gone - held), 0);
     await page.click("#canvas");
     before = await shipAt(page);
-    await press(page, "ArrowUp");
-    await release(page, "ArrowUp");
+    await tap(page, "ArrowUp");
     const moved = await shipAt(page);
     expect("the keyboard steers with the pad gone", moved && before && moved.y < before.y && moved.x === before.x,
            `from (${before?.x}, ${before?.y}) to (${moved?.x}, ${moved?.y})`);
-    expect("no errors on the pad's page", errors.length === 0, errors.join(" | "));
+    expectNoErrors("the pad's page", page);
     await page.close();
   });
 
   await group("a hidden page", async () => {
-    const page = await browser.newPage();
-    const errors = collectErrors(page);
-    await page.goto(url);
-    await untilFrame(page, 10, 60000);
-    await page.click("#canvas");
-    await press(page, "z");
-    await until(page, "a game", gameShown);
-    await release(page, "z");
+    const page = await openGame(browser, url);
+    await startGame(page);
     await until(page, "the music", () => window.Module.plixAudio.position() > 0.5, undefined, 60000);
 
     // ArrowLeft held as the page is hidden: it must count as released when the page comes back.
@@ -171,12 +147,7 @@ try {
     await until(page, "the page hidden", () => document.hidden);
     const hidden = await page.evaluate(() => ({ frame: window.Module.plixSnapshots, music: window.Module.plixAudio.position() }));
     // Three seconds of the page in front, counted by its own animation frames.
-    const shownFor = await other.evaluate(() => new Promise((done) => {
-      const t0 = performance.now();
-      let n = 0;
-      const next = () => (++n >= 180 ? done(performance.now() - t0) : requestAnimationFrame(next));
-      requestAnimationFrame(next);
-    }));
+    const shownFor = await animationFrames(other, 180);
     const still = await page.evaluate(() => ({ frame: window.Module.plixSnapshots, music: window.Module.plixAudio.position() }));
     expect(`no frames while hidden for ${(shownFor / 1000).toFixed(1)} s`, still.frame - hidden.frame <= 1,
            `frames ${hidden.frame} then ${still.frame}`);
@@ -187,12 +158,7 @@ try {
     await until(page, "the page shown again", () => !document.hidden);
     await frames(page, 10);
     // Snapshot n0 came before t0, and 30 more take at least 30 periods of 16 ms from it.
-    const burst = await page.evaluate(async () => {
-      const n0 = window.Module.plixSnapshots;
-      const t0 = performance.now();
-      await new Promise((done) => { const look = () => (window.Module.plixSnapshots >= n0 + 30 ? done() : setTimeout(look, 1)); look(); });
-      return performance.now() - t0;
-    });
+    const burst = (await timeFrames(page, 30)).ms;
     expect("the game goes on at its pace, with no catch-up burst", burst >= 29 * 16, `30 frames in ${burst.toFixed(0)} ms`);
     const afterBack = await shipAt(page);
     expect("a key held when the page was hidden is released", JSON.stringify(afterBack) === JSON.stringify(beforeBack),
@@ -200,10 +166,7 @@ try {
     const music = await page.evaluate(() => window.Module.plixAudio.position());
     await until(page, "the music going on", (m) => window.Module.plixAudio.position() > m, music);
     await page.keyboard.up("ArrowLeft");
-    expect("no errors on the hidden page", errors.length === 0, errors.join(" | "));
+    expectNoErrors("the hidden page", page);
     await page.close();
   });
-} finally {
-  await close();
-}
-process.exit(report("devices"));
+});

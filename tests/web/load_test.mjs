@@ -6,17 +6,15 @@ import { execFileSync } from "node:child_process";
 import { cpSync, mkdtempSync, readFileSync, rmSync, truncateSync, writeFileSync } from "node:fs";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
-import { openChromium } from "./chromium.mjs";
 import { damageSetupHeader } from "./ogg.mjs";
-import { canvasRGB, checker, collectErrors, frames, gameShown, press, release, until, untilFrame, untilHere } from "./page.mjs";
+import { canvasRGB, expect, expectNoErrors, frames, group, newPage, openGame, runTest, startGame, stop, until, untilFrame,
+         untilHere, untilOfflineCopy, withChromium } from "./page.mjs";
 import { serve } from "../../web/serve.mjs";
 
 const webDir = process.argv[2];
 const here = dirname(fileURLToPath(import.meta.url));
-const { expect, group, report } = checker();
 const TITLE_BUDGET = 250000; // bytes on the wire before the title shows
 const MUSIC = "resource/sound/bgm.ogg";
-const QUIT = "dPlix system quit.";
 
 const scratch = mkdtempSync("/tmp/zorvane-load-");
 // A copy of the built page to spoil.
@@ -26,31 +24,31 @@ function copyOfPage(name) {
   return dir;
 }
 
-try {
+await runTest("loading", null, async () => {
   await group("the title before the music", async () => {
     // The music is held back by the server until the test lets it go.
     let letGo;
     const musicHeld = new Promise((done) => { letGo = done; });
     let musicAsked = false;
     const hold = (path) => (path === `/${MUSIC}` ? ((musicAsked = true), musicHeld) : null);
-    const { browser, url, close } = await openChromium(webDir, hold);
-    try {
-      const page = await browser.newPage();
-      const errors = collectErrors(page);
+    await withChromium(webDir, async ({ browser, url }) => {
+      const page = await newPage(browser);
       const cdp = await page.createCDPSession();
       await cdp.send("Network.enable");
       const received = new Map();
       cdp.on("Network.responseReceived", (e) => received.set(e.requestId, { url: e.response.url, bytes: 0 }));
-      cdp.on("Network.loadingFinished", (e) => { if (received.has(e.requestId)) received.get(e.requestId).bytes = e.encodedDataLength; });
+      cdp.on("Network.loadingFinished", (e) => received.has(e.requestId) &&
+             (received.get(e.requestId).bytes = e.encodedDataLength));
       await page.goto(url);
       await untilFrame(page, 1, 60000);
       const fetched = [...received.values()].filter((r) => r.url.startsWith("http"));
       const total = fetched.reduce((sum, r) => sum + r.bytes, 0);
-      expect(`the title shows after ${(total / 1000).toFixed(1)} kB on the wire, at most 250`, total <= TITLE_BUDGET && total > 0,
-             fetched.map((r) => `${r.url.replace(url, "")} ${r.bytes}`).join(", "));
+      expect(`the title shows after ${(total / 1000).toFixed(1)} kB on the wire, at most 250`,
+             total <= TITLE_BUDGET && total > 0, fetched.map((r) => `${r.url.replace(url, "")} ${r.bytes}`).join(", "));
+      const shrunk = await page.evaluate(() => performance.getEntriesByType("resource")
+        .filter((e) => /zorvane\.(wasm|data)$/.test(e.name)).every((e) => e.encodedBodySize < e.decodedBodySize));
       expect("the page's files come compressed", fetched.filter((r) => /\.(js|wasm|data|html)$/.test(r.url)).length >= 4 &&
-             (await page.evaluate(() => performance.getEntriesByType("resource").filter((e) => /zorvane\.(wasm|data)$/.test(e.name))
-               .every((e) => e.encodedBodySize < e.decodedBodySize))));
+             shrunk);
       const hint = await page.$eval("#hint", (e) => ({ text: e.textContent, shown: !e.hidden }));
       await frames(page, 30);
       expect("the hint stays until the player acts", hint.shown && !(await page.$eval("#hint", (e) => e.hidden)), hint.text);
@@ -60,30 +58,26 @@ try {
       // A game started before the music has come plays in silence, and the music starts once it comes.
       await page.click("#canvas");
       expect("a click takes the hint away", await page.$eval("#hint", (e) => e.hidden));
-      await press(page, "z");
-      await until(page, "a game", gameShown);
-      await release(page, "z");
+      await startGame(page);
       await frames(page, 10);
       expect("the game plays on without its music", (await page.evaluate(() => window.Module.plixAudio.position())) === 0 &&
              (await page.$eval("#runlog", (e) => e.textContent)) === "");
       letGo();
       await until(page, "the music starting once it has come", () => window.Module.plixAudio.position() > 0.2);
       expect("the music starts as soon as it has come", true);
-      expect("no errors on the page", errors.length === 0, errors.join(" | "));
-    } finally {
-      letGo();
-      await close();
-    }
+      expectNoErrors("the page", page);
+    }, hold).finally(letGo);
   });
 
   // Each spoiled file and the words the page must show: the file's name and what to do.
   const ADVICE = /Reload the page|reload the page/;
+  const missing = (file, words, plays) => ({ what: `a missing ${file.split("/").pop()}`, file, spoil: rmSync, words, plays });
   const CASES = [
-    { what: "a missing zorvane.data", file: "zorvane.data", spoil: (f) => rmSync(f), words: /zorvane\.data could not be loaded/ },
-    { what: "a missing zorvane.js", file: "zorvane.js", spoil: (f) => rmSync(f), words: /zorvane\.js could not be loaded/ },
+    missing("zorvane.data", /zorvane\.data could not be loaded/),
+    missing("zorvane.js", /zorvane\.js could not be loaded/),
     { what: "a damaged zorvane.wasm", file: "zorvane.wasm", spoil: (f) => truncateSync(f, 1000), words: /zorvane\.wasm is damaged/ },
-    { what: "a missing zorvane.wasm", file: "zorvane.wasm", spoil: (f) => rmSync(f), words: /zorvane\.wasm could not be loaded/ },
-    { what: "a missing music", file: MUSIC, spoil: (f) => rmSync(f), words: /bgm\.ogg could not be fetched \(404/, plays: true },
+    missing("zorvane.wasm", /zorvane\.wasm could not be loaded/),
+    missing(MUSIC, /bgm\.ogg could not be fetched \(404/, true),
     // A one-byte change in the Vorbis setup header with the page's checksum made right: the kind of
     // file that crashes libvorbis on the desktop. The browser's decoder refuses it.
     { what: "a music with a damaged setup header", file: MUSIC,
@@ -93,10 +87,8 @@ try {
     await group(c.what, async () => {
       const dir = copyOfPage(c.what.replace(/\W+/g, "-"));
       c.spoil(join(dir, c.file));
-      const { browser, url, close } = await openChromium(dir);
-      try {
-        const page = await browser.newPage();
-        const errors = collectErrors(page);
+      await withChromium(dir, async ({ browser, url }) => {
+        const page = await newPage(browser);
         await page.goto(url);
         const said = await until(page, "a worded failure", () => !document.getElementById("problem").hidden &&
                                  document.getElementById("problem").textContent, undefined, 30000);
@@ -116,30 +108,19 @@ try {
         await page.keyboard.up("z");
         expect(`${c.what}: a game's start ends the run with a line that names the file`,
                line.startsWith("Plix_playBgm: ") && c.words.test(line), line);
-        const thrown = errors.filter((e) => !/Failed to load resource/.test(e));
-        expect(`${c.what}: nothing thrown on the page`, thrown.length === 0, thrown.join(" | "));
-      } finally {
-        await close();
-      }
+        expectNoErrors(`the page with ${c.what}`, page, /Failed to load resource/);
+      });
     });
   }
 
   await group("offline", async () => {
     const dir = copyOfPage("offline");
-    const { browser, url, server, close } = await openChromium(dir);
-    const port = server.address().port;
     let again = null;
-    try {
-      const page = await browser.newPage();
-      const errors = collectErrors(page);
-      await page.goto(url);
-      await untilFrame(page, 10, 60000);
+    await withChromium(dir, async ({ browser, url, server }) => {
+      const port = server.address().port;
+      const page = await openGame(browser, url);
       const online = await canvasRGB(page);
-      const first = await until(page, "the offline copy", async () => {
-        await navigator.serviceWorker.ready;
-        const keys = await caches.keys();
-        return keys.length === 1 && keys[0];
-      }, undefined, 60000);
+      const first = await untilOfflineCopy(page);
       const cdp = await page.createCDPSession();
       const installable = await cdp.send("Page.getInstallabilityErrors");
       const manifest = await cdp.send("Page.getAppManifest");
@@ -152,15 +133,11 @@ try {
              app.icons?.some((i) => i.sizes === "256x256" && i.src.startsWith("icons/zorvane-")), manifest.data);
 
       // No network: the server is gone.
-      server.close();
-      server.closeAllConnections();
+      stop(server);
       await page.reload();
       await untilFrame(page, 10, 60000);
       expect("offline, the reloaded page shows the same title, pixel for pixel", (await canvasRGB(page)).equals(online));
-      await page.click("#canvas");
-      await press(page, "z");
-      await until(page, "a game offline", gameShown);
-      await release(page, "z");
+      await startGame(page);
       expect("and plays offline", true);
 
       // A new build on the server again: it is what the page loads, and its copy replaces the old one.
@@ -170,25 +147,14 @@ try {
       await page.reload();
       await untilFrame(page, 10, 60000);
       expect("online again, the new build is shown, not the copy", await page.$eval("main", (e) => e.dataset.build === "2"));
-      const second = await until(page, "the new build's copy", (old) => navigator.serviceWorker.ready.then(() => caches.keys())
-        .then((keys) => keys.length === 1 && keys[0] !== old && keys[0]), first, 60000);
-      again.close();
-      again.closeAllConnections();
+      const second = await untilOfflineCopy(page, first);
+      stop(again);
       await page.reload();
       await untilFrame(page, 10, 60000);
       expect(`offline again, the new build's copy (${second}) replaces the old (${first})`,
              await page.$eval("main", (e) => e.dataset.build === "2"));
-      expect("no errors on the page", errors.filter((e) => !/Failed to load resource|ERR_CONNECTION_REFUSED/.test(e)).length === 0,
-             errors.join(" | "));
-    } finally {
-      if (again) {
-        again.close();
-        again.closeAllConnections();
-      }
-      await close();
-    }
+      expectNoErrors("the page", page, /Failed to load resource|ERR_CONNECTION_REFUSED/);
+    }).finally(() => again && stop(again));
   });
-} finally {
   rmSync(scratch, { recursive: true, force: true });
-}
-process.exit(report("loading"));
+});

@@ -1,11 +1,95 @@
-// Drives the game's page by what it reports: its frame counter (Module.plixSnapshots), its events and
-// its pixels. Every wait has a deadline, and a missed one throws with what the page showed by then.
+// The browser tests' harness: Debian's headless Chromium on a served folder, the game's page driven by
+// what it reports (its frame counter Module.plixSnapshots, its events, its pixels), and the checks'
+// tally. Every wait has a deadline, and a missed one throws with what the page showed by then.
+import { mkdtempSync, rmSync } from "node:fs";
+import puppeteer, { KnownDevices } from "puppeteer-core";
+import { serve } from "../../web/serve.mjs";
 
-// How many input snapshots the game has taken: one per frame, published as the snapshot is taken.
-export const snapshots = (page) => page.evaluate(() => window.Module?.plixSnapshots || 0);
+let failures = 0;
+// A check: one "ok: ..." or "FAIL: ..." line, which web_test.sh and scripts/test.sh count.
+export function expect(what, ok, detail = "") {
+  console.log(`${ok ? "ok" : "FAIL"}: ${what}${detail ? ` (${detail})` : ""}`);
+  if (!ok) failures++;
+  return ok;
+}
+
+// Runs a group of checks; a throw (a missed deadline, say) fails the group with its message.
+export async function group(name, body) {
+  try {
+    await body();
+  } catch (e) {
+    expect(name, false, e.message);
+  }
+}
+
+// The network gone: the server refuses from now on.
+export function stop(server) {
+  server.close();
+  server.closeAllConnections();
+}
+
+// Runs body({ browser, url, server }) with Chromium, on a fresh profile, pointed at dir served (hold, when
+// given, is the server's: see serve.mjs).
+export async function withChromium(dir, body, hold) {
+  const { server, url } = await serve(dir, 0, hold);
+  const profile = mkdtempSync("/tmp/zorvane-chromium-");
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    userDataDir: profile,
+    // Without the background-networking flags Chromium reaches out on its own and the closed network
+    // refuses it, which slows every start.
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+           "--disable-component-update", "--disable-sync"],
+  });
+  try {
+    return await body({ browser, url, server });
+  } finally {
+    await browser.close();
+    stop(server);
+    rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+// A whole test: body, with Chromium on dir when given, then the tally; exits 1 on a failure.
+export async function runTest(name, dir, body) {
+  await group(name, () => (dir ? withChromium(dir, body) : body()));
+  console.log(failures ? `${name}: ${failures} check(s) failed` : `${name}: all checks passed`);
+  process.exit(failures ? 1 : 0);
+}
+
+// A new page that keeps its errors, thrown or logged, in page.errors. setup(arg), when given, runs in
+// every document it loads before the document's own scripts; device names a phone of puppeteer's.
+export async function newPage(browser, { setup, arg, device } = {}) {
+  const page = await browser.newPage();
+  page.errors = [];
+  page.on("pageerror", (e) => page.errors.push(e.message));
+  page.on("console", (m) => m.type() === "error" && page.errors.push(m.text()));
+  if (setup) await page.evaluateOnNewDocument(setup, arg);
+  if (device) await page.emulate(KnownDevices[device]);
+  return page;
+}
+
+// The game's page at url once it has taken ten frames; options as newPage's.
+export async function openGame(browser, url, options) {
+  const page = await newPage(browser, options);
+  await page.goto(url);
+  await untilFrame(page, 10, 60000);
+  return page;
+}
+
+// Checks that the page reported no error, but those that ignore matches (a closed network's, say).
+export function expectNoErrors(what, page, ignore = /(?!)/) {
+  const errors = page.errors.filter((e) => !ignore.test(e));
+  expect(`no errors on ${what}`, errors.length === 0, errors.join(" | "));
+}
+
+// Waits until the page's offline copy is kept, and is not old; resolves to its cache's name.
+export const untilOfflineCopy = (page, old) => until(page, "the offline copy", (old) => navigator.serviceWorker.ready
+  .then(() => caches.keys()).then((keys) => keys.length === 1 && keys[0] !== old && keys[0]), old, 60000);
 
 // A line saying where the page stands, for a failure's message.
-export const whereNow = (page) =>
+const whereNow = (page) =>
   page.evaluate(() => {
     const active = document.activeElement;
     return `frame ${window.Module?.plixSnapshots}, full screen: ${Boolean(document.fullscreenElement)}, ` +
@@ -23,8 +107,8 @@ export async function until(page, what, fn, arg, timeout = 20000) {
   }
 }
 
-// Waits until fn, here in the test, returns a truthy value: for what the browser reports to the test
-// itself, a download say. Resolves to that value; a missed deadline throws.
+// Waits until fn, here in the test, returns a truthy value (what the browser reports to the test
+// itself, a download say), and resolves to it.
 export async function untilHere(what, fn, timeout = 20000) {
   const deadline = Date.now() + timeout;
   for (;;) {
@@ -35,6 +119,9 @@ export async function untilHere(what, fn, timeout = 20000) {
   }
 }
 
+// How many input snapshots the game has taken: one per frame, published as the snapshot is taken.
+export const snapshots = (page) => page.evaluate(() => window.Module?.plixSnapshots || 0);
+
 // Waits until the game has taken frame number n.
 export const untilFrame = (page, n, timeout) =>
   until(page, `frame ${n}`, (t) => (window.Module?.plixSnapshots || 0) >= t, n, timeout);
@@ -43,6 +130,26 @@ export const untilFrame = (page, n, timeout) =>
 export async function frames(page, n) {
   await untilFrame(page, (await snapshots(page)) + n);
 }
+
+// How long the game takes, in the page's own time, to take n more frames: { n, ms }, n being the frames
+// counted by then.
+export const timeFrames = (page, n) => page.evaluate(async (n) => {
+  const s0 = window.Module.plixSnapshots;
+  const t0 = performance.now();
+  await new Promise((done) => {
+    const look = () => (window.Module.plixSnapshots >= s0 + n ? done() : setTimeout(look, 1));
+    look();
+  });
+  return { n: window.Module.plixSnapshots - s0, ms: performance.now() - t0 };
+}, n);
+
+// Waits for n of the browser's animation frames in the page; resolves to the milliseconds they took.
+export const animationFrames = (page, n) => page.evaluate((n) => new Promise((done) => {
+  const t0 = performance.now();
+  let k = 0;
+  const next = () => (++k >= n ? done(performance.now() - t0) : requestAnimationFrame(next));
+  requestAnimationFrame(next);
+}), n);
 
 // An event dispatched while the game's last snapshot was number a is taken from the queue by the
 // pump that follows snapshot a + 1, so snapshot a + 2 is the first to see it. Input.dispatchKeyEvent
@@ -67,6 +174,30 @@ export async function tap(page, ...keys) {
   await release(page, ...keys);
 }
 
+// Touches through the DevTools protocol, as a finger makes them: touch(type, touchPoints).
+export async function toucher(page) {
+  const cdp = await page.createCDPSession();
+  return (type, touchPoints) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints });
+}
+
+// The middle of the element, in the page's CSS pixels.
+export const centre = (page, selector) => page.$eval(selector, (e) => {
+  const r = e.getBoundingClientRect();
+  return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+});
+
+// Lets the browser download into dir; resolves to next(), which waits for the next download's end and
+// resolves to { name, state }.
+export async function downloadsTo(browser, dir) {
+  const cdp = await browser.target().createCDPSession();
+  const names = new Map();
+  const ended = [];
+  cdp.on("Browser.downloadWillBegin", (e) => names.set(e.guid, e.suggestedFilename));
+  cdp.on("Browser.downloadProgress", (e) => e.state !== "inProgress" && ended.push({ name: names.get(e.guid), ...e }));
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: dir, eventsEnabled: true });
+  return () => untilHere("a download", () => ended.shift());
+}
+
 // The canvas's backing store as packed RGB, the picture the game drew before any scaling.
 export async function canvasRGB(page) {
   const b64 = await page.evaluate(() => {
@@ -79,64 +210,36 @@ export async function canvasRGB(page) {
   return Buffer.from(b64, "base64");
 }
 
-export const rgbAt = (rgb, x, y, width = 320) => {
-  const i = (y * width + x) * 3;
-  return [rgb[i], rgb[i + 1], rgb[i + 2]];
-};
-export const sameColour = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
+export const SHIP = [64, 64, 255];
+export const BOSS = [0, 255, 0];
+const colourAt = (rgb, x, y) => [...rgb.subarray((y * 320 + x) * 3, (y * 320 + x) * 3 + 3)];
+const sameColour = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
 
 // How many pixels of the rectangle are not the colour.
 export function countNot(rgb, colour, x0, y0, w, h) {
   let n = 0;
-  for (let y = y0; y < y0 + h; y++) for (let x = x0; x < x0 + w; x++) if (!sameColour(rgbAt(rgb, x, y), colour)) n++;
+  for (let y = y0; y < y0 + h; y++) for (let x = x0; x < x0 + w; x++) if (!sameColour(colourAt(rgb, x, y), colour)) n++;
   return n;
 }
 
-// The ship's top-left corner on the canvas now, or null; found in the page, which is quicker than
-// fetching the whole picture while the game plays on.
-export const SHIP = [64, 64, 255];
-export const BOSS = [0, 255, 0];
-export const shipAt = (page) => page.evaluate((ship) => {
-  const c = window.Module.canvas;
-  const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
-  for (let i = 0; i < d.length; i += 4)
-    if (d[i] === ship[0] && d[i + 1] === ship[1] && d[i + 2] === ship[2]) return { x: (i / 4) % c.width, y: Math.floor(i / 4 / c.width) };
+// The ship's top-left corner on the canvas now, or null.
+export async function shipAt(page) {
+  const rgb = await canvasRGB(page);
+  for (let i = 0; i < rgb.length; i += 3)
+    if (sameColour(rgb.subarray(i, i + 3), SHIP)) return { x: (i / 3) % 320, y: Math.floor(i / 3 / 320) };
   return null;
-}, SHIP);
+}
 
-// Whether the canvas shows a game: the boss's green at the top.
+// Whether the canvas shows a game: the boss's green at the top. Run in the page.
 export const gameShown = () => {
   const d = window.Module.canvas.getContext("2d").getImageData(160, 70, 1, 1).data;
   return d[0] === 0 && d[1] === 255 && d[2] === 0;
 };
 
-// Checks that record a failure and go on; report() prints the total and gives the exit status.
-export function checker() {
-  let failures = 0;
-  const expect = (what, ok, detail = "") => {
-    console.log(`${ok ? "ok" : "FAIL"}: ${what}${detail ? ` (${detail})` : ""}`);
-    if (!ok) failures++;
-    return ok;
-  };
-  // Runs a group of checks; a throw (a missed deadline, say) fails the group with its message.
-  const group = async (name, body) => {
-    try {
-      await body();
-    } catch (e) {
-      expect(name, false, e.message);
-    }
-  };
-  const report = (what) => {
-    console.log(failures ? `${what}: ${failures} check(s) failed` : `${what}: all checks passed`);
-    return failures ? 1 : 0;
-  };
-  return { expect, group, report, failed: () => failures };
-}
-
-// Records the page's errors: thrown exceptions and console errors.
-export function collectErrors(page) {
-  const errors = [];
-  page.on("pageerror", (e) => errors.push(e.message));
-  page.on("console", (m) => { if (m.type() === "error") errors.push(m.text()); });
-  return errors;
+// Starts a game from the title: a click gives the canvas the focus, and z is held until a game shows.
+export async function startGame(page) {
+  await page.click("#canvas");
+  await press(page, "z");
+  await until(page, "a game", gameShown);
+  await release(page, "z");
 }

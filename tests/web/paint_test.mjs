@@ -1,11 +1,9 @@
 // The framebuffer's pictures against the emulation's canvas drawing, pixel for pixel: the title and a
 // frame with every pool full, its pop-up texts fading over boxes.
 // Usage: node paint_test.mjs LAB_DIR (built with scripts/web.sh --bench). Exits 1 on a failure.
-import { openChromium } from "./chromium.mjs";
-import { checker, until } from "./page.mjs";
+import { expect, runTest, until } from "./page.mjs";
 
 const labDir = process.argv[2];
-const { expect, group, report } = checker();
 
 async function pictures(browser, url, query) {
   const page = await browser.newPage();
@@ -32,20 +30,14 @@ function differ(a, b, width) {
   return { count, first };
 }
 
-const { browser, url, close } = await openChromium(labDir);
-try {
-  await group("pictures", async () => {
-    const own = await pictures(browser, url, "");
-    const canvas = await pictures(browser, url, "&reference");
-    for (const name of ["title", "fullPools"]) {
-      const d = differ(own[name], canvas[name], 320);
-      expect(`${name}: the framebuffer's pixels are the canvas drawing's`, own[name].length === 320 * 480 * 4 && d.count === 0,
-             `${d.count} pixels differ; ${d.first}`);
-    }
-    // The pop-up texts drawn at alphas below 255, where the canvas blends.
-    expect("the full-pool frame holds fading texts", own.fading >= 40, `${own.fading} texts`);
-  });
-} finally {
-  await close();
-}
-process.exit(report("paint"));
+await runTest("paint", labDir, async ({ browser, url }) => {
+  const own = await pictures(browser, url, "");
+  const canvas = await pictures(browser, url, "&reference");
+  for (const name of ["title", "fullPools"]) {
+    const d = differ(own[name], canvas[name], 320);
+    expect(`${name}: the framebuffer's pixels are the canvas drawing's`,
+           own[name].length === 320 * 480 * 4 && d.count === 0, `${d.count} pixels differ; ${d.first}`);
+  }
+  // The pop-up texts drawn at alphas below 255, where the canvas blends.
+  expect("the full-pool frame holds fading texts", own.fading >= 40, `${own.fading} texts`);
+});

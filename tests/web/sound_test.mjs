@@ -1,11 +1,9 @@
 // The browser's sound: SDL_mixer's eight channels with a ninth effect dropped in silence, and the music's
 // 3-second fade-out at a game over, measured on the gain the music really plays at.
 // Usage: node sound_test.mjs WEB_DIR. Prints "ok: ..." or "FAIL: ..." per check and exits 1 on a failure.
-import { openChromium } from "./chromium.mjs";
-import { checker, collectErrors, press, release, tap, until, untilFrame } from "./page.mjs";
+import { expect, expectNoErrors, group, openGame, runTest, startGame, tap, until } from "./page.mjs";
 
 const webDir = process.argv[2];
-const { expect, group, report } = checker();
 const FADE_MS = 3000;
 const LEVEL_STEP = 5; // the right key raises the level by 5 on the title
 const TOP_LEVEL = 50; // where a ship that stands still is hit soonest
@@ -23,16 +21,14 @@ function fall(samples, top) {
   const stray = Math.max(...inner.map(([t, g]) => Math.abs(mg + slope * (t - mt) - g)));
   return { n, fullToSilence: -1 / slope, stray };
 }
+// Whether the samples' gains only rise (up) or only fall.
+const monotonic = (list, up) => list.every(([, g], i) => i === 0 || (up ? g >= list[i - 1][1] : g <= list[i - 1][1]));
 
-const { browser, url, close } = await openChromium(webDir);
-try {
-  const page = await browser.newPage();
-  const errors = collectErrors(page);
+await runTest("sound", webDir, async ({ browser, url }) => {
+  const page = await openGame(browser, url);
+  await page.click("#canvas"); // the user's gesture that lets the page play sound
   const messages = [];
   page.on("console", (m) => messages.push(m.text()));
-  await page.goto(url);
-  await untilFrame(page, 10, 60000);
-  await page.click("#canvas");
 
   await group("eight channels", async () => {
     await until(page, "the effects decoded", () => window.Module.plixAudio.sounds.slice(1).every((s) => s.buffer));
@@ -71,7 +67,6 @@ try {
     const rise = samples.slice(0, mark);
     const out = samples.slice(mark + 1);
     const level = rise[rise.length - 1][1];
-    const monotonic = (list, up) => list.every(([, g], i) => i === 0 || (up ? g >= list[i - 1][1] : g <= list[i - 1][1]));
     expect("the fade-in rises, and the fade-out falls from where it stood to silence", monotonic(rise, true) &&
            monotonic(out, false) && out[0][1] <= level + 0.01 && out[out.length - 1][1] === 0,
            `fade-out from ${level.toFixed(3)}, first sample ${out[0][1].toFixed(3)}, last ${out[out.length - 1][1]}`);
@@ -84,10 +79,9 @@ try {
 
   await group("the fade-out at a game over", async () => {
     for (let level = 0; level < TOP_LEVEL; level += LEVEL_STEP) await tap(page, "ArrowRight");
-    await press(page, "z");
-    await until(page, "a game", () => window.Module.plixAudio.position() > 0);
-    await release(page, "z");
-    await until(page, "the music at full volume", () => window.Module.plixAudio.gain() === 1);
+    await startGame(page);
+    await until(page, "the music at full volume", () => window.Module.plixAudio.position() > 0 &&
+                window.Module.plixAudio.gain() === 1);
     // The ship stands still at level 50 until it is hit twice; the gain is sampled from then on.
     const samples = await page.evaluate((deadline) => new Promise((done, fail) => {
       const audio = window.Module.plixAudio;
@@ -103,17 +97,12 @@ try {
       };
       sample();
     }), 180000);
-    let rises = 0;
-    for (let i = 1; i < samples.length; i++) if (samples[i][1] > samples[i - 1][1]) rises++;
-    expect(`the music falls monotonically to silence over ${samples.length} samples`, rises === 0 && samples.length > 10,
-           `${rises} rises`);
+    expect(`the music falls monotonically to silence over ${samples.length} samples`,
+           monotonic(samples, false) && samples.length > 10);
     const f = fall(samples, 1);
     expect("from full volume to silence in about 3000 ms, on a straight line", Math.abs(f.fullToSilence - FADE_MS) <= 60 &&
            f.stray < 0.02, `${f.fullToSilence.toFixed(0)} ms, samples up to ${f.stray.toFixed(3)} off the line`);
   });
 
-  expect("no errors on the page", errors.length === 0, errors.join(" | "));
-} finally {
-  await close();
-}
-process.exit(report("sound"));
+  expectNoErrors("the page", page);
+});

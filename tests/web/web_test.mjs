@@ -5,33 +5,24 @@
 // (the canvas's own 320 x 480 pixels), display.png (the canvas as shown) and the F12 download.
 import { existsSync, rmSync, writeFileSync } from "node:fs";
 import { join, resolve } from "node:path";
-import { openChromium } from "./chromium.mjs";
-import { BOSS, SHIP, canvasRGB, checker, collectErrors, countNot, frames, gameShown, press, release, shipAt, snapshots,
-         tap, until, untilFrame, untilHere } from "./page.mjs";
+import { BOSS, SHIP, animationFrames, canvasRGB, countNot, downloadsTo, expect, expectNoErrors, frames, group, newPage,
+         press, release, runTest, shipAt, snapshots, startGame, tap, timeFrames, until, untilFrame } from "./page.mjs";
 
 const [webDir, outArg] = process.argv.slice(2);
 const outDir = resolve(outArg); // Chromium drops a download whose folder is given relative
 const QUIT = "dPlix system quit.";
 const SPEED_NORMAL = 5;
 const SPEED_SLOW = 2;
-const { expect, group, report } = checker();
 
-const { browser, url, close } = await openChromium(webDir);
-try {
-  const cdp = await browser.target().createCDPSession();
-  const downloads = [];
-  cdp.on("Browser.downloadProgress", (e) => { if (e.state !== "inProgress") downloads.push(e.state); });
-  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: outDir, eventsEnabled: true });
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1000, height: 1100 });
-  const errors = collectErrors(page);
-
+await runTest("browser", webDir, async ({ browser, url }) => {
+  const download = await downloadsTo(browser, outDir);
   // Each key event records the snapshot count at the moment it reaches the page.
-  await page.evaluateOnNewDocument(() => {
+  const page = await newPage(browser, { setup: () => {
     window.keyLog = [];
     for (const type of ["keydown", "keyup"])
       window.addEventListener(type, (e) => window.keyLog.push({ type, key: e.key, at: window.Module.plixSnapshots }), true);
-  });
+  } });
+  await page.setViewport({ width: 1000, height: 1100 });
   await page.goto(url);
   await untilFrame(page, 10, 60000);
 
@@ -48,19 +39,11 @@ try {
            look.cssH === 480 * look.scale, `${look.cssW} x ${look.cssH}, scale ${look.scale}`);
     expect("scaled without smoothing", look.rendering === "pixelated", look.rendering);
     await (await page.$("#canvas")).screenshot({ path: join(outDir, "display.png") });
-    await page.screenshot({ path: join(outDir, "page-title.png") });
 
     // Over 120 frames, timed in the page. The game never runs ahead of its period; a busy machine
     // gives fewer. Reading the count between two frames can add one frame, hence 63.
-    const rate = await page.evaluate(async () => {
-      const s0 = window.Module.plixSnapshots;
-      const t0 = performance.now();
-      await new Promise((done) => {
-        const look = () => (window.Module.plixSnapshots >= s0 + 120 ? done() : setTimeout(look, 5));
-        look();
-      });
-      return (window.Module.plixSnapshots - s0) * 1000 / (performance.now() - t0);
-    });
+    const { n, ms } = await timeFrames(page, 120);
+    const rate = n * 1000 / ms;
     expect("at most 62.5 frames a second", rate > 0 && rate <= 63, rate.toFixed(1));
 
     // Keys reach the game only through the focused canvas.
@@ -76,7 +59,7 @@ try {
     rmSync(shotFile, { force: true });
     await press(page, "F12");
     // The download reports to the browser session, not to the page.
-    const state = await untilHere("the download", () => downloads.shift()).catch((e) => e.message);
+    const { state } = await download();
     await release(page, "F12");
     expect("F12 downloads screenshot.bmp", state === "completed" && existsSync(shotFile), state);
   });
@@ -122,12 +105,9 @@ try {
   });
 
   await group("a game", async () => {
-    await press(page, "z");
-    await until(page, "a game's first frame", gameShown);
-    await release(page, "z");
+    await startGame(page);
     const game = await canvasRGB(page);
     writeFileSync(join(outDir, "game.rgb"), game);
-    await page.screenshot({ path: join(outDir, "page-game.png") });
     expect("the boss: green 80 x 80 at (120, 30)", countNot(game, BOSS, 120, 30, 80, 80) === 0);
     expect("the ship: blue 16 x 16 at (152, 376)", countNot(game, SHIP, 152, 376, 16, 16) === 0);
 
@@ -171,17 +151,10 @@ try {
     expect("Escape shows the quit line", true);
     // The loop has ended: no snapshot over the browser's next 30 frames.
     const stopped = await snapshots(page);
-    const after = await page.evaluate(() => new Promise((done) => {
-      let n = 0;
-      const next = () => (++n === 30 ? done(window.Module.plixSnapshots) : requestAnimationFrame(next));
-      requestAnimationFrame(next);
-    }));
+    await animationFrames(page, 30);
+    const after = await snapshots(page);
     expect("the game stops after Escape", after === stopped, `${stopped} then ${after}`);
-    await page.screenshot({ path: join(outDir, "page-quit.png") });
   });
 
-  expect("no errors on the page", errors.length === 0, errors.join(" | "));
-} finally {
-  await close();
-}
-process.exit(report("browser"));
+  expectNoErrors("the page", page);
+});
