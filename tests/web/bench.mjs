@@ -8,35 +8,35 @@ import { openGame, until, untilFrame, withChromium } from "./page.mjs";
 
 const [webDir, labDir] = process.argv.slice(2).map((d) => resolve(d));
 const PACE_FRAMES = 600; // of the title
-const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
+const ms = (t) => `${t.toFixed(2)} ms`;
 
 await withChromium(dirname(webDir), async ({ browser, url: root }) => {
   const url = `${root}${basename(webDir)}/`;
-  for (const [query, what] of [["", "framebuffer in wasm memory, one putImageData a frame"],
-                               ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]]) {
+  const drawings = [["", "framebuffer in wasm memory, one putImageData a frame"],
+                    ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]];
+  for (const [query, what] of drawings) {
     const page = await browser.newPage();
     await page.goto(`${root}${basename(labDir)}/bench.html${query}`);
     await until(page, "the benchmark's end", () => window.Module.benchDone, undefined, 600000);
-    console.log(`--- ${what}`);
-    console.log(await page.$eval("#out", (e) => e.textContent));
+    console.log(`--- ${what}\n${await page.$eval("#out", (e) => e.textContent)}`);
     await page.close();
   }
-  console.log(`Chromium ${await browser.version()}; each step is sceneStep alone (the drawing into the framebuffer ` +
-              "included), /paint the flip and the canvas's own painting (with a one-pixel read-back), /painted both");
+  console.log(`Chromium ${await browser.version()}; each step is sceneStep alone (the drawing into the ` +
+              "framebuffer included), /paint the flip and the canvas's own painting (with a one-pixel " +
+              "read-back), /painted both");
 
   // The title's first frame from a first visit, over this machine's loopback and over the DevTools'
   // own slow links; each visit in a fresh browser context, with nothing cached.
-  const links = [["loopback", null], ["Fast 4G", PredefinedNetworkConditions["Fast 4G"]],
-                 ["Fast 3G", PredefinedNetworkConditions["Fast 3G"]]];
   const firstFrames = [];
-  for (const [name, link] of links) {
+  for (const link of ["loopback", "Fast 4G", "Fast 3G"]) {
     const context = await browser.createBrowserContext();
     const visit = await context.newPage();
-    if (link) await visit.emulateNetworkConditions(link);
+    const conditions = PredefinedNetworkConditions[link];
+    if (conditions) await visit.emulateNetworkConditions(conditions);
     const t0 = Date.now();
     await visit.goto(url);
     await untilFrame(visit, 1, 120000);
-    firstFrames.push(`${name} ${((Date.now() - t0) / 1000).toFixed(2)} s`);
+    firstFrames.push(`${link} ${((Date.now() - t0) / 1000).toFixed(2)} s`);
     await context.close();
   }
   console.log(`the title's first frame on a first visit: ${firstFrames.join(", ")}`);
@@ -57,10 +57,11 @@ await withChromium(dirname(webDir), async ({ browser, url: root }) => {
   const after = await page.metrics();
   const stamps = (await page.evaluate(() => window.stamps)).slice(0, PACE_FRAMES + 1);
   const gaps = stamps.slice(1).map((t, i) => t - stamps[i]).sort((a, b) => a - b);
-  const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
-  const rate = 1000 * gaps.length / (stamps[stamps.length - 1] - stamps[0]);
+  const at = (p) => gaps[Math.min(gaps.length - 1, Math.floor(gaps.length * p))];
+  const rate = 1000 * gaps.length / (stamps.at(-1) - stamps[0]);
   const busy = (after.TaskDuration - before.TaskDuration) / (after.Timestamp - before.Timestamp);
-  console.log(`pace over ${gaps.length} frames: ${rate.toFixed(2)} frames/s; frame time mean ${mean.toFixed(2)} ms, ` +
-              `median ${percentile(gaps, 0.5).toFixed(2)} ms, p99 ${percentile(gaps, 0.99).toFixed(2)} ms, ` +
-              `max ${gaps[gaps.length - 1].toFixed(2)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
+  const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
+  console.log(`pace over ${gaps.length} frames: ${rate.toFixed(2)} frames/s; frame time mean ${ms(mean)}, ` +
+              `median ${ms(at(0.5))}, p99 ${ms(at(0.99))}, max ${ms(gaps.at(-1))}; ` +
+              `main thread busy ${(100 * busy).toFixed(1)} %`);
 });

@@ -1,6 +1,6 @@
-// The browser tests' harness: Debian's headless Chromium on a served folder, the game's page driven by
-// what it reports (its frame counter Module.plixSnapshots, its events, its pixels), and the checks'
-// tally. Every wait has a deadline, and a missed one throws with what the page showed by then.
+// The browser tests' harness: headless Chromium on a served folder, the game's page driven by what it
+// reports (its frame counter Module.plixSnapshots, its events, its pixels), and the checks' tally. Every
+// wait has a deadline, and a missed one throws with where the page stood.
 import { mkdtempSync, rmSync } from "node:fs";
 import puppeteer, { KnownDevices } from "puppeteer-core";
 import { serve } from "../../web/serve.mjs";
@@ -10,7 +10,6 @@ let failures = 0;
 export function expect(what, ok, detail = "") {
   console.log(`${ok ? "ok" : "FAIL"}: ${what}${detail ? ` (${detail})` : ""}`);
   if (!ok) failures++;
-  return ok;
 }
 
 // Runs a group of checks; a throw (a missed deadline, say) fails the group with its message.
@@ -28,19 +27,17 @@ export function stop(server) {
   server.closeAllConnections();
 }
 
-// Runs body({ browser, url, server }) with Chromium, on a fresh profile, pointed at dir served (hold, when
-// given, is the server's: see serve.mjs).
+// Runs body({ browser, url, server }) with Chromium, on a fresh profile, on dir served (hold: serve.mjs's).
 export async function withChromium(dir, body, hold) {
   const { server, url } = await serve(dir, 0, hold);
   const profile = mkdtempSync("/tmp/zorvane-chromium-");
+  // Without the background-networking flags Chromium reaches out on its own and the closed network
+  // refuses it, which slows every start.
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-    headless: true,
     userDataDir: profile,
-    // Without the background-networking flags Chromium reaches out on its own and the closed network
-    // refuses it, which slows every start.
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-           "--disable-component-update", "--disable-sync"],
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-sync",
+           "--disable-background-networking", "--disable-component-update"],
   });
   try {
     return await body({ browser, url, server });
@@ -54,19 +51,20 @@ export async function withChromium(dir, body, hold) {
 // A whole test: body, with Chromium on dir when given, then the tally; exits 1 on a failure.
 export async function runTest(name, dir, body) {
   await group(name, () => (dir ? withChromium(dir, body) : body()));
-  console.log(failures ? `${name}: ${failures} check(s) failed` : `${name}: all checks passed`);
+  console.log(`${name}: ${failures ? `${failures} check(s) failed` : "all checks passed"}`);
   process.exit(failures ? 1 : 0);
 }
 
-// A new page that keeps its errors, thrown or logged, in page.errors. setup(arg), when given, runs in
-// every document it loads before the document's own scripts; device names a phone of puppeteer's.
-export async function newPage(browser, { setup, arg, device } = {}) {
+// A page that keeps its errors, thrown or logged, in page.errors. setup(arg) runs in every document it
+// loads before the document's own scripts; device names a phone of puppeteer's to emulate.
+export async function newPage(browser, { setup, arg, device, viewport } = {}) {
   const page = await browser.newPage();
   page.errors = [];
   page.on("pageerror", (e) => page.errors.push(e.message));
   page.on("console", (m) => m.type() === "error" && page.errors.push(m.text()));
   if (setup) await page.evaluateOnNewDocument(setup, arg);
   if (device) await page.emulate(KnownDevices[device]);
+  if (viewport) await page.setViewport(viewport);
   return page;
 }
 
@@ -78,100 +76,90 @@ export async function openGame(browser, url, options) {
   return page;
 }
 
-// Checks that the page reported no error, but those that ignore matches (a closed network's, say).
+// Checks that the page reported no error but those that ignore matches (a closed network's, say).
 export function expectNoErrors(what, page, ignore = /(?!)/) {
   const errors = page.errors.filter((e) => !ignore.test(e));
   expect(`no errors on ${what}`, errors.length === 0, errors.join(" | "));
 }
 
-// Waits until the page's offline copy is kept, and is not old; resolves to its cache's name.
-export const untilOfflineCopy = (page, old) => until(page, "the offline copy", (old) => navigator.serviceWorker.ready
-  .then(() => caches.keys()).then((keys) => keys.length === 1 && keys[0] !== old && keys[0]), old, 60000);
-
-// A line saying where the page stands, for a failure's message.
-const whereNow = (page) =>
-  page.evaluate(() => {
-    const active = document.activeElement;
-    return `frame ${window.Module?.plixSnapshots}, full screen: ${Boolean(document.fullscreenElement)}, ` +
-      `focus on: ${active?.id || active?.tagName}, status: "${document.getElementById("status")?.textContent}"`;
-  }).catch((e) => `the page cannot be read (${e.message})`);
-
 // Waits until fn (run in the page with arg) returns a truthy value, and resolves to it. Polls by
 // interval rather than by animation frame, since a hidden page has none.
 export async function until(page, what, fn, arg, timeout = 20000) {
   try {
-    const handle = await page.waitForFunction(fn, { timeout, polling: 25 }, arg);
-    return await handle.jsonValue();
+    return await (await page.waitForFunction(fn, { timeout, polling: 25 }, arg)).jsonValue();
   } catch (e) {
-    throw new Error(`${what}: not within ${timeout / 1000} s (${e.message.split("\n")[0]}); ${await whereNow(page)}`);
+    const where = await page.evaluate(() => `frame ${window.Module?.plixSnapshots}, focus on ` +
+      `${document.activeElement?.id || document.activeElement?.tagName}, full screen: ` +
+      `${Boolean(document.fullscreenElement)}, status: "${document.getElementById("status")?.textContent}"`)
+      .catch((e) => `the page cannot be read (${e.message})`);
+    throw new Error(`${what}: not within ${timeout / 1000} s (${e.message.split("\n")[0]}); ${where}`);
   }
 }
 
-// Waits until fn, here in the test, returns a truthy value (what the browser reports to the test
-// itself, a download say), and resolves to it.
+// Waits until fn, here in the test, returns a truthy value (what the browser tells the test itself, a
+// download say), and resolves to it.
 export async function untilHere(what, fn, timeout = 20000) {
-  const deadline = Date.now() + timeout;
-  for (;;) {
+  for (const deadline = Date.now() + timeout; ; await new Promise((done) => setTimeout(done, 20))) {
     const value = await fn();
     if (value) return value;
     if (Date.now() > deadline) throw new Error(`${what}: not within ${timeout / 1000} s`);
-    await new Promise((done) => setTimeout(done, 20));
   }
 }
 
 // How many input snapshots the game has taken: one per frame, published as the snapshot is taken.
 export const snapshots = (page) => page.evaluate(() => window.Module?.plixSnapshots || 0);
-
-// Waits until the game has taken frame number n.
 export const untilFrame = (page, n, timeout) =>
-  until(page, `frame ${n}`, (t) => (window.Module?.plixSnapshots || 0) >= t, n, timeout);
-
-// Waits for n more frames.
-export async function frames(page, n) {
-  await untilFrame(page, (await snapshots(page)) + n);
-}
+  until(page, `frame ${n}`, (n) => (window.Module?.plixSnapshots || 0) >= n, n, timeout);
+export const frames = async (page, n) => untilFrame(page, (await snapshots(page)) + n);
 
 // How long the game takes, in the page's own time, to take n more frames: { n, ms }, n being the frames
 // counted by then.
-export const timeFrames = (page, n) => page.evaluate(async (n) => {
-  const s0 = window.Module.plixSnapshots;
-  const t0 = performance.now();
-  await new Promise((done) => {
-    const look = () => (window.Module.plixSnapshots >= s0 + n ? done() : setTimeout(look, 1));
-    look();
-  });
-  return { n: window.Module.plixSnapshots - s0, ms: performance.now() - t0 };
-}, n);
+export const timeFrames = (page, n) => page.evaluate((n) => new Promise((done) => {
+  const [s0, t0] = [window.Module.plixSnapshots, performance.now()];
+  const look = () => (window.Module.plixSnapshots < s0 + n ? setTimeout(look, 1)
+    : done({ n: window.Module.plixSnapshots - s0, ms: performance.now() - t0 }));
+  look();
+}), n);
 
 // Waits for n of the browser's animation frames in the page; resolves to the milliseconds they took.
 export const animationFrames = (page, n) => page.evaluate((n) => new Promise((done) => {
   const t0 = performance.now();
-  let k = 0;
-  const next = () => (++k >= n ? done(performance.now() - t0) : requestAnimationFrame(next));
+  const next = () => (--n ? requestAnimationFrame(next) : done(performance.now() - t0));
   requestAnimationFrame(next);
 }), n);
 
-// An event dispatched while the game's last snapshot was number a is taken from the queue by the
-// pump that follows snapshot a + 1, so snapshot a + 2 is the first to see it. Input.dispatchKeyEvent
-// resolves once the page has handled the event, so the count read after it is at least a.
-const SEEN_AFTER = 2;
-
-// Presses keys and waits until the game's snapshot has seen them held.
+// A key that reaches the page while the game's last snapshot is a is taken from the queue by the pump
+// after snapshot a + 1, so snapshot a + 2 is the first to see it. So a press or a release resolves
+// once the game has seen it, and a tap is seen exactly once.
 export async function press(page, ...keys) {
   for (const k of keys) await page.keyboard.down(k);
-  await frames(page, SEEN_AFTER);
+  await frames(page, 2);
 }
-
-// Releases keys and waits until the game's snapshot has seen them up, so that a next press is a push.
 export async function release(page, ...keys) {
   for (const k of [...keys].reverse()) await page.keyboard.up(k);
-  await frames(page, SEEN_AFTER);
+  await frames(page, 2);
 }
-
-// A push that the game sees exactly once: held for one snapshot or more, then seen released.
 export async function tap(page, ...keys) {
   await press(page, ...keys);
   await release(page, ...keys);
+}
+
+// Run in the page (newPage's setup): logs every event of the types as it reaches the page, with the game's
+// snapshot count then.
+export const logEvents = (types) => {
+  window.eventLog = [];
+  const log = (e) => window.eventLog.push({ type: e.type, key: e.key, at: window.Module?.plixSnapshots });
+  for (const type of types) addEventListener(type, log, true);
+};
+// The snapshot count logged with the last event of the type (and the key).
+export const lastAt = (page, type, key) => page.evaluate((type, key) =>
+  window.eventLog.filter((e) => e.type === type && (!key || e.key === key)).pop()?.at, type, key);
+
+// Checks that the ship moved by (dx, dy) from before to after.
+export function expectMove(what, before, after, dx, dy) {
+  const at = (p) => `(${p?.x}, ${p?.y})`;
+  expect(what, Boolean(before && after) && after.x - before.x === dx && after.y - before.y === dy,
+         `from ${at(before)} to ${at(after)}, expected a move of (${dx}, ${dy})`);
 }
 
 // Touches through the DevTools protocol, as a finger makes them: touch(type, touchPoints).
@@ -190,35 +178,40 @@ export const centre = (page, selector) => page.$eval(selector, (e) => {
 // resolves to { name, state }.
 export async function downloadsTo(browser, dir) {
   const cdp = await browser.target().createCDPSession();
-  const names = new Map();
-  const ended = [];
+  const [names, ended] = [new Map(), []];
   cdp.on("Browser.downloadWillBegin", (e) => names.set(e.guid, e.suggestedFilename));
-  cdp.on("Browser.downloadProgress", (e) => e.state !== "inProgress" && ended.push({ name: names.get(e.guid), ...e }));
-  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: dir, eventsEnabled: true });
+  cdp.on("Browser.downloadProgress", (e) => e.state !== "inProgress" &&
+         ended.push({ name: names.get(e.guid), ...e }));
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", eventsEnabled: true,
+                                                  downloadPath: dir });
   return () => untilHere("a download", () => ended.shift());
 }
 
+// Waits until the page's offline copy is kept, and is not old; resolves to its cache's name.
+export const untilOfflineCopy = (page, old) => until(page, "the offline copy", (old) =>
+  navigator.serviceWorker.ready.then(() => caches.keys())
+    .then((keys) => keys.length === 1 && keys[0] !== old && keys[0]), old, 60000);
+
 // The canvas's backing store as packed RGB, the picture the game drew before any scaling.
 export async function canvasRGB(page) {
-  const b64 = await page.evaluate(() => {
+  return Buffer.from(await page.evaluate(() => {
     const c = window.Module.canvas;
     const rgba = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
     let s = "";
     for (let i = 0; i < rgba.length; i += 4) s += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
     return btoa(s);
-  });
-  return Buffer.from(b64, "base64");
+  }), "base64");
 }
 
 export const SHIP = [64, 64, 255];
 export const BOSS = [0, 255, 0];
-const colourAt = (rgb, x, y) => [...rgb.subarray((y * 320 + x) * 3, (y * 320 + x) * 3 + 3)];
-const sameColour = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
+const isColour = (rgb, i, c) => rgb[i] === c[0] && rgb[i + 1] === c[1] && rgb[i + 2] === c[2];
 
 // How many pixels of the rectangle are not the colour.
 export function countNot(rgb, colour, x0, y0, w, h) {
   let n = 0;
-  for (let y = y0; y < y0 + h; y++) for (let x = x0; x < x0 + w; x++) if (!sameColour(colourAt(rgb, x, y), colour)) n++;
+  for (let y = y0; y < y0 + h; y++)
+    for (let x = x0; x < x0 + w; x++) n += !isColour(rgb, (y * 320 + x) * 3, colour);
   return n;
 }
 
@@ -226,7 +219,7 @@ export function countNot(rgb, colour, x0, y0, w, h) {
 export async function shipAt(page) {
   const rgb = await canvasRGB(page);
   for (let i = 0; i < rgb.length; i += 3)
-    if (sameColour(rgb.subarray(i, i + 3), SHIP)) return { x: (i / 3) % 320, y: Math.floor(i / 3 / 320) };
+    if (isColour(rgb, i, SHIP)) return { x: (i / 3) % 320, y: Math.floor(i / 960) };
   return null;
 }
 

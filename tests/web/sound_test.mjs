@@ -1,6 +1,6 @@
 // The browser's sound: SDL_mixer's eight channels with a ninth effect dropped in silence, and the music's
 // 3-second fade-out at a game over, measured on the gain the music really plays at.
-// Usage: node sound_test.mjs WEB_DIR. Prints "ok: ..." or "FAIL: ..." per check and exits 1 on a failure.
+// Usage: node sound_test.mjs WEB_DIR.
 import { expect, expectNoErrors, group, openGame, runTest, startGame, tap, until } from "./page.mjs";
 
 const webDir = process.argv[2];
@@ -17,12 +17,14 @@ function fall(samples, top) {
   const n = inner.length;
   const mt = inner.reduce((s, [t]) => s + t, 0) / n;
   const mg = inner.reduce((s, [, g]) => s + g, 0) / n;
-  const slope = inner.reduce((s, [t, g]) => s + (t - mt) * (g - mg), 0) / inner.reduce((s, [t]) => s + (t - mt) ** 2, 0);
+  const slope = inner.reduce((s, [t, g]) => s + (t - mt) * (g - mg), 0) /
+    inner.reduce((s, [t]) => s + (t - mt) ** 2, 0);
   const stray = Math.max(...inner.map(([t, g]) => Math.abs(mg + slope * (t - mt) - g)));
   return { n, fullToSilence: -1 / slope, stray };
 }
 // Whether the samples' gains only rise (up) or only fall.
-const monotonic = (list, up) => list.every(([, g], i) => i === 0 || (up ? g >= list[i - 1][1] : g <= list[i - 1][1]));
+const monotonic = (list, up) => list.every(([, g], i) => !i || (up ? g >= list[i - 1][1] :
+                                                                g <= list[i - 1][1]));
 
 await runTest("sound", webDir, async ({ browser, url }) => {
   const page = await openGame(browser, url);
@@ -31,12 +33,14 @@ await runTest("sound", webDir, async ({ browser, url }) => {
   page.on("console", (m) => messages.push(m.text()));
 
   await group("eight channels", async () => {
-    await until(page, "the effects decoded", () => window.Module.plixAudio.sounds.slice(1).every((s) => s.buffer));
+    await until(page, "the effects decoded", () => window.Module.plixAudio.sounds.slice(1)
+      .every((s) => s.buffer));
     const before = messages.length;
     // Nine at once of an effect that lasts longer than the burst: eight play, the ninth is dropped.
-    const channels = await page.evaluate(() => Array.from({ length: 9 }, () => window.Module.plixAudio.play(1)));
-    expect("nine effects at once take channels 0 to 7 and drop the ninth", JSON.stringify(channels) === "[0,1,2,3,4,5,6,7,-1]",
-           JSON.stringify(channels));
+    const channels = JSON.stringify(await page.evaluate(() =>
+      Array.from({ length: 9 }, () => window.Module.plixAudio.play(1))));
+    expect("nine effects at once take channels 0 to 7 and drop the ninth",
+           channels === "[0,1,2,3,4,5,6,7,-1]", channels);
     expect("a dropped effect says nothing", messages.length === before, messages.slice(before).join(" | "));
   });
 
@@ -67,9 +71,9 @@ await runTest("sound", webDir, async ({ browser, url }) => {
     const rise = samples.slice(0, mark);
     const out = samples.slice(mark + 1);
     const level = rise[rise.length - 1][1];
-    expect("the fade-in rises, and the fade-out falls from where it stood to silence", monotonic(rise, true) &&
-           monotonic(out, false) && out[0][1] <= level + 0.01 && out[out.length - 1][1] === 0,
-           `fade-out from ${level.toFixed(3)}, first sample ${out[0][1].toFixed(3)}, last ${out[out.length - 1][1]}`);
+    expect("the fade-in rises, and the fade-out falls from where it stood to silence",
+           monotonic(rise, true) && monotonic(out, false) && out[0][1] <= level + 0.01 && out.at(-1)[1] === 0,
+           `fade-out from ${level.toFixed(3)}, first sample ${out[0][1].toFixed(3)}, last ${out.at(-1)[1]}`);
     const f = fall(out, level);
     expect(`it falls at the rate of 3000 ms from full volume to silence (${f.n} samples)`,
            f.n >= 10 && Math.abs(f.fullToSilence - FADE_MS) <= 60 && f.stray < 0.02,
@@ -92,7 +96,9 @@ await runTest("sound", webDir, async ({ browser, url }) => {
         const t = audio.context.currentTime * 1000;
         if (g < 1) seen.push([t, g]);
         if (g === 0) return done(seen);
-        if (performance.now() - t0 > deadline) return fail(new Error(`no fade within ${deadline / 1000} s; gain ${g}, frame ${window.Module.plixSnapshots}`));
+        if (performance.now() - t0 > deadline)
+          return fail(new Error(`no fade within ${deadline / 1000} s; gain ${g}, ` +
+                                `frame ${window.Module.plixSnapshots}`));
         setTimeout(sample, 2);
       };
       sample();
@@ -100,8 +106,9 @@ await runTest("sound", webDir, async ({ browser, url }) => {
     expect(`the music falls monotonically to silence over ${samples.length} samples`,
            monotonic(samples, false) && samples.length > 10);
     const f = fall(samples, 1);
-    expect("from full volume to silence in about 3000 ms, on a straight line", Math.abs(f.fullToSilence - FADE_MS) <= 60 &&
-           f.stray < 0.02, `${f.fullToSilence.toFixed(0)} ms, samples up to ${f.stray.toFixed(3)} off the line`);
+    expect("from full volume to silence in about 3000 ms, on a straight line",
+           Math.abs(f.fullToSilence - FADE_MS) <= 60 && f.stray < 0.02,
+           `${f.fullToSilence.toFixed(0)} ms, samples up to ${f.stray.toFixed(3)} off the line`);
   });
 
   expectNoErrors("the page", page);

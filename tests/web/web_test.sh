@@ -17,11 +17,11 @@ golden="$(readlink -f "$6")"
 for tool in node compare identify; do
     command -v "$tool" >/dev/null || { e2e_log "missing tool: $tool"; exit 1; }
 done
-[ -f "$web_dir/zorvane.wasm" ] || { e2e_log "no web build in $3"; exit 1; }
-[ -f "$lab_dir/bench.wasm" ] || { e2e_log "no lab in $4"; exit 1; }
-[ -x "$sim" ] || { e2e_log "no native simulator at $5"; exit 1; }
-[ -f "$golden/cycles.txt" ] || { e2e_log "no golden lines in $6"; exit 1; }
-[ -d "$here/node_modules/puppeteer-core" ] || { e2e_log "no puppeteer-core: run npm ci in $here"; exit 1; }
+# puppeteer-core comes with npm ci in this folder.
+for need in "$web_dir/zorvane.wasm" "$lab_dir/bench.wasm" "$sim" "$golden/cycles.txt" \
+            "$here/node_modules/puppeteer-core"; do
+    [ -e "$need" ] || { e2e_log "missing: $need"; exit 1; }
+done
 out="$E2E_SCRATCH/web"
 mkdir -p "$out"
 [ -n "${E2E_KEEP:-}" ] && e2e_log "pictures in $out"
