@@ -1,7 +1,10 @@
 // The browser tests' harness: headless Chromium on a served folder, the game's page driven by what it
 // reports (its frame counter Module.plixSnapshots, its events, its pixels), and the checks' tally. Every
 // wait has a deadline, and a missed one throws with where the page stood.
-import { mkdtempSync, rmSync } from "node:fs";
+import { execFile } from "node:child_process";
+import { mkdtempSync, rmSync, symlinkSync } from "node:fs";
+import { join } from "node:path";
+import { promisify } from "node:util";
 import puppeteer, { KnownDevices } from "puppeteer-core";
 import { serve } from "../../web/serve.mjs";
 
@@ -19,6 +22,14 @@ export async function group(name, body) {
   } catch (e) {
     expect(name, false, e.message);
   }
+}
+
+// The desktop simulator at sim, in a scratch folder (dir) that holds resource/, as it asks: run(...args)
+// resolves to { stdout, stderr, code }, code undefined when it ends with status 0.
+export function desktopSim(sim, resourceDir) {
+  const dir = mkdtempSync("/tmp/zorvane-sim-");
+  symlinkSync(resourceDir, join(dir, "resource"));
+  return { dir, run: (...args) => promisify(execFile)(sim, args, { cwd: dir }).catch((e) => e) };
 }
 
 // The network gone: the server refuses from now on.

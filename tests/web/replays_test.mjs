@@ -1,28 +1,16 @@
 // The page's replays end to end: a game played in the page is kept, saved as a file that the desktop
 // simulator verifies, and watched to its end at ×1 (from its shared link) and ×4 (dropped on the
 // watcher); a replay of other rules is refused in words; the watcher by touch on a phone; the kept game
-// across a reload and offline. And the simulator built for the browser (the lab's replay.html): the
-// bot's games of every level verified as on the desktop, and games that give golden lines.
-// Usage: node replays_test.mjs WEB_DIR LAB_DIR ZORVANE_SIM RESOURCE_DIR GOLDEN_DIR. WEB_DIR and LAB_DIR
-// are scripts/web.sh --tests's, side by side; ZORVANE_SIM the desktop simulator; GOLDEN_DIR tests/golden.
-import { execFile } from "node:child_process";
-import { mkdtempSync, readFileSync, rmSync, symlinkSync, writeFileSync } from "node:fs";
-import { dirname, join, resolve } from "node:path";
-import { promisify } from "node:util";
-import { centre, downloadsTo, expect, expectNoErrors, group, newPage, openGame, runTest, startGame, stop,
-         toucher, until, untilFrame, untilOfflineCopy } from "./page.mjs";
+// across a reload and offline.
+// Usage: node replays_test.mjs WEB_DIR ZORVANE_SIM RESOURCE_DIR, ZORVANE_SIM the desktop simulator.
+import { readFileSync, rmSync, writeFileSync } from "node:fs";
+import { join, resolve } from "node:path";
+import { centre, desktopSim, downloadsTo, expect, expectNoErrors, group, newPage, openGame, runTest,
+         startGame, stop, toucher, until, untilFrame, untilOfflineCopy } from "./page.mjs";
 
-const [webDir, labDir, sim, resourceDir, goldenDir] = process.argv.slice(2).map((a) => resolve(a));
-if (dirname(webDir) !== dirname(labDir)) throw new Error("WEB_DIR and LAB_DIR must be side by side");
-// The desktop simulator runs in a folder of its own that holds resource/, as it asks.
-const scratch = mkdtempSync("/tmp/zorvane-replays-");
-symlinkSync(resourceDir, join(scratch, "resource"));
-const desktop = (...args) => promisify(execFile)(sim, args, { cwd: scratch }).catch((e) => e);
-// The bot's games of every level, recorded and verified on the desktop while the pages play at their pace.
-const botFile = join(scratch, "bot.zvr");
-const botVerified = desktop("--all-levels", "--input", "bot", "--record", botFile)
-  .then(() => desktop("--verify", botFile));
-const base64 = (file) => readFileSync(file).toString("base64");
+const [webDir, sim, resourceDir] = process.argv.slice(2).map((a) => resolve(a));
+const desktop = desktopSim(sim, resourceDir);
+const scratch = desktop.dir;
 
 // A page whose watcher's status line reads as fields: watchState() in the page.
 const watcherPage = (browser, device) => newPage(browser, { device, setup: () => {
@@ -52,21 +40,7 @@ async function expectWatched(what, page, speed, claim) {
   return end;
 }
 
-// The lab's zorvane-sim run with args in a fresh page, as a fresh process; files are written where it
-// reads them. Resolves to its exit status, its lines and the page's errors. In front, so that the game's
-// page, hidden, stands still and leaves it the machine.
-async function labRun(browser, url, args, files) {
-  const page = await newPage(browser, { setup: (files) => { window.labFiles = files; }, arg: files });
-  await page.bringToFront();
-  await page.goto(`${url}lab/replay.html?${args.map(encodeURIComponent).join("&")}`);
-  const run = await until(page, `zorvane-sim ${args.join(" ")}`, () => window.Module.exitStatus !== null &&
-    { status: window.Module.exitStatus, lines: window.Module.output }, undefined, 120000);
-  await page.close();
-  return { ...run, errors: page.errors };
-}
-
-await runTest("replays", dirname(webDir), async ({ browser, url, server }) => {
-  const web = `${url}web/`;
+await runTest("replays", webDir, async ({ browser, url: web, server }) => {
   const download = await downloadsTo(browser, scratch);
   const game = await openGame(browser, web);
   let [saved, link, claim] = [];
@@ -89,7 +63,7 @@ await runTest("replays", dirname(webDir), async ({ browser, url, server }) => {
     saved = join(scratch, name);
     expect(`Save downloads ${name}`, state === "completed" && name === `zorvane-L${level}-S${score}.zvr`,
            state);
-    const verified = await desktop("--verify", saved);
+    const verified = await desktop.run("--verify", saved);
     claim = verified.stdout.trim();
     expect("the desktop's zorvane-sim --verify holds its claim, the panel's score",
            verified.code === undefined && /: holds$/m.test(claim) &&
@@ -110,7 +84,7 @@ await runTest("replays", dirname(webDir), async ({ browser, url, server }) => {
       const data = new DataTransfer();
       data.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], "dropped.zvr"));
       document.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true, cancelable: true }));
-    }, base64(saved))]);
+    }, readFileSync(saved).toString("base64"))]);
     await firstFrame(watch);
     await watch.keyboard.down("4");
     await until(watch, "the key 4 seen", () => window.watchState().speed === "4");
@@ -166,42 +140,9 @@ await runTest("replays", dirname(webDir), async ({ browser, url, server }) => {
     await phone.close();
   });
 
-  await group("the simulator's games in the browser", async () => {
-    const want = await botVerified;
-    const lines = want.stdout.trimEnd().split("\n");
-    const run = await labRun(browser, url, ["--verify", "/bot.zvr"], { "/bot.zvr": base64(botFile) });
-    const got = run.lines.filter((l) => l.startsWith("level="));
-    const differ = Array.from({ length: Math.max(lines.length, got.length) }, (_, i) => i)
-      .findIndex((i) => lines[i] !== got[i]);
-    expect(`${lines.length} bot's replays: the browser's --verify prints the desktop's lines, all holding`,
-           want.code === undefined && run.status === 0 && differ < 0 && run.errors.length === 0,
-           differ < 0 ? `status ${run.status} ${want.stderr} ${run.errors.join(" | ")}`
-             : `line ${differ + 1}: desktop ${lines[differ]}; browser ${got[differ]} (status ${run.status})`);
-    // The golden lines whole, state and trace hashes included: the game's maths is its own
-    // (objects/Angle), so Emscripten's C library (musl) has no say in it. Random level 39 is there for
-    // its frame 483, where a hit minion aims at the ship: when the aim was the C library's atan2f, musl
-    // answered one unit in the last place off glibc, and that game's state hash differed. The cycles go
-    // through the title and the end roll; their golden lines start with their script's name.
-    const golden = (set) => readFileSync(join(goldenDir, `${set}.txt`), "utf8").trimEnd().split("\n");
-    const cases = [["random level 39", golden("random")[39],
-                    "--level", "39", "--input", "random", "--seed", "1"],
-                   ...["choose-level", "game-over", "clear-by-bombs"].map((script) => [`cycle ${script}`,
-                     golden("cycles").find((l) => l.startsWith(`${script} `)).slice(script.length + 1),
-                     "--from-title", "--input", `/${script}.in`])];
-    for (const [name, want, ...args] of cases) {
-      const script = args.at(-1);
-      const files = script.endsWith(".in") ? { [script]: base64(join(goldenDir, script)) } : {};
-      const { status, lines, errors } = await labRun(browser, url, args, files);
-      const line = lines.find((l) => l.startsWith("level=") || l.startsWith("cycle "));
-      expect(`${name}: the golden line`, status === 0 && errors.length === 0 && line === want,
-             `status ${status}; ${line} ${errors.join(" | ")}`);
-    }
-  });
-
   await group("the kept game across a reload, and offline", async () => {
     const best = () => until(game, "the kept best game", `(${rows})().find((r) => r.startsWith("Best|"))`,
                              undefined, 30000);
-    await game.bringToFront();
     const before = await best();
     await game.reload();
     const after = await best();
@@ -224,7 +165,5 @@ await runTest("replays", dirname(webDir), async ({ browser, url, server }) => {
            took < (end.frame - from) * 16 / 2);
   });
   expectNoErrors("the game's page", game, /Failed to load resource|ERR_CONNECTION_REFUSED/);
-  // Its folder goes only once the desktop's run is done with it.
-  await botVerified;
   rmSync(scratch, { recursive: true, force: true });
 });

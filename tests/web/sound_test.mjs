@@ -26,6 +26,28 @@ function fall(samples, top) {
 const monotonic = (list, up) => list.every(([, g], i) => !i || (up ? g >= list[i - 1][1] :
                                                                 g <= list[i - 1][1]));
 
+// The music's gain sampled on the audio clock as [ms, gain] every 2 ms, until silence. With fadeAt, from
+// at once, a fade-out of 3 s starting as the gain reaches fadeAt, marked by a sample [ms, -1]; without,
+// from the gain's first fall below full volume.
+const gains = (page, fadeAt, deadline) => page.evaluate((fadeAt, deadline) => new Promise((done, fail) => {
+  const audio = window.Module.plixAudio;
+  const [t0, seen] = [performance.now(), []];
+  let falling = !fadeAt;
+  const sample = () => {
+    const [t, g] = [audio.context.currentTime * 1000, audio.gain()];
+    if (fadeAt || g < 1) seen.push([t, g]);
+    if (!falling && g >= fadeAt) {
+      falling = true;
+      seen.push([t, -1]);
+      audio.fadeOut(3000);
+    }
+    if (falling && g === 0) return done(seen);
+    if (performance.now() - t0 > deadline) return fail(new Error(`gain ${g} after ${deadline / 1000} s`));
+    setTimeout(sample, 2);
+  };
+  sample();
+}), fadeAt, deadline);
+
 await runTest("sound", webDir, async ({ browser, url }) => {
   const page = await openGame(browser, url);
   await page.click("#canvas"); // the user's gesture that lets the page play sound
@@ -48,29 +70,11 @@ await runTest("sound", webDir, async ({ browser, url }) => {
     await until(page, "the music fetched", () => window.Module.plixMusicReady, undefined, 60000);
     // A 2-second fade-in, met halfway by a 3-second fade-out: as SDL_mixer, the fade-out goes on from
     // the level the music has, at the rate that takes full volume to silence in 3 seconds.
-    const samples = await page.evaluate(() => new Promise((done) => {
-      const audio = window.Module.plixAudio;
-      audio.playMusic("resource/sound/bgm.ogg", -1, 2000);
-      const seen = [];
-      let fadedAt = 0;
-      const sample = () => {
-        const t = audio.context.currentTime * 1000;
-        const g = audio.gain();
-        seen.push([t, g]);
-        if (!fadedAt && g >= 0.5) {
-          fadedAt = t;
-          seen.push([t, -1]);
-          audio.fadeOut(3000);
-        }
-        if (fadedAt && (g === 0 || t - fadedAt > 5000)) return done(seen);
-        setTimeout(sample, 2);
-      };
-      sample();
-    }));
+    await page.evaluate(() => window.Module.plixAudio.playMusic("resource/sound/bgm.ogg", -1, 2000));
+    const samples = await gains(page, 0.5, 10000);
     const mark = samples.findIndex(([, g]) => g === -1);
-    const rise = samples.slice(0, mark);
-    const out = samples.slice(mark + 1);
-    const level = rise[rise.length - 1][1];
+    const [rise, out] = [samples.slice(0, mark), samples.slice(mark + 1)];
+    const level = rise.at(-1)[1];
     expect("the fade-in rises, and the fade-out falls from where it stood to silence",
            monotonic(rise, true) && monotonic(out, false) && out[0][1] <= level + 0.01 && out.at(-1)[1] === 0,
            `fade-out from ${level.toFixed(3)}, first sample ${out[0][1].toFixed(3)}, last ${out.at(-1)[1]}`);
@@ -87,22 +91,7 @@ await runTest("sound", webDir, async ({ browser, url }) => {
     await until(page, "the music at full volume", () => window.Module.plixAudio.position() > 0 &&
                 window.Module.plixAudio.gain() === 1);
     // The ship stands still at level 50 until it is hit twice; the gain is sampled from then on.
-    const samples = await page.evaluate((deadline) => new Promise((done, fail) => {
-      const audio = window.Module.plixAudio;
-      const t0 = performance.now();
-      const seen = [];
-      const sample = () => {
-        const g = audio.gain();
-        const t = audio.context.currentTime * 1000;
-        if (g < 1) seen.push([t, g]);
-        if (g === 0) return done(seen);
-        if (performance.now() - t0 > deadline)
-          return fail(new Error(`no fade within ${deadline / 1000} s; gain ${g}, ` +
-                                `frame ${window.Module.plixSnapshots}`));
-        setTimeout(sample, 2);
-      };
-      sample();
-    }), 180000);
+    const samples = await gains(page, 0, 180000);
     expect(`the music falls monotonically to silence over ${samples.length} samples`,
            monotonic(samples, false) && samples.length > 10);
     const f = fall(samples, 1);
