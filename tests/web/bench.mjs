@@ -1,7 +1,6 @@
 // The browser's benchmarks in headless Chromium: the frame benchmark page (bench.html) with the
 // framebuffer and with the emulation's canvas drawing, and the game page's pace and main-thread load.
-// Usage: node bench.mjs WEB_DIR LAB_DIR: the page and the lab side by side, as scripts/web.sh --bench
-// builds them.
+// Usage: node bench.mjs WEB_DIR LAB_DIR, side by side as scripts/web.sh --bench builds them.
 import { basename, dirname, resolve } from "node:path";
 import { PredefinedNetworkConditions } from "puppeteer-core";
 import { openGame, until, untilFrame, withChromium } from "./page.mjs";

@@ -1,6 +1,5 @@
 // The page for every player: a phone's touch controls (Pixel 5 emulation, real touch events through the
-// DevTools protocol), a gamepad that comes after load, and a hidden tab that stands still.
-// Usage: node device_test.mjs WEB_DIR.
+// DevTools protocol), a gamepad that comes after load, and a hidden tab that stands still. Usage: WEB_DIR.
 import { animationFrames, centre, expect, expectMove, expectNoErrors, frames, gameShown, group, lastAt,
          logEvents, openGame, runTest, shipAt, startGame, tap, timeFrames, toucher, until } from "./page.mjs";
 

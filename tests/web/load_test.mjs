@@ -1,6 +1,6 @@
 // Loading that respects the player: the title after at most 250 kB, the music in the background, a
 // game that waits for it in silence, failures named in words, and the offline copy with its updates.
-// Usage: node load_test.mjs WEB_DIR. Spoils only copies of WEB_DIR.
+// Usage: node load_test.mjs WEB_DIR, spoiling only copies of it.
 import { execFileSync } from "node:child_process";
 import { cpSync, mkdtempSync, readFileSync, rmSync, truncateSync, writeFileSync } from "node:fs";
 import { join } from "node:path";

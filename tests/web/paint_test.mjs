@@ -1,6 +1,5 @@
 // The framebuffer's pictures against the emulation's canvas drawing, pixel for pixel: the title and a
-// frame with every pool full, its pop-up texts fading over boxes.
-// Usage: node paint_test.mjs LAB_DIR (built with scripts/web.sh --bench).
+// frame with every pool full, its pop-up texts fading over boxes. Usage: LAB_DIR (scripts/web.sh --bench).
 import { expect, runTest, until } from "./page.mjs";
 
 // The lab's pictures (RGBA, 320 x 480) drawn as bench.html?pictures with query draws them.

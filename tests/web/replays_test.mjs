@@ -1,8 +1,7 @@
 // The page's replays end to end: a game played in the page is kept, saved as a file that the desktop
-// simulator verifies, and watched to its end at ×1 (from its shared link) and ×4 (dropped on the
-// watcher); a replay of other rules is refused in words; the watcher by touch on a phone; the kept game
-// across a reload and offline.
-// Usage: node replays_test.mjs WEB_DIR ZORVANE_SIM RESOURCE_DIR, ZORVANE_SIM the desktop simulator.
+// simulator verifies, and watched to its end at ×1 (its shared link) and ×4 (dropped on the watcher); a
+// replay of other rules refused in words; the watcher by touch on a phone; the kept game across a reload
+// and offline. Usage: node replays_test.mjs WEB_DIR ZORVANE_SIM RESOURCE_DIR.
 import { readFileSync, rmSync, writeFileSync } from "node:fs";
 import { join, resolve } from "node:path";
 import { centre, desktopSim, downloadsTo, expect, expectNoErrors, group, newPage, openGame, runTest,

@@ -1,6 +1,5 @@
 // The browser's sound: SDL_mixer's eight channels with a ninth effect dropped in silence, and the music's
-// 3-second fade-out at a game over, measured on the gain the music really plays at.
-// Usage: node sound_test.mjs WEB_DIR.
+// 3-second fade-out at a game over, measured on the gain the music really plays at. Usage: WEB_DIR.
 import { expect, expectNoErrors, group, openGame, runTest, startGame, tap, until } from "./page.mjs";
 
 const webDir = process.argv[2];

@@ -1,11 +1,7 @@
-# Every browser test: the page held against the native game (the same title and HUD pixels, shown
-# crisply), play, the framebuffer's pixels, phones, pads, hidden tabs, sound, loading, offline, the
-# page's replays against the desktop simulator's, and the simulator's games against the golden lines.
-# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR LAB_DIR ZORVANE_SIM GOLDEN_DIR. ZORVANE is the
-# native game and ZORVANE_SIM the native simulator; WEB_DIR the page and LAB_DIR the lab built by
-# scripts/web.sh --tests; GOLDEN_DIR is tests/golden. The native shots come from a real window under
-# Xvfb; the *_test.mjs play the page in headless Chromium. Set E2E_KEEP=1 to keep the pictures (their
-# folder is printed).
+# Every browser test: the page's title and HUD against the native game's own (a real window under Xvfb),
+# then the *_test.mjs in headless Chromium. E2E_KEEP=1 keeps the pictures (their folder is printed).
+# Usage: bash web_test.sh ZORVANE RESOURCE_DIR WEB_DIR LAB_DIR ZORVANE_SIM GOLDEN_DIR: the native game and
+# simulator, the page and the lab of scripts/web.sh --tests, and tests/golden.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../e2e/lib.sh"
@@ -41,7 +37,6 @@ e2e_expect "native game's boss" "0,255,0" "$(e2e_pixel "$out/native-game.png" 16
 e2e_quit_with Escape 20
 e2e_expect "native game quit" "0" "$E2E_STATUS"
 
-# --- the page in the browser ------------------------------------------------------------------
 # browser_test NAME ARGS...: one of the node tests, whose own "ok:" lines scripts/test.sh counts.
 browser_test() {
     local name="$1" started=$SECONDS
