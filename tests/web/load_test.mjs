@@ -6,7 +6,7 @@ import { cpSync, mkdtempSync, readFileSync, rmSync, truncateSync, writeFileSync 
 import { join } from "node:path";
 import { damageSetupHeader } from "./ogg.mjs";
 import { canvasRGB, expect, expectNoErrors, frames, group, newPage, openGame, runTest, startGame, stop, until,
-         untilFrame, untilHere, untilOfflineCopy, withChromium } from "./page.mjs";
+         untilFrame, untilHere, untilOfflineCopy } from "./page.mjs";
 import { serve } from "../../web/serve.mjs";
 
 const webDir = process.argv[2];
@@ -22,15 +22,19 @@ const text = (page, selector) => page.$eval(selector, (e) => e.textContent);
 const hidden = (page, selector) => page.$eval(selector, (e) => e.hidden);
 const musicAt = (page) => page.evaluate(() => window.Module.plixAudio.position());
 
-await runTest("loading", null, async () => {
+// The music of the copy in title/ is held back by the server until the test lets it go.
+let letGo;
+let musicAsked = false;
+const musicHeld = new Promise((done) => { letGo = done; });
+const hold = (path) => (path === `/title/${MUSIC}` ? ((musicAsked = true), musicHeld) : null);
+
+// Each group in a browser context of its own, on a copy of the page in a folder of its own.
+await runTest("loading", scratch, async ({ browser, url: root, server }) => {
   await group("the title before the music", async () => {
-    // The music is held back by the server until the test lets it go.
-    let letGo;
-    let musicAsked = false;
-    const musicHeld = new Promise((done) => { letGo = done; });
-    const hold = (path) => (path === `/${MUSIC}` ? ((musicAsked = true), musicHeld) : null);
-    await withChromium(webDir, async ({ browser, url }) => {
-      const page = await newPage(browser);
+    const url = `${root}title/`;
+    copyOfPage("title");
+    try {
+      const page = await newPage(await browser.createBrowserContext());
       const cdp = await page.createCDPSession();
       await cdp.send("Network.enable");
       const received = new Map();
@@ -66,7 +70,10 @@ await runTest("loading", null, async () => {
         window.Module.plixAudio.position() > 0.2);
       expect("the music starts as soon as it has come", true);
       expectNoErrors("the page", page);
-    }, hold).finally(letGo);
+      await page.close();
+    } finally {
+      letGo();
+    }
   });
 
   // Each spoiled file and the words the page must show: the file's name and what befell it.
@@ -86,38 +93,37 @@ await runTest("loading", null, async () => {
   ];
   for (const c of CASES) {
     await group(c.what, async () => {
-      const dir = copyOfPage(c.what.replace(/\W+/g, "-"));
-      c.spoil(join(dir, c.file));
-      await withChromium(dir, async ({ browser, url }) => {
-        const page = await newPage(browser);
-        await page.goto(url);
-        const said = await until(page, "a worded failure", () => !document.getElementById("problem").hidden &&
-                                 document.getElementById("problem").textContent, undefined, 30000);
-        // In words: the file, what befell it and what to do, not an exception's name first.
-        expect(`${c.what}: the page names it and says what to do`, c.words.test(said) &&
-               /[Rr]eload the page/.test(said) && !/^(\w*Error|Uncaught|abort)/i.test(said), said);
-        if (!c.plays) return expect(`${c.what}: no progress left hanging`, await hidden(page, "#loading"));
-        // The title plays on; a game's start then stops the run with the music's line, as on the desktop.
-        await untilFrame(page, 10, 30000);
-        await page.click("#canvas");
-        // The run ends in the frame that sees z, so no frame comes after to wait for.
-        await page.keyboard.down("z");
-        const line = await until(page, "the run's last line", () =>
-          document.getElementById("runlog").textContent);
-        await page.keyboard.up("z");
-        expect(`${c.what}: a game's start ends the run with a line that names the file`,
-               line.startsWith("Plix_playBgm: ") && c.words.test(line), line);
-        expectNoErrors(`the page with ${c.what}`, page, /Failed to load resource/);
-      });
+      const name = c.what.replace(/\W+/g, "-");
+      c.spoil(join(copyOfPage(name), c.file));
+      const page = await newPage(await browser.createBrowserContext());
+      await page.goto(`${root}${name}/`);
+      const said = await until(page, "a worded failure", () => !document.getElementById("problem").hidden &&
+                               document.getElementById("problem").textContent, undefined, 30000);
+      // In words: the file, what befell it and what to do, not an exception's name first.
+      expect(`${c.what}: the page names it and says what to do`, c.words.test(said) &&
+             /[Rr]eload the page/.test(said) && !/^(\w*Error|Uncaught|abort)/i.test(said), said);
+      if (!c.plays) return expect(`${c.what}: no progress left hanging`, await hidden(page, "#loading"));
+      // The title plays on; a game's start then stops the run with the music's line, as on the desktop.
+      await untilFrame(page, 10, 30000);
+      await page.click("#canvas");
+      // The run ends in the frame that sees z, so no frame comes after to wait for.
+      await page.keyboard.down("z");
+      const line = await until(page, "the run's last line", () =>
+        document.getElementById("runlog").textContent);
+      await page.keyboard.up("z");
+      expect(`${c.what}: a game's start ends the run with a line that names the file`,
+             line.startsWith("Plix_playBgm: ") && c.words.test(line), line);
+      expectNoErrors(`the page with ${c.what}`, page, /Failed to load resource/);
     });
   }
 
+  // In the browser's own context, as Chromium holds a page in another unfit to install.
   await group("offline", async () => {
     const dir = copyOfPage("offline");
+    const port = server.address().port;
     let again = null;
-    await withChromium(dir, async ({ browser, url, server }) => {
-      const port = server.address().port;
-      const page = await openGame(browser, url);
+    try {
+      const page = await openGame(browser, `${root}offline/`);
       const online = await canvasRGB(page);
       const first = await untilOfflineCopy(page);
       const cdp = await page.createCDPSession();
@@ -144,7 +150,7 @@ await runTest("loading", null, async () => {
       const index = join(dir, "index.html");
       writeFileSync(index, readFileSync(index, "utf8").replace("<main>", '<main data-build="2">'));
       execFileSync("node", [join(web, "offline.mjs"), join(web, "sw.js"), dir]);
-      again = (await serve(dir, port)).server;
+      again = (await serve(scratch, port)).server;
       const build = () => page.$eval("main", (e) => e.dataset.build);
       await page.reload();
       await untilFrame(page, 10, 60000);
@@ -156,7 +162,9 @@ await runTest("loading", null, async () => {
       expect(`offline again, the new build's copy (${second}) replaces the old (${first})`,
              (await build()) === "2");
       expectNoErrors("the page", page, /Failed to load resource|ERR_CONNECTION_REFUSED/);
-    }).finally(() => again && stop(again));
+    } finally {
+      if (again) stop(again);
+      rmSync(scratch, { recursive: true, force: true });
+    }
   });
-  rmSync(scratch, { recursive: true, force: true });
-});
+}, hold);

@@ -59,9 +59,9 @@ export async function withChromium(dir, body, hold) {
   }
 }
 
-// A whole test: body, with Chromium on dir when given, then the tally; exits 1 on a failure.
-export async function runTest(name, dir, body) {
-  await group(name, () => (dir ? withChromium(dir, body) : body()));
+// A whole test: body with Chromium on dir, then the tally; exits 1 on a failure.
+export async function runTest(name, dir, body, hold) {
+  await group(name, () => withChromium(dir, body, hold));
   console.log(`${name}: ${failures ? `${failures} check(s) failed` : "all checks passed"}`);
   process.exit(failures ? 1 : 0);
 }
