@@ -23,18 +23,7 @@ await runTest("simulator", dirname(labDir), async ({ browser, url }) => {
     return { ...run, errors: page.errors };
   };
 
-  // The desktop's own --verify runs beside the browser's.
-  await desktop.run("--all-levels", "--input", "bot", "--record", botFile);
-  const [want, run] = await Promise.all([desktop.run("--verify", botFile),
-                                         labRun(["--verify", "/bot.zvr"], { "/bot.zvr": base64(botFile) })]);
-  const lines = want.stdout.trimEnd().split("\n");
-  const got = run.lines.filter((l) => l.startsWith("level="));
-  const differ = Array.from({ length: Math.max(lines.length, got.length) }, (_, i) => i)
-    .findIndex((i) => lines[i] !== got[i]);
-  expect(`${lines.length} bot's replays: the browser's --verify prints the desktop's lines, all holding`,
-         want.code === undefined && run.status === 0 && differ < 0 && run.errors.length === 0,
-         differ < 0 ? `status ${run.status} ${want.stderr} ${run.errors.join(" | ")}`
-           : `line ${differ + 1}: desktop ${lines[differ]}; browser ${got[differ]} (status ${run.status})`);
+  const recorded = desktop.run("--all-levels", "--input", "bot", "--record", botFile);
 
   // The golden lines whole, state and trace hashes included: the game's maths is its own (objects/Angle),
   // so Emscripten's C library (musl) has no say in it. Random level 39 is there for its frame 483, where
@@ -53,5 +42,19 @@ await runTest("simulator", dirname(labDir), async ({ browser, url }) => {
     expect(`${name}: the golden line`, status === 0 && errors.length === 0 && line === want,
            `status ${status}; ${line} ${errors.join(" | ")}`);
   }
+
+  // The bot's games, once recorded; the desktop's own --verify runs beside the browser's.
+  await recorded;
+  const [want, run] = await Promise.all([desktop.run("--verify", botFile),
+                                         labRun(["--verify", "/bot.zvr"], { "/bot.zvr": base64(botFile) })]);
+  const lines = want.stdout.trimEnd().split("\n");
+  const got = run.lines.filter((l) => l.startsWith("level="));
+  const differ = Array.from({ length: Math.max(lines.length, got.length) }, (_, i) => i)
+    .findIndex((i) => lines[i] !== got[i]);
+  expect(`${lines.length} bot's replays: the browser's --verify prints the desktop's lines, all holding`,
+         want.code === undefined && run.status === 0 && differ < 0 && run.errors.length === 0,
+         differ < 0 ? `status ${run.status} ${want.stderr} ${run.errors.join(" | ")}`
+           : `line ${differ + 1}: desktop ${lines[differ]}; browser ${got[differ]} (status ${run.status})`);
+
   rmSync(desktop.dir, { recursive: true, force: true });
 });

@@ -22,6 +22,13 @@ out="$E2E_SCRATCH/web"
 mkdir -p "$out"
 [ -n "${E2E_KEEP:-}" ] && e2e_log "pictures in $out"
 
+# The simulator's games take a core for a minute or more and hold nothing to the clock: they run beside
+# the native game and the tests up to load_test, which hold nothing to another's pace.
+started=$SECONDS
+(cd "$here" && exec node sim_test.mjs "$lab_dir" "$sim" "$E2E_RESOURCE" "$golden") &
+sim_test=$!
+trap 'kill "$sim_test" 2>/dev/null; e2e_cleanup' EXIT
+
 # --- the native game's own title and first frame of play ---------------------------------------
 e2e_start_xvfb
 e2e_make_workdir native
@@ -44,11 +51,6 @@ browser_test() {
     (cd "$here" && node "$name.mjs" "$@")
     e2e_expect "$name ($((SECONDS - started)) s)" "0" "$?"
 }
-# The simulator's games take a core for a minute or more and hold nothing to the clock: they run beside
-# the tests up to load_test, which hold nothing to another's pace.
-started=$SECONDS
-(cd "$here" && exec node sim_test.mjs "$lab_dir" "$sim" "$E2E_RESOURCE" "$golden") &
-sim_test=$!
 browser_test web_test "$web_dir" "$out"
 browser_test paint_test "$lab_dir"
 browser_test device_test "$web_dir"
