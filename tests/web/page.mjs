@@ -24,8 +24,7 @@ export async function group(name, body) {
   }
 }
 
-// The desktop simulator at sim, in a scratch folder (dir) that holds resource/, as it asks: run(...args)
-// resolves to { stdout, stderr, code }, code undefined when it ends with status 0.
+// The desktop simulator in a scratch folder (dir) with resource/, as it asks; run(...) gives its output.
 export function desktopSim(sim, resourceDir) {
   const dir = mkdtempSync("/tmp/zorvane-sim-");
   symlinkSync(resourceDir, join(dir, "resource"));
@@ -66,8 +65,8 @@ export async function runTest(name, dir, body, hold) {
   process.exit(failures ? 1 : 0);
 }
 
-// A page that keeps its errors, thrown or logged, in page.errors. setup(arg) runs in every document it
-// loads before the document's own scripts; device names a phone of puppeteer's to emulate.
+// A page that keeps its errors in page.errors; setup(arg) runs before each document's own scripts, and
+// device names a phone of puppeteer's.
 export async function newPage(browser, { setup, arg, device, viewport } = {}) {
   const page = await browser.newPage();
   page.errors = [];
@@ -107,8 +106,7 @@ export async function until(page, what, fn, arg, timeout = 20000) {
   }
 }
 
-// Waits until fn, here in the test, returns a truthy value (what the browser tells the test itself, a
-// download say), and resolves to it.
+// Waits until fn, here in the test, returns a truthy value (a download, say), and resolves to it.
 export async function untilHere(what, fn, timeout = 20000) {
   for (const deadline = Date.now() + timeout; ; await new Promise((done) => setTimeout(done, 20))) {
     const value = await fn();
@@ -123,8 +121,7 @@ export const untilFrame = (page, n, timeout) =>
   until(page, `frame ${n}`, (n) => (window.Module?.plixSnapshots || 0) >= n, n, timeout);
 export const frames = async (page, n) => untilFrame(page, (await snapshots(page)) + n);
 
-// How long the game takes, in the page's own time, to take n more frames: { n, ms }, n being the frames
-// counted by then.
+// How long, in the page's time, the game takes n more frames: { n, ms }, n as many as were counted.
 export const timeFrames = (page, n) => page.evaluate((n) => new Promise((done) => {
   const [s0, t0] = [window.Module.plixSnapshots, performance.now()];
   const look = () => (window.Module.plixSnapshots < s0 + n ? setTimeout(look, 1)
@@ -142,21 +139,20 @@ export const animationFrames = (page, n) => page.evaluate((n) => new Promise((do
 // A key that reaches the page while the game's last snapshot is a is taken from the queue by the pump
 // after snapshot a + 1, so snapshot a + 2 is the first to see it. So a press or a release resolves
 // once the game has seen it, and a tap is seen exactly once.
-export async function press(page, ...keys) {
+export const press = async (page, ...keys) => {
   for (const k of keys) await page.keyboard.down(k);
   await frames(page, 2);
-}
-export async function release(page, ...keys) {
-  for (const k of [...keys].reverse()) await page.keyboard.up(k);
+};
+export const release = async (page, ...keys) => {
+  for (const k of keys.reverse()) await page.keyboard.up(k);
   await frames(page, 2);
-}
+};
 export async function tap(page, ...keys) {
   await press(page, ...keys);
   await release(page, ...keys);
 }
 
-// Run in the page (newPage's setup): logs every event of the types as it reaches the page, with the game's
-// snapshot count then.
+// newPage's setup: logs each event of the types as it reaches the page, with the snapshot count then.
 export const logEvents = (types) => {
   window.eventLog = [];
   const log = (e) => window.eventLog.push({ type: e.type, key: e.key, at: window.Module?.plixSnapshots });
@@ -185,8 +181,7 @@ export const centre = (page, selector) => page.$eval(selector, (e) => {
   return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
 });
 
-// Lets the browser download into dir; resolves to next(), which waits for the next download's end and
-// resolves to { name, state }.
+// Lets the browser download into dir; next() then waits for a download's end: { name, state }.
 export async function downloadsTo(browser, dir) {
   const cdp = await browser.target().createCDPSession();
   const [names, ended] = [new Map(), []];
