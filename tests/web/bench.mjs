@@ -1,60 +1,48 @@
 // The browser's benchmarks in headless Chromium: the frame benchmark page (bench.html) with the
 // framebuffer and with the emulation's canvas drawing, and the game page's pace and main-thread load.
-// Usage: node bench.mjs WEB_DIR LAB_DIR [FRAMES]: the page and the lab, as scripts/web.sh --bench builds
-// them. FRAMES (600 unless given) is how many frames of the title the pace is measured over.
-import { existsSync } from "node:fs";
-import { join } from "node:path";
+// Usage: node bench.mjs WEB_DIR LAB_DIR, side by side as scripts/web.sh --bench builds them.
+import { basename, dirname, resolve } from "node:path";
 import { PredefinedNetworkConditions } from "puppeteer-core";
-import { openChromium } from "./chromium.mjs";
-import { until, untilFrame } from "./page.mjs";
-import { serve } from "../../web/serve.mjs";
+import { openGame, until, untilFrame, withChromium } from "./page.mjs";
 
-const [webDir, labDir, frames] = process.argv.slice(2);
-const paceFrames = Number(frames || 600);
-if (!existsSync(join(labDir, "bench.wasm"))) {
-  console.error(`no benchmark in ${labDir}: build it with bash scripts/web.sh --bench`);
-  process.exit(1);
-}
+const [webDir, labDir] = process.argv.slice(2).map((d) => resolve(d));
+const PACE_FRAMES = 600; // of the title
+const ms = (t) => `${t.toFixed(2)} ms`;
 
-const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
-
-const { browser, url, close } = await openChromium(webDir);
-const lab = await serve(labDir);
-try {
-  for (const [query, what] of [["", "framebuffer in wasm memory, one putImageData a frame"],
-                               ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]]) {
+await withChromium(dirname(webDir), async ({ browser, url: root }) => {
+  const url = `${root}${basename(webDir)}/`;
+  const drawings = [["", "framebuffer in wasm memory, one putImageData a frame"],
+                    ["?reference", "the emulation's canvas drawing, a canvas call for every box and glyph"]];
+  for (const [query, what] of drawings) {
     const page = await browser.newPage();
-    await page.goto(lab.url + "bench.html" + query);
+    await page.goto(`${root}${basename(labDir)}/bench.html${query}`);
     await until(page, "the benchmark's end", () => window.Module.benchDone, undefined, 600000);
-    console.log(`--- ${what}`);
-    console.log(await page.$eval("#out", (e) => e.textContent));
+    console.log(`--- ${what}\n${await page.$eval("#out", (e) => e.textContent)}`);
     await page.close();
   }
-  console.log(`Chromium ${await browser.version()}; each step is sceneStep alone (the drawing into the framebuffer ` +
-              "included), /paint the flip and the canvas's own painting (with a one-pixel read-back), /painted both");
+  console.log(`Chromium ${await browser.version()}; each step is sceneStep alone (the drawing into the ` +
+              "framebuffer included), /paint the flip and the canvas's own painting (with a one-pixel " +
+              "read-back), /painted both");
 
   // The title's first frame from a first visit, over this machine's loopback and over the DevTools'
   // own slow links; each visit in a fresh browser context, with nothing cached.
-  const links = [["loopback", null], ["Fast 4G", PredefinedNetworkConditions["Fast 4G"]],
-                 ["Fast 3G", PredefinedNetworkConditions["Fast 3G"]]];
   const firstFrames = [];
-  for (const [name, link] of links) {
+  for (const link of ["loopback", "Fast 4G", "Fast 3G"]) {
     const context = await browser.createBrowserContext();
     const visit = await context.newPage();
-    if (link) await visit.emulateNetworkConditions(link);
+    const conditions = PredefinedNetworkConditions[link];
+    if (conditions) await visit.emulateNetworkConditions(conditions);
     const t0 = Date.now();
     await visit.goto(url);
     await untilFrame(visit, 1, 120000);
-    firstFrames.push(`${name} ${((Date.now() - t0) / 1000).toFixed(2)} s`);
+    firstFrames.push(`${link} ${((Date.now() - t0) / 1000).toFixed(2)} s`);
     await context.close();
   }
   console.log(`the title's first frame on a first visit: ${firstFrames.join(", ")}`);
 
-  // The game's pace: the time of every snapshot over paceFrames frames of the title, and the share of
+  // The game's pace: the time of every snapshot over PACE_FRAMES frames of the title, and the share of
   // that time the page's main thread was busy (Chromium's own TaskDuration).
-  const page = await browser.newPage();
-  await page.goto(url);
-  await untilFrame(page, 10, 60000);
+  const page = await openGame(browser, url);
   await page.evaluate(() => {
     window.stamps = [];
     let count = window.Module.plixSnapshots;
@@ -64,17 +52,15 @@ try {
     });
   });
   const before = await page.metrics();
-  await until(page, `${paceFrames} frames`, (n) => window.stamps.length > n, paceFrames, paceFrames * 100);
+  await until(page, `${PACE_FRAMES} frames`, (n) => window.stamps.length > n, PACE_FRAMES, PACE_FRAMES * 100);
   const after = await page.metrics();
-  const stamps = (await page.evaluate(() => window.stamps)).slice(0, paceFrames + 1);
+  const stamps = (await page.evaluate(() => window.stamps)).slice(0, PACE_FRAMES + 1);
   const gaps = stamps.slice(1).map((t, i) => t - stamps[i]).sort((a, b) => a - b);
-  const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
-  const rate = 1000 * gaps.length / (stamps[stamps.length - 1] - stamps[0]);
+  const at = (p) => gaps[Math.min(gaps.length - 1, Math.floor(gaps.length * p))];
+  const rate = 1000 * gaps.length / (stamps.at(-1) - stamps[0]);
   const busy = (after.TaskDuration - before.TaskDuration) / (after.Timestamp - before.Timestamp);
-  console.log(`pace over ${gaps.length} frames: ${rate.toFixed(2)} frames/s; frame time mean ${mean.toFixed(2)} ms, ` +
-              `median ${percentile(gaps, 0.5).toFixed(2)} ms, p99 ${percentile(gaps, 0.99).toFixed(2)} ms, ` +
-              `max ${gaps[gaps.length - 1].toFixed(2)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
-} finally {
-  lab.server.close();
-  await close();
-}
+  const mean = gaps.reduce((a, b) => a + b, 0) / gaps.length;
+  console.log(`pace over ${gaps.length} frames: ${rate.toFixed(2)} frames/s; frame time mean ${ms(mean)}, ` +
+              `median ${ms(at(0.5))}, p99 ${ms(at(0.99))}, max ${ms(gaps.at(-1))}; ` +
+              `main thread busy ${(100 * busy).toFixed(1)} %`);
+});
