@@ -2,10 +2,10 @@
 # Builds ZORVANE for the browser: the page a player deploys in build/web/web (our page, zorvane.js,
 # .wasm and the preloaded .data, the replay watcher watch.html on zorvane-sim.js, .wasm and .data), and
 # on request the lab's programs and pages in build/web/lab.
-# Usage: bash scripts/web.sh [--bench] [--replay | --replay-all] [--tests] [--serve [PORT]]
+# Usage: bash scripts/web.sh [--bench] [--replay] [--tests] [--serve [PORT]]
 #   --bench   also builds the lab's frame benchmark and runs it in headless Chromium
-#   --replay  also builds the lab's page for the simulator and holds seven of its games in headless Chromium against the golden lines
-#   --replay-all  the same with every one of the 109 golden lines
+#   --replay  also builds the lab's pages and holds the browser's simulator to the desktop's (the tests
+#             preset's, built already): the bot's games of every level, and games of the golden lines
 #   --tests   builds what the browser tests need (the page and both lab pages) and runs none of
 #             them: tests/web/web_test.sh does
 #   --serve   then serves the page on http://127.0.0.1:PORT/ (8080 unless given) until Ctrl-C
@@ -17,8 +17,7 @@ bench="" replay="" serve="" port=8080
 while [ $# -gt 0 ]; do
   case "$1" in
     --bench) bench=1; targets+=(zorvane-web-bench) ;;
-    --replay) replay=quick; targets+=(zorvane-web-replay) ;;
-    --replay-all) replay=all; targets+=(zorvane-web-replay) ;;
+    --replay) replay=1; targets+=(zorvane-web-bench zorvane-web-replay) ;;
     --tests) targets+=(zorvane-web-bench zorvane-web-replay) ;;
     --serve)
       serve=1
@@ -55,6 +54,6 @@ for f in $(cd "$build/web" && find resource -name '*.ogg'); do
 done
 
 [ -z "$bench" ] || (cd "$root/tests/web" && node bench.mjs "$build/web" "$build/lab")
-[ -z "$replay" ] || (cd "$root/tests/web" && node replay_test.mjs "$build/lab" "$root/tests/golden" \
-    $([ "$replay" != all ] || echo --all))
+[ -z "$replay" ] || (cd "$root/tests/web" && node lab_test.mjs "$build/lab" "$root/build/tests/sim/zorvane-sim" \
+    "$root/resource" "$root/tests/golden")
 [ -z "$serve" ] || exec node "$root/web/serve.mjs" "$build/web" "$port"
