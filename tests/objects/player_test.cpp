@@ -53,7 +53,8 @@ TEST_F(PlayTest, CaptureBoxesTieRuleGaugeCeilingAndCharge) {
 }
 
 // The program's first game starts from the ship's own defaults, which the simulator's games, handed
-// their volley and shot wait, never use: a volley in the first frame, then every third, fanning out.
+// their volley and shot wait, never use: a volley in the first frame, then every third, fanning
+// out.
 TEST_F(PlayTest, AFreshShipFiresInItsFirstFrameThenEveryThird) {
     player->hasPods = false;
     std::string fired;
