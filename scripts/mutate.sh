@@ -9,8 +9,8 @@
 #   --seed S     the draw's seed (default 1); the same source and seed give the same faults
 #   --rev REV    mutate this git revision instead of the working tree (its own tests judge it)
 #   --list FILE  try the faults of an earlier --save instead of drawing new ones; a fault whose line
-#                has left its file is followed into the one file that holds it now, and a fault
-#                whose line is no longer in the source is reported as gone
+#                has left its file is followed into the one file that holds it now (indentation
+#                aside), and a fault whose line is no longer in the source is reported as gone
 #   --save FILE  writes the faults tried, so another revision can be judged on the same ones
 #   --e2e        also runs the end-to-end tests in Xvfb (slow); by default the unit and golden tests
 #   --keep       keeps the scratch copy
@@ -186,9 +186,10 @@ tests() {
     done <"$scratch/tiers"
 }
 
-# The nth copy of a line in a file: its number, or nothing.
+# The nth copy of a line in a file, its indentation aside: its number, or nothing.
 line_of() { # file nth line
-    OLD="$3" NTH="$2" perl -ne 'chomp; if ($_ eq $ENV{OLD} && $n++ == $ENV{NTH}) { print $.; exit }' "$src/$1" 2>/dev/null || true
+    OLD="$3" NTH="$2" perl -ne 'BEGIN { ($o = $ENV{OLD}) =~ s/^\s+// } chomp; s/^\s+//;
+        if ($_ eq $o && $n++ == $ENV{NTH}) { print $.; exit }' "$src/$1" 2>/dev/null || true
 }
 
 caught=0 missed=0 broken=0 gone=0 i=0
@@ -197,7 +198,7 @@ while IFS=$'\t' read -r file nth kind old new; do
     lineno="$(line_of "$file" "$nth" "$old")"
     # A line moved since the faults were drawn: the one file of the folders that holds it.
     if [ -z "$lineno" ]; then
-        moved="$(mutable_files | while read -r f; do grep -qxF -- "$old" "$src/$f" && echo "$f"; done)"
+        moved="$(mutable_files | while read -r f; do [ -z "$(line_of "$f" "$nth" "$old")" ] || echo "$f"; done)"
         if [ -n "$moved" ] && [ "$(echo "$moved" | wc -l)" -eq 1 ]; then
             file="$moved"
             lineno="$(line_of "$file" "$nth" "$old")"
