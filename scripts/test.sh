@@ -23,6 +23,37 @@ took() {
 }
 preset tests
 took build
+
+# background NAME COMMAND...: a stage whose command runs meanwhile, at a lower priority, its output
+# kept; `collected NAME` waits for it and counts it as the stage NAME, its own time printed last.
+declare -A background_pid
+background() {
+    local name="$1"
+    shift
+    (renice -n 10 "$BASHPID" >/dev/null && SECONDS=0 && "$@" && echo "$name took $SECONDS s") \
+        >"$tests/background-$name.log" 2>&1 </dev/null &
+    background_pid[$name]=$!
+}
+collected() {
+    local status=0
+    wait "${background_pid[$1]}" || status=$?
+    stage "$1" show_background "$1" "$status"
+}
+show_background() {
+    cat "$tests/background-$1.log"
+    [ "$2" -eq 0 ] || { echo "$1: FAILED (status $2)"; return 1; }
+}
+# A stage that fails ends the run, and with it what runs in the background.
+trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+
+# The fuzz targets (clang, libFuzzer, both sanitizers), each over a fixed number of inputs, built and
+# run beside CTest's run and the compat stage, whose end-to-end runs mostly wait on the clock.
+fuzz() {
+    cd "$root" && preset fuzz && cd "$root/build/fuzz" && ctest --output-on-failure -j "$(nproc)" -L fuzz &&
+        echo "fuzz checks: $(ctest -N -L fuzz | sed -n 's/^Total Tests: //p') passed"
+}
+background fuzz fuzz
+
 cd "$tests"
 # The soak and the damaged-resources runs come below, against the sanitizer build.
 ctest --output-on-failure -j "$(nproc)" -LE 'soak|damaged' | tee "$tests/ctest-summary.log"
@@ -62,40 +93,6 @@ missing() {
     report+=", $1: skipped"
 }
 
-# background NAME COMMAND...: a stage whose command runs meanwhile, at a lower priority, its output
-# kept; `collected NAME` waits for it and counts it as the stage NAME, its own time printed last.
-declare -A background_pid
-background() {
-    local name="$1"
-    shift
-    (renice -n 10 "$BASHPID" >/dev/null && SECONDS=0 && "$@" && echo "$name took $SECONDS s") \
-        >"$tests/background-$name.log" 2>&1 </dev/null &
-    background_pid[$name]=$!
-}
-collected() {
-    local status=0
-    wait "${background_pid[$1]}" || status=$?
-    stage "$1" show_background "$1" "$status"
-}
-show_background() {
-    cat "$tests/background-$1.log"
-    [ "$2" -eq 0 ] || { echo "$1: FAILED (status $2)"; return 1; }
-}
-# A stage that fails ends the run, and with it what runs in the background.
-trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
-
-# The fuzz targets (clang, libFuzzer, both sanitizers), each over a fixed number of inputs, built and
-# run beside the compat stage, whose end-to-end runs mostly wait on the clock.
-fuzz() {
-    cd "$root" && preset fuzz && cd "$root/build/fuzz" && ctest --output-on-failure -j "$(nproc)" -L fuzz &&
-        echo "fuzz checks: $(ctest -N -L fuzz | sed -n 's/^Total Tests: //p') passed"
-}
-background fuzz fuzz
-
-# The unit, golden and end-to-end suites again, the game and the tests loading sdl12-compat.
-stage compat bash "$root/tests/compat/compat.sh" "$tests"
-collected fuzz
-
 # The browser build (its download size printed), played in headless Chromium and held against the
 # native game's own pictures, on an emulated phone, with a pad, hidden, offline, with spoiled files,
 # its replays against the native simulator's, and the simulator's games there against the golden
@@ -110,6 +107,10 @@ command -v emcmake >/dev/null || web_missing+=("Emscripten")
 command -v chromium >/dev/null || web_missing+=("Chromium")
 [ -d "$root/tests/web/node_modules/puppeteer-core" ] || web_missing+=("tests/web's npm packages")
 [ ${#web_missing[@]} -gt 0 ] || background web web
+
+# The unit, golden and end-to-end suites again, the game and the tests loading sdl12-compat.
+stage compat bash "$root/tests/compat/compat.sh" "$tests"
+collected fuzz
 
 # Second stage: the game and the simulator built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # the soak at every level and the damaged-resources runs use them and fail on any sanitizer report.
