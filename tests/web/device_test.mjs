@@ -1,7 +1,8 @@
 // The page for every player: a phone's touch controls (Pixel 5 emulation, real touch events through the
 // DevTools protocol), a gamepad that comes after load, and a hidden tab that stands still. Usage: WEB_DIR.
-import { animationFrames, centre, expect, expectMove, expectNoErrors, frames, gameShown, group, lastAt,
-         logEvents, openGame, runTest, shipAt, startGame, tap, timeFrames, toucher, until } from "./page.mjs";
+import { animationFrames, centre, expect, expectMove, expectNoErrors, expectSteer, frames, gameShown, group,
+         lastAt, logEvents, openGame, runTest, shipAt, startGame, tap, timeFrames, toucher, until }
+  from "./page.mjs";
 
 const [NORMAL, SLOW] = [5, 2]; // the ship's speeds, in pixels a frame
 // Touch and pad state is read by the snapshot itself: a change at snapshot count a is first seen by
@@ -49,8 +50,8 @@ await runTest("devices", process.argv[2], async ({ browser, url }) => {
     await touch("touchEnd", []);
     await frames(page, 2);
     let held = (await lastAt(page, "touchend")) - (await lastAt(page, "touchmove"));
-    expectMove(`a drag left on #touch-stick for ${held} frames moves the ship ${NORMAL * held} px left`,
-               before, await shipAt(page), -NORMAL * held, 0);
+    expectSteer(`a drag left on #touch-stick for ${held} frames moves the ship ${NORMAL} px left a frame`,
+                before, await shipAt(page), -NORMAL, 0, held);
 
     // Two fingers: the stick steers right while Z is held, so the ship moves at the slow speed. Z's
     // finger (id 3) stays down from before the stick's (id 4) first move until after it has been
@@ -67,8 +68,8 @@ await runTest("devices", process.argv[2], async ({ browser, url }) => {
     await frames(page, 2);
     await touch("touchEnd", []);
     await frames(page, 2);
-    expectMove(`two fingers, the stick right and Z held, for ${held} frames: ${SLOW * held} px right, slowly`,
-               before, await shipAt(page), SLOW * held, 0);
+    expectSteer(`two fingers, the stick right and Z held, for ${held} frames: ${SLOW} px right a frame`,
+                before, await shipAt(page), SLOW, 0, held);
     expectNoErrors("the phone's page", page);
     await page.close();
   });

@@ -162,6 +162,15 @@ export const logEvents = (types) => {
 export const lastAt = (page, type, key) => page.evaluate((type, key) =>
   window.eventLog.filter((e) => e.type === type && (!key || e.key === key)).pop()?.at, type, key);
 
+// Checks that the ship moved (vx, vy) a frame, for `held` frames as the events' snapshot counts say, one
+// more or less: on a loaded machine an event may reach the page on either side of a snapshot. The
+// speed and the way stay exact.
+export function expectSteer(what, before, after, vx, vy, held) {
+  const n = before && after ? Math.round(vx ? (after.x - before.x) / vx : (after.y - before.y) / vy) : NaN;
+  const seen = n > 0 && Math.abs(n - held) <= 1 ? n : held;
+  expectMove(what, before, after, vx * seen, vy * seen);
+}
+
 // Checks that the ship moved by (dx, dy) from before to after.
 export function expectMove(what, before, after, dx, dy) {
   const at = (p) => `(${p?.x}, ${p?.y})`;
